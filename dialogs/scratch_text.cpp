@@ -1,0 +1,3 @@
+#include "dialogs/scratch_text.h"
+
+char ScratchText[kScratchTextSize];

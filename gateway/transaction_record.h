@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+// The single record of the current gateway transaction. Four fields are settings
+// (MerchantID, TerminalID, BatchNumber, MerchantCode), loaded at attach and changed
+// only by the configuration dialog; the dialogs fill the rest right before the
+// request is built. Touched only on the user-interface thread.
+struct TransactionRecord {
+  int32_t TransactionCode;   // 200 charge and deposit, 100 configuration test
+  char MerchantID[32];       // 31 characters at most
+  char TerminalID[32];       // 31 characters at most
+  int32_t BatchNumber;
+  int32_t SequenceNumber;    // 1 to 999999
+  int32_t CuDigits;          // always 0
+  char Indicator1[8];        // " "
+  char Indicator2[8];        // "D"
+  int32_t TimeZoneCode;      // 705 to 708
+  char CardNumber[80];       // 79 characters at most
+  char Indicator3[8];        // "H"
+  char Indicator4[8];        // "Y"
+  int32_t AmountCents;
+  int32_t MerchantCode;
+  int32_t CurrencyCode;      // always 840
+};
+
+inline constexpr int32_t kChargeTransactionCode = 200;
+inline constexpr int32_t kTestTransactionCode = 100;
+inline constexpr int32_t kTestAmountCents = 100;
+inline constexpr int32_t kCurrencyCodeUsd = 840;
+
+extern TransactionRecord CurrentRecord;
+
+// Back to the all-zero state of a freshly loaded library.
+void ResetTransactionRecord();

@@ -1,0 +1,18 @@
+#pragma once
+// Platform seam: INI profile files. The Win32 build implements these over the
+// private-profile API (profile_store_win32.cpp); native tests link an in-memory
+// stand-in. Texts are single-byte ANSI, NUL-terminated.
+
+// Copies the value of section/key into out (outSize bytes), or fallback when the key
+// is missing; a key present with an empty value gives an empty text. A longer value is
+// cut to outSize - 1 characters. Returns the number of characters copied.
+unsigned ProfileReadString(const char* section, const char* key, const char* fallback,
+                           char* out, unsigned outSize, const char* file);
+
+// The value read as a decimal number (as GetPrivateProfileIntA reads it), or fallback
+// when the key is missing.
+int ProfileReadInt(const char* section, const char* key, int fallback, const char* file);
+
+// Creates or replaces the value, creating the section and the file when needed.
+// Returns false when the file could not be written.
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);

@@ -1,0 +1,75 @@
+#include "fakes/fake_platform.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "host/module_path.h"
+#include "settings/profile_store.h"
+
+namespace fake {
+
+std::map<std::string, IniFile> profiles;
+std::map<std::string, bool> readOnlyFiles;
+int profileWrites = 0;
+std::string modulePath;
+bool modulePathFails = false;
+LocalDateTime now{2018, 7, 18, 14, 5, 9};
+unsigned short zoneInitial = 'C';
+
+void ResetPlatformFakes() {
+  profiles.clear();
+  readOnlyFiles.clear();
+  profileWrites = 0;
+  modulePath = "C:\\Station\\CSPlugin.dll";
+  modulePathFails = false;
+  now = LocalDateTime{2018, 7, 18, 14, 5, 9};
+  zoneInitial = 'C';
+}
+
+namespace {
+
+const std::string* FindValue(const char* file, const char* section, const char* key) {
+  auto f = profiles.find(file);
+  if (f == profiles.end()) return nullptr;
+  auto s = f->second.find(section);
+  if (s == f->second.end()) return nullptr;
+  auto k = s->second.find(key);
+  return k == s->second.end() ? nullptr : &k->second;
+}
+
+}  // namespace
+}  // namespace fake
+
+unsigned ProfileReadString(const char* section, const char* key, const char* fallback, char* out,
+                           unsigned outSize, const char* file) {
+  const std::string* value = fake::FindValue(file, section, key);
+  const char* text = value != nullptr ? value->c_str() : fallback;
+  if (outSize == 0) return 0;
+  std::strncpy(out, text, outSize - 1);
+  out[outSize - 1] = '\0';
+  return static_cast<unsigned>(std::strlen(out));
+}
+
+int ProfileReadInt(const char* section, const char* key, int fallback, const char* file) {
+  const std::string* value = fake::FindValue(file, section, key);
+  if (value == nullptr) return fallback;
+  return static_cast<int>(std::strtol(value->c_str(), nullptr, 10));
+}
+
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
+  if (fake::readOnlyFiles[file]) return false;
+  fake::profiles[file][section][key] = value;
+  ++fake::profileWrites;
+  return true;
+}
+
+unsigned ModuleFilePath(char* out, unsigned outSize) {
+  if (fake::modulePathFails || outSize == 0) return 0;
+  std::strncpy(out, fake::modulePath.c_str(), outSize - 1);
+  out[outSize - 1] = '\0';
+  // GetModuleFileNameA reports a cut path with the full buffer size.
+  return fake::modulePath.size() >= outSize ? outSize : static_cast<unsigned>(fake::modulePath.size());
+}
+
+LocalDateTime CurrentLocalTime() { return fake::now; }
+unsigned short StandardZoneInitial() { return fake::zoneInitial; }

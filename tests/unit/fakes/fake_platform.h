@@ -1,0 +1,25 @@
+#pragma once
+// In-memory stand-ins for the platform seams, for native tests. Each test starts with
+// ResetPlatformFakes() (and the Reset*State functions of the code under test).
+#include <map>
+#include <string>
+
+#include "gateway/local_clock.h"
+
+namespace fake {
+
+// file -> section -> key -> value, as the profile seam sees INI files.
+using IniFile = std::map<std::string, std::map<std::string, std::string>>;
+extern std::map<std::string, IniFile> profiles;
+extern std::map<std::string, bool> readOnlyFiles;  // writes to these fail
+extern int profileWrites;                          // successful writes so far
+
+extern std::string modulePath;   // what ModuleFilePath reports
+extern bool modulePathFails;
+
+extern LocalDateTime now;
+extern unsigned short zoneInitial;
+
+void ResetPlatformFakes();
+
+}  // namespace fake

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "fakes/fake_platform.h"
+#include "gateway/transaction_record.h"
+#include "settings/prompt_format.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr const char* kIni = "C:\\Station\\CSPlugin.INI";
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatformFakes();
+    ResetSettingsState();
+    ResetTransactionRecord();
+  }
+  void Load() {
+    BuildSettingsPath();
+    LoadSettings();
+  }
+  void Put(const char* section, const char* key, const std::string& value) {
+    fake::profiles[kIni][section][key] = value;
+  }
+};
+
+TEST_F(SettingsTest, SettingsPathReplacesTheLastExtension) {
+  struct Row { const char* module; const char* expected; };
+  const Row rows[] = {
+      {"C:\\Station\\CSPlugin.dll", "C:\\Station\\CSPlugin.INI"},
+      {"C:\\Sta.tion\\CS.Plugin.dll", "C:\\Sta.tion\\CS.Plugin.INI"},
+      {"C:\\Sta.tion\\CSPlugin", "C:\\Sta.tion\\CSPlugin.INI"},
+      {"C:\\Station\\CSPlugin.", "C:\\Station\\CSPlugin.INI"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.module);
+    fake::modulePath = row.module;
+    BuildSettingsPath();
+    EXPECT_STREQ(row.expected, SettingsPath);
+  }
+}
+
+TEST_F(SettingsTest, UnusableModulePathGivesNoSettingsFile) {
+  fake::modulePath = "C:\\" + std::string(300, 'a') + ".dll";  // cut at 255 characters
+  BuildSettingsPath();
+  EXPECT_STREQ("", SettingsPath);
+
+  fake::modulePath = "C:\\" + std::string(251, 'a');  // 254 characters, no room for ".INI"
+  BuildSettingsPath();
+  EXPECT_STREQ("", SettingsPath);
+
+  fake::modulePath = "C:\\" + std::string(248, 'a') + ".dll";  // 255 characters fit
+  BuildSettingsPath();
+  EXPECT_EQ(255u, std::strlen(SettingsPath));
+
+  fake::modulePathFails = true;
+  BuildSettingsPath();
+  EXPECT_STREQ("", SettingsPath);
+}
+
+TEST_F(SettingsTest, DefaultsWithoutAFile) {
+  Load();
+  EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL);
+  EXPECT_STREQ("", CurrentRecord.MerchantID);
+  EXPECT_STREQ("", CurrentRecord.TerminalID);
+  EXPECT_EQ(1, CurrentRecord.BatchNumber);
+  EXPECT_EQ(5999, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("603950", CurrentSettings.PrefixMatch);
+  EXPECT_STREQ("", CurrentSettings.SwipePrompt);
+  EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
+  EXPECT_STREQ("", CurrentSettings.TitlePrompt);
+  // Only the four settings fields of the record are touched.
+  EXPECT_EQ(0, CurrentRecord.TransactionCode);
+  EXPECT_EQ(0, CurrentRecord.AmountCents);
+  EXPECT_STREQ("", CurrentRecord.CardNumber);
+}
+
+TEST_F(SettingsTest, DefaultsWhenTheModulePathIsUnusable) {
+  fake::modulePathFails = true;
+  Load();
+  EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL);
+  EXPECT_EQ(1, CurrentRecord.BatchNumber);
+  EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
+}
+
+TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
+  Put("Settings", "URL", "https://127.0.0.2/ipsx/gateway");
+  Put("Settings", "MerchantID", "887700123");
+  Put("Settings", "TerminalID", "T0001");
+  Put("Settings", "BatchNumber", "42");
+  Put("Settings", "MerchantCode", "742");
+  Put("Settings", "PrefixMatch", "1234");
+  Put("Text", "SwipePrompt", "Swipe\\nnow");
+  Put("Text", "ValidationPrompt", "Pay %.2f?\\nOK");
+  Put("Text", "TitlePrompt", "Pay\\nhere");
+  Load();
+  EXPECT_STREQ("https://127.0.0.2/ipsx/gateway", CurrentSettings.URL);
+  EXPECT_STREQ("887700123", CurrentRecord.MerchantID);
+  EXPECT_STREQ("T0001", CurrentRecord.TerminalID);
+  EXPECT_EQ(42, CurrentRecord.BatchNumber);
+  EXPECT_EQ(742, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
+  EXPECT_STREQ("Swipe \nnow", CurrentSettings.SwipePrompt);
+  EXPECT_STREQ("Pay %.2f? \nOK", CurrentSettings.ValidationPrompt);
+  EXPECT_STREQ("Pay\\nhere", CurrentSettings.TitlePrompt);  // the title is not expanded
+}
+
+TEST_F(SettingsTest, EmptyValuesAreNotDefaults) {
+  Put("Settings", "URL", "");
+  Put("Settings", "PrefixMatch", "");
+  Put("Text", "ValidationPrompt", "");
+  Load();
+  EXPECT_STREQ("", CurrentSettings.URL);
+  EXPECT_STREQ("", CurrentSettings.PrefixMatch);
+  EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
+}
+
+TEST_F(SettingsTest, OverlongValuesAreCutToTheirBuffers) {
+  Put("Settings", "URL", std::string(400, 'u'));
+  Put("Settings", "MerchantID", std::string(40, 'm'));
+  Put("Settings", "TerminalID", std::string(40, 't'));
+  Put("Settings", "PrefixMatch", std::string(100, '6'));
+  Put("Text", "SwipePrompt", std::string(600, 's'));
+  Put("Text", "TitlePrompt", std::string(200, 'x'));
+  Load();
+  EXPECT_EQ(std::string(255, 'u'), CurrentSettings.URL);
+  EXPECT_EQ(std::string(31, 'm'), CurrentRecord.MerchantID);
+  EXPECT_EQ(std::string(31, 't'), CurrentRecord.TerminalID);
+  EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
+  EXPECT_EQ(std::string(511, 's'), CurrentSettings.SwipePrompt);
+  EXPECT_EQ(std::string(127, 'x'), CurrentSettings.TitlePrompt);
+}
+
+TEST_F(SettingsTest, IntegersThatAreNotNumbersReadAsZero) {
+  Put("Settings", "BatchNumber", "abc");
+  Put("Settings", "MerchantCode", "-7");
+  Load();
+  EXPECT_EQ(0, CurrentRecord.BatchNumber);
+  EXPECT_EQ(-7, CurrentRecord.MerchantCode);
+}
+
+TEST(ExpandLineBreaks, RewritesEveryBackslashN) {
+  struct Row { const char* in; const char* out; };
+  const Row rows[] = {
+      {"a\\nb", "a \nb"},
+      {"\\n\\n", " \n \n"},
+      {"a\\tb\\\\", "a\\tb\\\\"},
+      {"\\", "\\"},
+      {"\\\\n", "\\ \n"},
+      {"", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.in);
+    char buffer[32];
+    std::strcpy(buffer, row.in);
+    ExpandLineBreaks(buffer);
+    EXPECT_STREQ(row.out, buffer);
+  }
+}
+
+TEST(FindLastChar, FindsTheLastOccurrenceOrTheTerminator) {
+  const char* text = "a.b.c";
+  EXPECT_EQ(text + 3, FindLastChar(text, '.'));
+  EXPECT_EQ(text + 5, FindLastChar(text, '\0'));
+  EXPECT_EQ(nullptr, FindLastChar(text, 'x'));
+  EXPECT_EQ(text, FindLastChar(text, 'a'));
+}
+
+TEST(AmountFormat, AcceptsExactlyOneFloatingConversion) {
+  struct Row { const char* format; bool safe; };
+  const Row rows[] = {
+      {"A charge of %.2f will be made.", true},
+      {"%f", true},
+      {"%-+ #012.10e and 100%%", true},
+      {"%G%%", true},
+      {"%99.99g", true},
+      {"no amount at all", false},
+      {"%.2f and %.2f", false},
+      {"%s", false},
+      {"%d", false},
+      {"%n%f", false},
+      {"%*f", false},
+      {"%.*f", false},
+      {"%1$f", false},
+      {"%lf", false},
+      {"%Lf", false},
+      {"%100f", false},
+      {"%.100f", false},
+      {"%", false},
+      {"%.2f%", false},
+      {"%%", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.format);
+    EXPECT_EQ(row.safe, IsSafeAmountFormat(row.format));
+  }
+}
+
+TEST_F(SettingsTest, UnsafeValidationPromptFallsBackToTheBuiltInText) {
+  Put("Text", "ValidationPrompt", "Charge %s to %n");
+  Load();
+  EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
+}
+
+TEST(AmountFormat, FormattingIsBoundedByTheBuffer) {
+  char out[16];
+  FormatAmountPrompt("%99.2f", 1.5, out, sizeof out);
+  EXPECT_EQ(15u, std::strlen(out));
+  FormatAmountPrompt("Pay %.2f", 1.5, out, sizeof out);
+  EXPECT_STREQ("Pay 1.50", out);
+}
+
+}  // namespace
