@@ -22,6 +22,16 @@ target_link_libraries(unit_tests PRIVATE platform_fakes GTest::gtest GTest::gtes
 target_compile_options(unit_tests PRIVATE ${WARNINGS})
 add_test(NAME unit_tests COMMAND unit_tests)
 
+# Every form body the encoder makes, decoded by Python's URL decoder and compared with
+# the message it was built from.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_executable(form_body_dump ${CMAKE_SOURCE_DIR}/tests/form_decode/form_body_dump.cpp)
+target_link_libraries(form_body_dump PRIVATE platform_fakes)
+target_compile_options(form_body_dump PRIVATE ${WARNINGS})
+add_test(NAME form_body_decode
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/form_decode/check_form_bodies.py
+                 $<TARGET_FILE:form_body_dump>)
+
 if(FUZZ)
   include(cmake/fuzz.cmake OPTIONAL)
 elseif(NOT SANITIZE)
