@@ -7,11 +7,9 @@ if(SANITIZE)
   set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${SANITIZE_FLAGS})
   add_link_options(-fsanitize=address,undefined)
-  # plugin_core was created before this file was included, so the directory's options
-  # above do not reach it: without this line the product code itself is not checked.
-  target_compile_options(plugin_core PRIVATE ${SANITIZE_FLAGS})
 endif()
 
+# Created after the sanitizer options above, so that they reach the product code too.
 add_library(plugin_core STATIC ${CORE_SOURCES})
 target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(plugin_core PRIVATE ${WARNINGS})
