@@ -154,6 +154,7 @@ TEST_F(SequenceStoreFileTest, UnwritableFileNeverRepeatsANumber) {
 
 TEST(SequenceStorePath, FolderOfTheModule) {
   char module[MAX_PATH];
+  const HINSTANCE savedInstance = ModuleInstance;
   ModuleInstance = GetModuleHandleA(nullptr);
   const DWORD length = GetModuleFileNameA(ModuleInstance, module, sizeof module);
   ASSERT_GT(length, 0u);
@@ -173,6 +174,7 @@ TEST(SequenceStorePath, FolderOfTheModule) {
   WritePrivateProfileStringA("Batch987654", nullptr, nullptr, expected.c_str());
   if (!existed) DeleteFileA(expected.c_str());
   ResetSequenceStore();
+  ModuleInstance = savedInstance;
 }
 
 }  // namespace
