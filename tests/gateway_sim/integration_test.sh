@@ -3,13 +3,12 @@
 # declines with their journal lines, every misbehaviour, masking, the start-up errors
 # and stopping on a signal while a request is held.
 # Usage: integration_test.sh GATEWAY_SIM MAKE_TEST_CA_SCRIPT
-# Environment: GWSIM_TEST_ADDRESS, GWSIM_TEST_ADDRESS2 (loopback addresses, default
-# 127.0.0.9 and 127.0.0.10), GWSIM_TEST_PORT (default 443 as root, else 8443).
+# The simulators take the first free loopback addresses from 127.0.99.1 on (the Win32
+# tests use 127.0.0.N; GWSIM_TEST_NET=127.0.98 moves them); the port is GWSIM_TEST_PORT,
+# default 443 as root, else 8443.
 set -uo pipefail
 sim=$1
 make_ca=$2
-address=${GWSIM_TEST_ADDRESS:-127.0.0.9}
-address2=${GWSIM_TEST_ADDRESS2:-127.0.0.10}
 if [[ $(id -u) -eq 0 ]]; then port=${GWSIM_TEST_PORT:-443}; else port=${GWSIM_TEST_PORT:-8443}; fi
 path=/ipsx/gateway
 fs=$'\x1c'
@@ -54,25 +53,36 @@ $good    10000    active
 ACCOUNTS
 all_cards=$(grep -o '^[0-9]*' "$work/accounts.txt")
 
-# start NAME ADDRESS ARGS...: starts a simulator and waits for its ready file.
+# start NAME ARGS...: starts a simulator on the first free address, waits for its ready
+# file, and sets NAME_pid and NAME_address.
+next_candidate=1
 start() {
-  local name=$1 at=$2
-  shift 2
-  local t0=$(date +%s%N)
-  "$sim" --address "$at" --port "$port" --ready-file "$work/$name.ready" \
-    --journal "$work/$name.journal" "$@" >"$work/$name.out" 2>"$work/$name.err" &
-  local pid=$!
-  pids+=("$pid")
-  eval "${name}_pid=$pid"
-  for _ in $(seq 250); do
+  local name=$1
+  shift
+  local at pid t0
+  while :; do
+    at=${GWSIM_TEST_NET:-127.0.99}.$next_candidate
+    next_candidate=$((next_candidate + 1))
+    t0=$(date +%s%N)
+    "$sim" --address "$at" --port "$port" --ready-file "$work/$name.ready" \
+      --journal "$work/$name.journal" "$@" >"$work/$name.out" 2>"$work/$name.err" &
+    pid=$!
+    for _ in $(seq 250); do
+      [[ -s "$work/$name.ready" ]] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.02
+    done
     [[ -s "$work/$name.ready" ]] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.02
+    wait "$pid" 2>/dev/null
+    if ((next_candidate > 50)) ||
+      ! grep -q 'Address already in use' "$work/$name.err"; then
+      echo "FAIL: $name did not start:"; cat "$work/$name.err"; exit 1
+    fi
+    rm -f "$work/$name.journal"
   done
-  if [[ ! -s "$work/$name.ready" ]]; then
-    echo "FAIL: $name did not start:"; cat "$work/$name.err"; exit 1
-  fi
-  echo "figure: $name ready after $((($(date +%s%N) - t0) / 1000000)) ms"
+  pids+=("$pid")
+  eval "${name}_pid=$pid ${name}_address=$at"
+  echo "figure: $name ready after $((($(date +%s%N) - t0) / 1000000)) ms on $at"
 }
 
 # body CARD AMOUNT [CODE [ZONE]]: the form body as the plug-in writes it.
@@ -112,8 +122,9 @@ journal_value() {
 }
 
 # --- main simulator: accounts, journal, real CA ---------------------------------
-start main "$address" --cert "$work/ca/server.pem" --key "$work/ca/server.key" \
+start main --cert "$work/ca/server.pem" --key "$work/ca/server.key" \
   --accounts "$work/accounts.txt"
+address=$main_address
 expect_eq "listening line" "listening on https://$address:$port$path" "$(head -n 1 "$work/main.out")"
 expect_eq "ready file" "listening on https://$address:$port$path" "$(cat "$work/main.ready")"
 
@@ -247,21 +258,21 @@ test_startup_errors() {
   expect_match "address taken: message" "cannot listen on $address port $port: Address already in use" \
     "$(cat "$work/taken.err")"
 
-  "$sim" --address "$address2" --port "$port" --cert "$work/ca/missing.pem" \
+  "$sim" --address "$address" --port "$port" --cert "$work/ca/missing.pem" \
     --key "$work/ca/server.key" >/dev/null 2>"$work/cert.err"
   rc=$?
   if ((rc != 0)); then pass; else fail "missing certificate: exit 0"; fi
   expect_match "missing certificate: message" "cannot read certificate .*missing.pem: No such file" \
     "$(cat "$work/cert.err")"
 
-  "$sim" --address "$address2" --port "$port" --cert "$work/ca/server.pem" \
+  "$sim" --address "$address" --port "$port" --cert "$work/ca/server.pem" \
     --key "$work/ca/ca.key" >/dev/null 2>"$work/key.err"
   rc=$?
   if ((rc != 0)); then pass; else fail "wrong key: exit 0"; fi
   expect_match "wrong key: message" "does not belong to certificate" "$(cat "$work/key.err")"
 
   printf '# ok\n%s 100 active\n%s 1.00 active\n' $good 6039500000000051 >"$work/bad_accounts.txt"
-  "$sim" --address "$address2" --port "$port" --cert "$work/ca/server.pem" \
+  "$sim" --address "$address" --port "$port" --cert "$work/ca/server.pem" \
     --key "$work/ca/server.key" --accounts "$work/bad_accounts.txt" >/dev/null 2>"$work/accounts.err"
   rc=$?
   if ((rc != 0)); then pass; else fail "malformed accounts: exit 0"; fi
@@ -271,11 +282,11 @@ test_startup_errors() {
 test_startup_errors
 
 test_common_behaviour_and_own_certificate() {
-  start common "$address2" --make-cert "$work/own" --behaviour=status:500 --quiet
+  start common --make-cert "$work/own" --behaviour=status:500 --quiet
   expect_match "made certificate" "CN ?= ?gateway.test" \
     "$(openssl x509 -in "$work/own/server.pem" -noout -subject 2>&1)"
   expect_eq "--quiet: only the listening line" 1 "$(wc -l <"$work/common.out")"
-  http=$(curl -sk -o /dev/null -w '%{http_code}' --resolve "gateway.test:$port:$address2" \
+  http=$(curl -sk -o /dev/null -w '%{http_code}' --resolve "gateway.test:$port:$common_address" \
     -H "Content-Type: application/x-www-form-urlencoded" --data-binary "$(body $good 250)" \
     "https://gateway.test:$port$path")
   expect_eq "--behaviour=status:500 for every card" 500 "$http"

@@ -130,9 +130,10 @@ void Fail(RequestCheck& check, std::string reason) {
 
 void CheckField2(std::string_view field, RequestCheck& check) {
   if (!TakePrefix(field, kField2Prefix)) return Fail(check, "field2:prefix");
-  if (TakePrefix(field, "2000")) {
+  // The code is followed by a fixed "0" before the merchant id.
+  if (TakePrefix(field, std::to_string(kChargeCode) + "0")) {
     check.request.transactionCode = kChargeCode;
-  } else if (TakePrefix(field, "1000")) {
+  } else if (TakePrefix(field, std::to_string(kTestCode) + "0")) {
     check.request.transactionCode = kTestCode;
   } else {
     return Fail(check, "field2:transaction_code");
