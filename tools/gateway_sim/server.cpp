@@ -128,21 +128,24 @@ int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalF
   server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
 
   StopFlag stop;
-  std::mutex stdoutMutex;
+  // Held from counting a request to writing its line, so that lines stay in the order
+  // of their numbers however many requests arrive at once.
+  std::mutex recordMutex;
   const auto handler = [&](const httplib::Request& request, httplib::Response& response) {
     const IncomingRequest incoming{request.method, request.path,
                                    request.get_header_value("Content-Type"), request.body,
                                    request.remote_addr, LocalTimeNow()};
+    std::unique_lock<std::mutex> record(recordMutex);
     const PlannedAnswer answer = gateway.Handle(incoming);
     const std::string line = FormatJournalLine(answer.journal);
     if (journal != nullptr && !journal->Append(line)) {
       std::fprintf(stderr, "gateway_sim: cannot write the journal: %s\n", std::strerror(errno));
     }
     if (!options.quiet) {
-      std::lock_guard<std::mutex> lock(stdoutMutex);
       std::fputs(line.c_str(), stdout);
       std::fflush(stdout);
     }
+    record.unlock();
 
     switch (answer.behaviour.kind) {
       case BehaviourKind::Reset:
