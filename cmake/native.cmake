@@ -32,3 +32,8 @@ elseif(NOT SANITIZE)
     endif()
   endforeach()
 endif()
+
+# The resource sources are data checked by scripts: the image-list bitmap drawn from
+# its text source, and (with a windres at hand) the compiled dialog templates.
+add_test(NAME cardidlist_bitmap
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/cardidlist_test.py)
