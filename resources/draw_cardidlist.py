@@ -7,14 +7,14 @@ The source holds a palette and four pictures drawn as rows of characters:
 
     palette
     .  255   0 255  background, transparent in the image list
-    K   24  28  40  outline
+    K    0   0   0  outline
     picture 0  card going into a card reader
     <37 rows of 36 characters, one character per pixel>
     picture 1  ...
 
 Lines starting with '#' and blank lines between sections are ignored. A palette
 entry is one printable character (not '#') followed by red, green and blue
-(0 to 255) and an optional description. The pictures are numbered 0 to 3 and
+(0 to 255, one of the 16 standard Windows colours) and an optional description. The pictures are numbered 0 to 3 and
 must appear in that order; every pixel character must be in the palette.
 
 The output is the 144 x 37 image list strip: the four pictures side by side,
@@ -35,6 +35,14 @@ FILE_HEADER_SIZE = 14
 INFO_HEADER_SIZE = 40
 PIXELS_PER_METRE = 2835  # 72 dots per inch
 BACKGROUND = (255, 0, 255)
+# The image list made from the bitmap holds 4-bit colour and shows every other colour
+# as the nearest of these 16, so the source may use no others.
+STANDARD_COLOURS = {
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+}
 
 
 class SourceError(Exception):
@@ -106,6 +114,10 @@ def parse(lines):
                 raise SourceError(f"line {number}: colour values must be integers") from None
             if any(value < 0 or value > 255 for value in rgb):
                 raise SourceError(f"line {number}: colour values must be 0 to 255")
+            if rgb not in STANDARD_COLOURS:
+                raise SourceError(
+                    f"line {number}: {rgb} is not one of the 16 standard colours "
+                    "(the 4-bit image list would show another)")
             if len(palette) >= COLOUR_TABLE_ENTRIES:
                 raise SourceError(f"line {number}: more than {COLOUR_TABLE_ENTRIES} colours")
             palette[char] = (len(palette), rgb)

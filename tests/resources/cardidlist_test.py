@@ -96,8 +96,8 @@ class CardImageStripTest(unittest.TestCase):
     def test_every_pixel_has_the_colour_of_its_character(self):
         # A picture source of one distinct pattern per picture, so that a swapped
         # picture, a flipped row order or a shifted palette shows up.
-        palette = ".  255 0 255  background\nK  0 0 0  outline\nr  200 10 20  red\n" \
-                  "g  30 180 40  green\n"
+        palette = ".  255 0 255  background\nK  0 0 0  outline\nr  255 0 0  red\n" \
+                  "g  0 128 0  green\n"
         pictures = []
         for n in range(4):
             rows = []
@@ -112,7 +112,7 @@ class CardImageStripTest(unittest.TestCase):
         result, output = self.build(text)
         self.assertEqual(0, result.returncode, result.stderr)
         _, colours, pixels = read_bmp(output)
-        expected = {".": MAGENTA, "K": (0, 0, 0), "r": (200, 10, 20), "g": (30, 180, 40)}
+        expected = {".": MAGENTA, "K": (0, 0, 0), "r": (255, 0, 0), "g": (0, 128, 0)}
         for n, rows in enumerate(pictures):
             for y, row in enumerate(rows):
                 for x, char in enumerate(row):
@@ -137,8 +137,10 @@ class CardImageStripTest(unittest.TestCase):
             ("three pictures", good[:good.index("picture 3")], "expected 4"),
             ("pictures out of order", good.replace("picture 1", "picture 2", 1),
              "expected 'picture 1'"),
-            ("no magenta", good.replace("255 0 255", "255 0 254"), "magenta"),
+            ("no magenta", good.replace("255 0 255", "128 0 128"), "magenta"),
             ("colour out of range", good.replace("0 0 0", "0 256 0"), "0 to 255"),
+            ("not a standard colour", good.replace("K  0 0 0", "K  0 0 1"),
+             "16 standard colours"),
             ("character defined twice", good.replace("K  0 0 0", ".  0 0 0"), "twice"),
         ]
         for name, text, message in rows:
