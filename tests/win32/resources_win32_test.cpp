@@ -52,12 +52,6 @@ std::string ItemText(HWND dialog, int id) {
   return text;
 }
 
-std::string ItemClass(HWND dialog, int id) {
-  char name[64] = "";
-  GetClassNameA(GetDlgItem(dialog, id), name, sizeof name);
-  return name;
-}
-
 TEST_F(ResourcesWin32Test, CardImageListHoldsFourTransparentPictures) {
   HIMAGELIST images = ImageList_LoadImageA(Plugin, "CARDIDLIST", kImageWidth, 0, kMagenta,
                                            IMAGE_BITMAP, LR_DEFAULTCOLOR);
@@ -112,39 +106,19 @@ TEST_F(ResourcesWin32Test, CardImageListHoldsFourTransparentPictures) {
   ImageList_Destroy(images);
 }
 
-TEST_F(ResourcesWin32Test, CardDialogTemplateBuildsItsControls) {
+// Ids, classes, texts and styles are pinned byte for byte by
+// tests/resources/dialog_templates_test.py; here the system's dialog manager builds the
+// templates, found by the names the exports use.
+TEST_F(ResourcesWin32Test, CardDialogTemplateIsNotAPopupAndHasItsControls) {
   HWND dialog = CreateDialogParamA(Plugin, "CardPIN", nullptr, QuietDialogProc, 0);
   ASSERT_NE(nullptr, dialog) << GetLastError();
-
   const LONG style = GetWindowLongA(dialog, GWL_STYLE);
-  EXPECT_EQ(0, style & WS_POPUP) << std::hex << style;
+  EXPECT_EQ(0, style & (WS_POPUP | WS_CHILD)) << std::hex << style;
   EXPECT_EQ(WS_CAPTION, style & WS_CAPTION) << std::hex << style;
-  EXPECT_NE(0, style & WS_SYSMENU) << std::hex << style;
-  char caption[64] = "";
-  GetWindowTextA(dialog, caption, sizeof caption);
-  EXPECT_STREQ("Card ID", caption);
-
-  struct Row { int id; const char* className; const char* text; LONG styleBits; };
-  const Row rows[] = {
-      {101, "Edit", "", ES_PASSWORD | ES_AUTOHSCROLL | WS_TABSTOP},
-      {1, "Button", "&Next >", WS_TABSTOP},
-      {2, "Button", "&Cancel", WS_TABSTOP},
-      {100, "Static",
-       "Please enter your card ID number,\nor swipe your card in the card reader.", 0},
-      {200, "Button", "", BS_OWNERDRAW},
-      {3534, "Button", "MiniIcon", BS_ICON},
-      {3535, "Button", "ExitIcon", BS_ICON},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.id);
-    ASSERT_NE(nullptr, GetDlgItem(dialog, row.id));
-    EXPECT_STRCASEEQ(row.className, ItemClass(dialog, row.id).c_str());
-    EXPECT_EQ(row.text, ItemText(dialog, row.id));
-    const LONG itemStyle = GetWindowLongA(GetDlgItem(dialog, row.id), GWL_STYLE);
-    EXPECT_EQ(row.styleBits, itemStyle & row.styleBits) << std::hex << itemStyle;
+  for (int id : {101, 1, 2, 100, 200, 3534, 3535}) {
+    EXPECT_NE(nullptr, GetDlgItem(dialog, id)) << "control " << id;
   }
-  EXPECT_EQ(0, GetWindowLongA(GetDlgItem(dialog, 1), GWL_STYLE) & BS_DEFPUSHBUTTON)
-      << "Next is a plain push button";
+  EXPECT_EQ("&Next >", ItemText(dialog, IDOK));
   DestroyWindow(dialog);
 }
 
@@ -152,20 +126,10 @@ TEST_F(ResourcesWin32Test, ConfigureDialogTabsThroughItsFieldsAndSavesOnEnter) {
   HWND dialog = CreateDialogParamA(Plugin, "Configure", nullptr, QuietDialogProc, 0);
   ASSERT_NE(nullptr, dialog) << GetLastError();
 
-  char caption[64] = "";
-  GetWindowTextA(dialog, caption, sizeof caption);
-  EXPECT_STREQ("Quillbar CardSmith Interface", caption);
-  EXPECT_NE(0, GetWindowLongA(dialog, GWL_STYLE) & WS_POPUP);
-
   const LRESULT defaultId = SendMessageA(dialog, DM_GETDEFID, 0, 0);
   EXPECT_EQ(DC_HASDEFID, HIWORD(defaultId));
   EXPECT_EQ(IDOK, LOWORD(defaultId)) << "Enter activates Save";
   EXPECT_EQ("Save", ItemText(dialog, IDOK));
-  EXPECT_EQ("Cancel", ItemText(dialog, IDCANCEL));
-  EXPECT_EQ("Test", ItemText(dialog, 111));
-  for (int id : {103, 104, 105}) {
-    EXPECT_NE(0, GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & ES_NUMBER) << id;
-  }
 
   const std::vector<int> expected{100, 101, 102, 103, 104, 105, 110, 111, IDOK, IDCANCEL};
   std::vector<int> order;
