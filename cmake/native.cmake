@@ -48,3 +48,13 @@ elseif(NOT SANITIZE)
     endif()
   endforeach()
 endif()
+
+# The resource sources are data checked by scripts: the image-list bitmap drawn from
+# its text source, and (with a windres at hand) the compiled dialog templates.
+add_test(NAME cardidlist_bitmap
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/cardidlist_test.py)
+find_program(WINDRES_FOR_TESTS NAMES i686-w64-mingw32-windres windres)
+if(WINDRES_FOR_TESTS)
+  add_test(NAME dialog_templates
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/dialog_templates_test.py ${WINDRES_FOR_TESTS})
+endif()
