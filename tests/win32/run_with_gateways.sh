@@ -17,7 +17,7 @@
 # request's bytes as $GATEWAYS_DIR/capture/request-N.bin.
 #
 #   address      what answers
-#   127.0.0.2    the simulator, normal answers
+#   127.0.0.2    the simulator, normal answers, the demo accounts (tools/demo/accounts.txt)
 #   127.0.0.2:8443  the same on another port (a URL's ":port" must not lead here)
 #   127.0.0.3    status 404
 #   127.0.0.4    status 500
@@ -78,18 +78,19 @@ start() {
   exit 1
 }
 
-# simulator ADDRESS CERT BEHAVIOUR [PORT]: files are named ADDRESS, or ADDRESS-PORT
-# for a port other than 443.
+# simulator ADDRESS CERT BEHAVIOUR [PORT [MORE OPTIONS]]: files are named ADDRESS, or
+# ADDRESS-PORT for a port other than 443.
 simulator() {
   local address=$1 cert=$2 behaviour=$3 port=${4:-443}
+  shift $(( $# < 4 ? $# : 4 ))
   local name=$address
   [[ $port == 443 ]] || name=$address-$port
   start "$name" "$work/$name.ready" "$sim" --address "$address" --port "$port" \
     --cert "$tls/$cert.pem" --key "$tls/$cert.key" --behaviour "$behaviour" \
-    --journal "$work/$name.journal" --ready-file "$work/$name.ready" --quiet
+    --journal "$work/$name.journal" --ready-file "$work/$name.ready" --quiet "$@"
 }
 
-simulator 127.0.0.2 server none
+simulator 127.0.0.2 server none 443 --accounts "$root/tools/demo/accounts.txt"
 simulator 127.0.0.2 server none 8443
 simulator 127.0.0.3 server status:404
 simulator 127.0.0.4 server status:500

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "gateway/request_message.h"
 #include "gateway/transport.h"
+#include "gateway/worker.h"
+#include "settings/settings.h"
 #include "win32_test_support.h"
 
 namespace {
@@ -29,6 +32,7 @@ constexpr const char* kEmpty = "127.0.0.5";
 constexpr const char* kOversize = "127.0.0.6";
 constexpr const char* kGarbage = "127.0.0.7";
 constexpr const char* kRogueCertificate = "127.0.0.8";
+constexpr const char* kLateAnswer = "127.0.0.11";  // after 10 s
 constexpr const char* kCapture = "127.0.0.12";
 constexpr const char* kNoListener = "127.0.0.50";
 
@@ -188,6 +192,51 @@ TEST_F(GatewayExchangeWin32Test, HostWithColonAndPortIsTakenWhole) {
   EXPECT_EQ(SendError(kNameNotResolved), Post("https://127.0.0.2:8443/ipsx/gateway"));
   EXPECT_EQ(before, JournalLines(kNormal).size());
   EXPECT_EQ(beforeOnPort, JournalLines(kNormalOnOtherPort).size());
+}
+
+TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
+  struct Row {
+    std::string url;
+    bool mustBeSeenBusy;  // long enough an exchange for a 1 ms poll to catch the busy state
+    std::string reply;    // "FS" for a gateway reply with separators
+  };
+  const Row rows[] = {
+      {UrlOf(kLateAnswer), true, "FS"},
+      {UrlOf(kNoListener), false, SendError(kCannotConnect)},
+      {"HTTPS://127.0.0.2/ipsx/gateway", false, "Error: Invalid URL"},
+  };
+  constexpr DWORD kPollDeadlineMs = 60000;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.url);
+    ResetWorkerState();
+    std::strcpy(CurrentSettings.URL, row.url.c_str());
+    std::strcpy(FormBody, kBody);
+    std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
+
+    std::vector<int32_t> seen = {WorkerStatus.load(std::memory_order_acquire)};
+    ASSERT_TRUE(StartGatewayWorker());
+    const DWORD started = GetTickCount();
+    while (seen.back() != kWorkerFinished && GetTickCount() - started < kPollDeadlineMs) {
+      Sleep(1);
+      const int32_t now = WorkerStatus.load(std::memory_order_acquire);
+      if (now != seen.back()) seen.push_back(now);
+    }
+    const std::vector<int32_t> full = {kWorkerIdle, kWorkerBusy, kWorkerFinished};
+    const std::vector<int32_t> quick = {kWorkerIdle, kWorkerFinished};
+    EXPECT_TRUE(seen == full || (!row.mustBeSeenBusy && seen == quick))
+        << "status went " << ::testing::PrintToString(seen);
+    ASSERT_EQ(kWorkerFinished, seen.back());
+
+    const std::string reply = ReplyBuffer;
+    if (row.reply == "FS") {
+      EXPECT_NE(std::string::npos, reply.find(kFieldSeparator)) << reply;
+    } else {
+      EXPECT_EQ(row.reply, reply);
+    }
+    // Only a dialog's poll puts it back to idle.
+    Sleep(100);
+    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
+  }
 }
 
 }  // namespace
