@@ -4,15 +4,11 @@
 #include <cstring>
 
 #include "gateway/https_client.h"
-#include "gateway/worker.h"
 
 namespace fake {
 
 HttpsScript https;
 std::vector<std::string> httpsCalls;
-int workerStarts = 0;
-bool workerStartFails = false;
-bool workerRunsInline = false;
 
 namespace {
 
@@ -44,9 +40,6 @@ void ResetHttps() {
   https = HttpsScript{};
   httpsCalls.clear();
   lastError = 0;
-  workerStarts = 0;
-  workerStartFails = false;
-  workerRunsInline = false;
 }
 
 }  // namespace fake
@@ -108,11 +101,4 @@ void HttpsLimitWaits(HttpsHandle handle, unsigned long connectMs, unsigned long 
   httpsCalls.push_back("limit " + fake::NameOf(handle) + " " + std::to_string(connectMs) + " " +
                        std::to_string(sendMs) + " " + std::to_string(receiveMs));
   if (handle != nullptr) fake::lastError = fake::kClobberedError;
-}
-
-bool StartGatewayWorker() {
-  ++fake::workerStarts;
-  if (fake::workerStartFails) return false;
-  if (fake::workerRunsInline) GatewayWorker();
-  return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// A scripted stand-in for the HTTPS seam (gateway/https_client.h) and for the worker's
-// thread start. Each test starts with fake::ResetHttps().
+// A scripted stand-in for the HTTPS seam (gateway/https_client.h). Each test starts
+// with fake::ResetHttps().
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,12 +23,6 @@ extern HttpsScript https;
 // "request <object>", "send <length> <body>", "query", "read <size>",
 // "close <handle>", where <handle> is session, connection or request.
 extern std::vector<std::string> httpsCalls;
-
-// The worker's thread start: counted; fails when told to, else runs the worker on the
-// calling thread when told to, else does nothing more.
-extern int workerStarts;
-extern bool workerStartFails;
-extern bool workerRunsInline;
 
 void ResetHttps();
 
