@@ -8,6 +8,10 @@ if(SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+add_library(plugin_core STATIC ${CORE_SOURCES})
+target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(plugin_core PRIVATE ${WARNINGS})
+
 find_package(GTest REQUIRED)
 
 # Stand-ins for the platform seams (profile files, module path, clock, HTTPS, worker).

@@ -1,21 +1,30 @@
 # Windows (mingw-w64 i686) build: the plug-in DLL, the station simulator, the
 # fallback host and the Win32 test program.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 
-# The Win32 layer minus the entry point, so that tests can link it as well.
+# The whole plug-in but its entry point, so that tests can link it as well. The core
+# and the Win32 layer depend on each other through the seams, so they form one library.
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/host/plugin_entry_win32.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
-add_library(plugin_win32 STATIC ${WIN32_SOURCES})
-target_link_libraries(plugin_win32 PUBLIC plugin_core comctl32 wininet gdi32 user32 kernel32)
+add_library(plugin_win32 STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
+target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(plugin_win32 PUBLIC comctl32 wininet gdi32 user32 kernel32)
 target_compile_options(plugin_win32 PRIVATE ${WARNINGS})
 
 # Resources: the dialog templates, and the bitmap drawn from its text source.
 set(CARD_BITMAP ${CMAKE_BINARY_DIR}/cardidlist.bmp)
-add_custom_command(OUTPUT ${CARD_BITMAP}
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/resources/draw_cardidlist.py
-          ${CMAKE_SOURCE_DIR}/resources/cardidlist.txt ${CARD_BITMAP}
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/draw_cardidlist.py ${CMAKE_SOURCE_DIR}/resources/cardidlist.txt)
-add_custom_target(card_bitmap DEPENDS ${CARD_BITMAP})
+set(CARD_BITMAP_SOURCE ${CMAKE_SOURCE_DIR}/resources/cardidlist.txt)
+set(CARD_BITMAP_DRAWER ${CMAKE_SOURCE_DIR}/resources/draw_cardidlist.py)
+if(EXISTS ${CARD_BITMAP_DRAWER})
+  add_custom_command(OUTPUT ${CARD_BITMAP}
+    COMMAND python3 ${CARD_BITMAP_DRAWER} ${CARD_BITMAP_SOURCE} ${CARD_BITMAP}
+    DEPENDS ${CARD_BITMAP_DRAWER} ${CARD_BITMAP_SOURCE})
+  add_custom_target(card_bitmap DEPENDS ${CARD_BITMAP})
+else()
+  add_custom_target(card_bitmap)
+endif()
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR} -I${CMAKE_SOURCE_DIR}")
 
@@ -25,7 +34,12 @@ set_target_properties(CSPlugin PROPERTIES PREFIX "" OUTPUT_NAME "CSPlugin")
 target_link_libraries(CSPlugin PRIVATE plugin_win32)
 target_compile_options(CSPlugin PRIVATE ${WARNINGS})
 
-foreach(tool station_sim fallback_host)
+# Drives the dialogs from a second thread: the station simulator's scripts and the tests.
+add_library(dialog_driver STATIC ${CMAKE_SOURCE_DIR}/tools/dialog_driver/dialog_driver_win32.cpp)
+target_include_directories(dialog_driver PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(dialog_driver PUBLIC user32 gdi32)
+
+foreach(tool station_sim)
   if(EXISTS ${CMAKE_SOURCE_DIR}/tools/${tool}/CMakeLists.txt)
     add_subdirectory(tools/${tool})
   endif()
@@ -38,8 +52,10 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
-target_link_libraries(win32_tests PRIVATE plugin_win32 gtest)
+target_link_libraries(win32_tests PRIVATE plugin_win32 dialog_driver gtest)
 target_compile_options(win32_tests PRIVATE ${WARNINGS})
 # The test program is a station program too: it exports GetStationFunctions.
 set_target_properties(win32_tests PROPERTIES ENABLE_EXPORTS ON)
 add_dependencies(win32_tests CSPlugin)
+# Run under Wine by ctest (scripts/wine_session.sh sets up the environment).
+add_test(NAME win32_tests COMMAND win32_tests)

@@ -1,0 +1,45 @@
+// The library's entry point and its four exports. Attach does all the set-up; the
+// exports are thin shells that run one modal dialog each and return its end code.
+#include <windows.h>
+
+#include <cstring>
+
+#include "dialogs/dialog_procs_win32.h"
+#include "host/module_state_win32.h"
+#include "host/station_interface.h"
+
+namespace {
+
+constexpr char kChargeTemplate[] = "CardPIN";
+constexpr char kConfigureTemplate[] = "Configure";
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
+  if (reason == DLL_PROCESS_ATTACH) ProcessAttach(module);
+  return TRUE;
+}
+
+extern "C" int32_t __cdecl SPMEjectCard(void) { return 0; }
+
+extern "C" int32_t __cdecl SPMConfig(HWND owner) {
+  OwnerWindow = owner;
+  // Always the system's dialog function: the configuration is the administrator's,
+  // not part of the station program's user flow.
+  return static_cast<int32_t>(
+      DialogBoxParamA(ModuleInstance, kConfigureTemplate, owner, ConfigureDialog, 0));
+}
+
+extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t amountCents) {
+  return static_cast<int32_t>(
+      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, ChargeDialog, amountCents));
+}
+
+extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
+  // Bounded copy: the text is only handed back to the station's deposit function.
+  if (user == nullptr) user = "";
+  std::strncpy(DepositUser, user, kDepositUserSize - 1);
+  DepositUser[kDepositUserSize - 1] = '\0';
+  return static_cast<int32_t>(
+      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents));
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the project: build/native (platform-free core, unit tests, gateway simulator,
+# benchmarks) and build/win32 (the plug-in DLL, the station simulator, the Win32 tests).
+# With --sanitize also build/asan (unit tests under AddressSanitizer and UBSan).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+
+jobs=2
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/native -j$jobs
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win32 -j$jobs
+if [[ "${1:-}" == "--sanitize" ]]; then
+  cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+  cmake --build build/asan -j$jobs
+fi

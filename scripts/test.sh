@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs every test: native unit tests (plain and under ASan/UBSan), the gateway
+# simulator's tests, a short fuzz run, and the Win32 tests of the real DLL under Wine
+# against the gateway simulator over TLS.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+started=$(date +%s)
+bash scripts/build.sh --sanitize
+
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ctest --test-dir build/asan --output-on-failure
+if [[ -x scripts/fuzz.sh ]]; then
+  echo "== fuzzing (short run; scripts/fuzz.sh SECONDS for a longer one)"
+  bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
+fi
+echo "== Win32 tests under Wine"
+bash scripts/wine_session.sh --build build/win32 -- ctest --test-dir build/win32 --output-on-failure
+echo "== all tests passed in $(( $(date +%s) - started )) s"

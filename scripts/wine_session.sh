@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs a command in the project's Wine test environment and cleans up after it:
+#   - a private Wine prefix under the build tree (never the user's), no Mono or Gecko prompt;
+#   - a private X display (Xvfb) for the dialogs;
+#   - a private mount namespace in which the host's CA bundle is the bundle with the
+#     throwaway test CA, so only this run's processes trust the gateway simulator;
+#   - optionally a time zone (--zone America/Chicago) bind-mounted over /etc/localtime;
+#   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
+# usage: wine_session.sh [--zone ZONE] [--build DIR] -- COMMAND [ARGS...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build="$root/build"
+zone=""
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --zone) zone=$2; shift 2 ;;
+    --build) build=$(mkdir -p "$2" && cd "$2" && pwd); shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[[ $# -gt 0 ]] || { echo "usage: wine_session.sh [--zone ZONE] [--build DIR] -- COMMAND..." >&2; exit 2; }
+
+# Inside the namespace: trust the test CA, set the zone, run, stop the prefix's server.
+if [[ "${WINE_SESSION_INNER:-}" == 1 ]]; then
+  mount --bind "$TLS_DIR/bundle.crt" /etc/ssl/certs/ca-certificates.crt
+  if [[ -n "$zone" ]]; then
+    mount --bind "/usr/share/zoneinfo/$zone" /etc/localtime
+  fi
+  status=0
+  "$@" || status=$?
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  exit $status
+fi
+
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG="${WINEDEBUG:--all}"
+export TLS_DIR="$build/tls"
+unset TZ
+bash "$here/make_test_ca.sh" "$TLS_DIR"
+
+# A free display number for our own Xvfb.
+display=""
+for n in $(seq 90 140); do
+  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
+done
+[[ -n "$display" ]] || { echo "wine_session: no free X display" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 1 50); do
+  [[ -e /tmp/.X11-unix/X$display ]] && break
+  sleep 0.1
+done
+export DISPLAY=":$display"
+
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  echo "wine_session: creating the Wine prefix (once, about 10 s)"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+fi
+
+WINE_SESSION_INNER=1 unshare -m bash "$0" --zone "$zone" --build "$build" -- "$@"

@@ -1,0 +1,97 @@
+#include "win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace testenv {
+
+HostRecord host;
+
+void ResetHost() { host = HostRecord{}; }
+
+std::string BuildDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string MakeScratchDir(const std::string& name) {
+  static int counter = 0;
+  const std::string root = BuildDir() + "scratch\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  const std::string dir =
+      root + name + "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+LoadedPlugin::LoadedPlugin(const std::string& folder, const std::string& settingsIni,
+                           const std::string& fileName)
+    : path_(folder + fileName) {
+  CopyFileA((BuildDir() + "CSPlugin.dll").c_str(), path_.c_str(), FALSE);
+  if (!settingsIni.empty()) {
+    const std::string ini = path_.substr(0, path_.find_last_of('.')) + ".INI";
+    WriteTextFile(ini, settingsIni);
+  }
+  // A name without an extension needs a trailing '.', or LoadLibrary appends ".dll".
+  const std::string loadName = fileName.find('.') == std::string::npos ? path_ + "." : path_;
+  module_ = LoadLibraryA(loadName.c_str());
+  EXPECT_NE(nullptr, module_) << "LoadLibrary " << path_ << " failed, error " << GetLastError();
+  auto find = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module_, name)); };
+  eject = reinterpret_cast<decltype(eject)>(find("SPMEjectCard"));
+  config = reinterpret_cast<decltype(config)>(find("SPMConfig"));
+  charge = reinterpret_cast<decltype(charge)>(find("SPMAccounting"));
+  deposit = reinterpret_cast<decltype(deposit)>(find("SPMDeposit"));
+}
+
+LoadedPlugin::~LoadedPlugin() {
+  if (module_ != nullptr) FreeLibrary(module_);
+}
+
+namespace {
+
+int32_t __cdecl RecordDeposit(const char* user, int32_t amount, int32_t* balance) {
+  host.depositCalls.push_back({user, amount, balance != nullptr ? *balance : 0});
+  if (host.depositNewBalance >= 0 && balance != nullptr) *balance = host.depositNewBalance;
+  return host.depositResult;
+}
+
+int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
+  host.messageBoxes.push_back(std::string(caption) + "|" + text);
+  return MessageBoxA(owner, text, caption, flags);
+}
+
+INT_PTR WINAPI RecordDialogBox(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proc, LPARAM init) {
+  host.dialogCalls.push_back({module, name, owner, proc, init});
+  if (!host.dialogBoxShowsDialog) return host.cannedDialogResult;
+  return DialogBoxParamA(module, name, owner, proc, init);
+}
+
+}  // namespace
+}  // namespace testenv
+
+// This test program is a station program: the plug-in finds this at attach.
+extern "C" __declspec(dllexport) void __cdecl GetStationFunctions(StationFunctionTable* table, int32_t size) {
+  using testenv::host;
+  ++host.getFunctionsCalls;
+  host.tableSize = size;
+  table->StationDeposit = host.fillDeposit ? testenv::RecordDeposit : nullptr;
+  table->StationMessageBox = host.fillMessageBox ? testenv::RecordMessageBox : nullptr;
+  table->StationDialogBoxParam = host.fillDialogBox ? testenv::RecordDialogBox : nullptr;
+}

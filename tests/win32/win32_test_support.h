@@ -1,0 +1,74 @@
+#pragma once
+// Shared helpers of the Win32 tests: where the built files are, fresh copies of the
+// plug-in in their own folders, and the recording station functions that this test
+// program offers through its exported GetStationFunctions.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host/station_interface.h"
+
+namespace testenv {
+
+// The folder of this test program (the build directory), with a trailing backslash.
+std::string BuildDir();
+
+// A new empty folder under the test program's scratch folder.
+std::string MakeScratchDir(const std::string& name);
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+
+// What the plug-in called in this test program, and how the table is filled.
+struct HostRecord {
+  int getFunctionsCalls = 0;
+  int tableSize = 0;
+  struct DialogCall {
+    HINSTANCE module;
+    std::string templateName;
+    HWND owner;
+    DLGPROC proc;
+    LPARAM init;
+  };
+  std::vector<DialogCall> dialogCalls;
+  struct DepositCall {
+    std::string user;
+    int32_t amount;
+    int32_t balance;
+  };
+  std::vector<DepositCall> depositCalls;
+  std::vector<std::string> messageBoxes;  // "caption|text"
+
+  // Behaviour of the table this host fills in.
+  bool fillDeposit = true;
+  bool fillMessageBox = true;
+  bool fillDialogBox = true;
+  bool dialogBoxShowsDialog = true;  // else it returns cannedDialogResult at once
+  INT_PTR cannedDialogResult = 0;
+  int32_t depositResult = 0;
+  int32_t depositNewBalance = -1;  // written through the pointer when >= 0
+};
+extern HostRecord host;
+void ResetHost();
+
+// A copy of the built plug-in in its own folder, loaded; unloaded on destruction.
+class LoadedPlugin {
+ public:
+  // folder: where to copy CSPlugin.dll; settingsIni: contents of CSPlugin.INI, none if empty.
+  explicit LoadedPlugin(const std::string& folder, const std::string& settingsIni = "",
+                        const std::string& fileName = "CSPlugin.dll");
+  ~LoadedPlugin();
+  HMODULE module() const { return module_; }
+  const std::string& path() const { return path_; }
+  decltype(&SPMEjectCard) eject;
+  decltype(&SPMConfig) config;
+  decltype(&SPMAccounting) charge;
+  decltype(&SPMDeposit) deposit;
+
+ private:
+  HMODULE module_;
+  std::string path_;
+};
+
+}  // namespace testenv
