@@ -99,8 +99,9 @@ int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents, const cha
   DepositBalance = balanceCents;
   DepositUserText = user != nullptr ? user : kNoUser;
   CurrentRecord.AmountCents = balanceCents;
-  if (!HasStationDeposit()) OfferOnlyCancel(window);
-  return 1;
+  if (HasStationDeposit()) return 1;
+  OfferOnlyCancel(window);
+  return 0;  // the focus is on Cancel already; 1 would move it to the hidden edit control
 }
 
 int32_t DepositDialogCommand(DialogWindow& window, int command) {

@@ -39,7 +39,8 @@ extern const char* DepositUserText;   // the text handed to the station's deposi
 bool ParseDepositAmount(const char* text, int32_t* cents);
 
 // WM_INITDIALOG. user: the text given to SPMDeposit, NUL-terminated, kept by the caller
-// until the dialog ends. Returns 1.
+// until the dialog ends. Returns 1 (the system focuses the edit control), or 0 when
+// the station has no deposit function and the dialog has put the focus on Cancel.
 int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents, const char* user);
 
 // WM_COMMAND with the low word of wParam. Returns 1 after an approval, for Cancel and

@@ -264,7 +264,7 @@ TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
 
 TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   fake::stationDepositPresent = false;
-  EXPECT_EQ(1, Start(1234));
+  EXPECT_EQ(0, Start(1234));
   EXPECT_EQ(kNoDepositText, window.Text(kMessageLineId));
   EXPECT_FALSE(window.Enabled(kOkId));
   EXPECT_TRUE(window.Enabled(kCancelId));
