@@ -312,7 +312,7 @@ TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
 }
 
 TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartSucceeds = false;
+  fake::workerStartFails = true;
   Start(150);
   EnterCard(kSwipe);
   EXPECT_EQ(0, Ok());

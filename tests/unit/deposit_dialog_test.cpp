@@ -246,7 +246,7 @@ TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
 }
 
 TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartSucceeds = false;
+  fake::workerStartFails = true;
   Start(1234);
   Enter(kCard);
   Enter("20");

@@ -6,12 +6,14 @@
 namespace fake {
 
 int workerStarts = 0;
-bool workerStartSucceeds = true;
+bool workerStartFails = false;
+bool workerRunsInline = false;
 std::string formBodyAtStart;
 
 void ResetFakeWorker() {
   workerStarts = 0;
-  workerStartSucceeds = true;
+  workerStartFails = false;
+  workerRunsInline = false;
   formBodyAtStart.clear();
 }
 
@@ -20,5 +22,7 @@ void ResetFakeWorker() {
 bool StartGatewayWorker() {
   ++fake::workerStarts;
   fake::formBodyAtStart = FormBody;
-  return fake::workerStartSucceeds;
+  if (fake::workerStartFails) return false;
+  if (fake::workerRunsInline) GatewayWorker();
+  return true;
 }
