@@ -78,4 +78,24 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   wineserver -w 2>/dev/null || true
 fi
 
+# Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett, ...) where the
+# fonts-wine package puts them: dialogs then fall back to another face, and captions show
+# an "r" where the close box's cross belongs. The prefix's Fonts folder is always searched.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [[ -d /usr/share/wine/fonts && ! -e "$fonts/tahoma.ttf" ]]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf "$fonts/"
+fi
+
+# On the private display no window manager runs. Wine then draws the windows' frames and
+# captions itself only for unmanaged windows, and hiding a managed window waits 2 s for
+# a window manager that never answers (every dialog's end, in every test). A person's
+# display has a window manager: there the windows are left to it.
+managed=N
+[[ -z "$xvfb_pid" ]] && managed=Y
+if ! grep -q "^\"Managed\"=\"$managed\"" "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+fi
+
 WINE_SESSION_INNER=1 unshare -m bash "$0" --zone "$zone" --build "$build" -- "$@"
