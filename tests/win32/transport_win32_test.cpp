@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,6 +15,10 @@
 #include "gateway/worker.h"
 #include "settings/settings.h"
 #include "win32_test_support.h"
+
+using testenv::GatewaysDir;
+using testenv::JournalLines;
+using testenv::JournalValue;
 
 namespace {
 
@@ -44,37 +47,6 @@ constexpr int kNameNotResolved = 12007;   // ERROR_INTERNET_NAME_NOT_RESOLVED
 std::string UrlOf(const std::string& address) { return "https://" + address + kGatewayPath; }
 
 std::string SendError(int number) { return "Error: HTTP Send [" + std::to_string(number) + "]\n"; }
-
-// The stand-ins' folder as a Windows path, or "" outside run_with_gateways.sh.
-std::string GatewaysDir() {
-  const char* unixDir = std::getenv("GATEWAYS_DIR");
-  if (unixDir == nullptr) return "";
-  std::string dir = std::string("Z:") + unixDir + "/";
-  for (char& c : dir) {
-    if (c == '/') c = '\\';
-  }
-  return dir;
-}
-
-std::vector<std::string> JournalLines(const std::string& address) {
-  const std::string text = testenv::ReadTextFile(GatewaysDir() + address + ".journal");
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// The value of key in a journal line ("key=value" pairs separated by blanks).
-std::string JournalValue(const std::string& line, const std::string& key) {
-  const std::string pattern = " " + key + "=";
-  const size_t at = (" " + line).find(pattern);
-  if (at == std::string::npos) return "";
-  const size_t begin = at + pattern.size() - 1;
-  return line.substr(begin, line.find(' ', begin) - begin);
-}
 
 class TransportWin32Test : public ::testing::Test {
  protected:

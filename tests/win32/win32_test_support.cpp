@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -41,6 +42,35 @@ std::string ReadTextFile(const std::string& path) {
   return buffer.str();
 }
 
+std::string GatewaysDir() {
+  const char* unixDir = std::getenv("GATEWAYS_DIR");
+  if (unixDir == nullptr) return "";
+  std::string dir = std::string("Z:") + unixDir + "/";
+  for (char& c : dir) {
+    if (c == '/') c = '\\';
+  }
+  return dir;
+}
+
+std::vector<std::string> JournalLines(const std::string& address) {
+  const std::string text = ReadTextFile(GatewaysDir() + address + ".journal");
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string JournalValue(const std::string& line, const std::string& key) {
+  const std::string pattern = " " + key + "=";
+  const size_t at = (" " + line).find(pattern);
+  if (at == std::string::npos) return "";
+  const size_t begin = at + pattern.size() - 1;
+  return line.substr(begin, line.find(' ', begin) - begin);
+}
+
 LoadedPlugin::LoadedPlugin(const std::string& folder, const std::string& settingsIni,
                            const std::string& fileName)
     : path_(folder + fileName) {
@@ -73,7 +103,7 @@ int32_t __cdecl RecordDeposit(const char* user, int32_t amount, int32_t* balance
 }
 
 int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
-  host.messageBoxes.push_back(std::string(caption) + "|" + text);
+  host.messageBoxes.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", flags});
   return MessageBoxA(owner, text, caption, flags);
 }
 

@@ -20,6 +20,14 @@ std::string MakeScratchDir(const std::string& name);
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 
+// The gateway stand-ins' work folder (GATEWAYS_DIR, set by tests/win32/run_with_gateways.sh)
+// as a Windows path with a trailing backslash, or "" when the tests run without them.
+std::string GatewaysDir();
+// The journal lines the stand-in on address (its journal's name) has written so far.
+std::vector<std::string> JournalLines(const std::string& address);
+// The value of key in a journal line ("key=value" pairs separated by blanks), or "".
+std::string JournalValue(const std::string& line, const std::string& key);
+
 // What the plug-in called in this test program, and how the table is filled.
 struct HostRecord {
   int getFunctionsCalls = 0;
@@ -38,7 +46,13 @@ struct HostRecord {
     int32_t balance;
   };
   std::vector<DepositCall> depositCalls;
-  std::vector<std::string> messageBoxes;  // "caption|text"
+  struct MessageBoxCall {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+  };
+  std::vector<MessageBoxCall> messageBoxes;
 
   // Behaviour of the table this host fills in.
   bool fillDeposit = true;
