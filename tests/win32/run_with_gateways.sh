@@ -29,6 +29,8 @@
 #   127.0.0.10   resets the connection once the request has been read
 #   127.0.0.11   the normal answer after 10 s
 #   127.0.0.12   the capture listener (tests/win32/capture_gateway.py)
+#   127.0.0.13   the simulator, normal answers, the dialog tests' cards
+#                (tests/win32/dialog_accounts.txt; some answer late)
 #   127.0.0.50   nothing listens (kept free on purpose)
 #
 # The stand-ins and COMMAND run in a network namespace of their own, with only the
@@ -110,6 +112,7 @@ simulator 127.0.0.8 rogue none
 simulator 127.0.0.9 server hang
 simulator 127.0.0.10 server reset
 simulator 127.0.0.11 server delay:10
+simulator 127.0.0.13 server none 443 --accounts "$here/dialog_accounts.txt"
 start 127.0.0.12 "$work/127.0.0.12.ready" python3 "$here/capture_gateway.py" 127.0.0.12 \
   "$tls/server.pem" "$tls/server.key" "$work/capture" "$work/127.0.0.12.ready"
 
