@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "gateway/request_message.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
@@ -46,6 +47,46 @@ bool PaintPending(HWND window) {
   return pending;
 }
 
+std::string BatchSection() { return "Batch" + SixDigits(kBatchNumber); }
+
+// Appends "key=value" and a line end to an INI text.
+void AddIniLine(std::string& text, const std::string& key, const std::string& value) {
+  text += key;
+  text += '=';
+  text += value;
+  text += "\r\n";
+}
+
+// A new folder whose sequence store holds kSeededSequence for the batch.
+std::string SeededFolder(const std::string& name) {
+  const std::string folder = testenv::MakeScratchDir(name);
+  std::string store = "[";
+  store += BatchSection();
+  store += "]\r\n";
+  AddIniLine(store, "SeqNumber", std::to_string(kSeededSequence));
+  testenv::WriteTextFile(folder + kSequenceStoreName, store);
+  return folder;
+}
+
+std::string SettingsText(const std::string& gatewayAddress, const std::string& textLines) {
+  std::string text = "[Settings]\r\n";
+  AddIniLine(text, "URL", "https://" + gatewayAddress + kGatewayPath);
+  AddIniLine(text, "MerchantID", kMerchantId);
+  AddIniLine(text, "TerminalID", kTerminalId);
+  AddIniLine(text, "BatchNumber", std::to_string(kBatchNumber));
+  AddIniLine(text, "MerchantCode", "5999");
+  AddIniLine(text, "PrefixMatch", kCardPrefix);
+  if (!textLines.empty()) text += "[Text]\r\n" + textLines;
+  return text;
+}
+
+bool IsActiveWindowOfItsThread(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+         info.hwndActive == window;
+}
+
 void ForceClose(HWND dialog, DWORD uiThread) {
   for (int attempt = 0; attempt < kForceAttempts && IsWindow(dialog); ++attempt) {
     HWND box = driver::WaitForMessageBox(uiThread, 0);
@@ -60,24 +101,14 @@ void ForceClose(HWND dialog, DWORD uiThread) {
 
 StationPlugin::StationPlugin(const std::string& name, const std::string& gatewayAddress,
                              const std::string& textLines)
-    : LoadedPlugin(
-          [&] {
-            const std::string folder = testenv::MakeScratchDir(name);
-            testenv::WriteTextFile(folder + kSequenceStoreName,
-                                   "[Batch" + SixDigits(kBatchNumber) + "]\r\nSeqNumber=" +
-                                       std::to_string(kSeededSequence) + "\r\n");
-            return folder;
-          }(),
-          "[Settings]\r\nURL=https://" + gatewayAddress + kGatewayPath + "\r\nMerchantID=" +
-              kMerchantId + "\r\nTerminalID=" + kTerminalId +
-              "\r\nBatchNumber=" + std::to_string(kBatchNumber) +
-              "\r\nMerchantCode=5999\r\nPrefixMatch=603950\r\n" +
-              (textLines.empty() ? "" : "[Text]\r\n" + textLines)) {}
+    : LoadedPlugin(SeededFolder(name), SettingsText(gatewayAddress, textLines)) {}
 
 std::string StationPlugin::SequenceStore() const { return testenv::ReadTextFile(SequenceStorePath()); }
 
 int32_t StationPlugin::StoredSequence() const {
-  return static_cast<int32_t>(GetPrivateProfileIntA(("Batch" + SixDigits(kBatchNumber)).c_str(), "SeqNumber", -1, SequenceStorePath().c_str()));
+  constexpr int kMissing = -1;
+  return static_cast<int32_t>(GetPrivateProfileIntA(BatchSection().c_str(), "SeqNumber", kMissing,
+                                                    SequenceStorePath().c_str()));
 }
 
 std::string StationPlugin::SequenceStorePath() const {
@@ -104,12 +135,20 @@ int32_t RunDialog(const std::function<int32_t()>& open, const std::function<void
   return result;
 }
 
-bool WaitForExactText(HWND dialog, int id, const std::string& text) {
-  return PollUntil([&] { return driver::ItemText(dialog, id) == text; });
+::testing::AssertionResult WaitForExactText(HWND dialog, int id, const std::string& text) {
+  if (PollUntil([&] { return driver::ItemText(dialog, id) == text; })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "control " << id << " shows \"" << driver::ItemText(dialog, id)
+                                       << "\", not \"" << text << "\"";
 }
 
-bool WaitForCaption(HWND dialog, const std::string& text) {
-  return PollUntil([&] { return driver::WindowText(dialog) == text; });
+::testing::AssertionResult WaitForCaption(HWND dialog, const std::string& text) {
+  if (PollUntil([&] { return driver::WindowText(dialog) == text; })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "the caption is \"" << driver::WindowText(dialog)
+                                       << "\", not \"" << text << "\"";
 }
 
 std::string SixDigits(int32_t number) {
@@ -131,6 +170,10 @@ void PressEscape(HWND dialog) {
 void PressCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 LONG ItemStyle(HWND dialog, int id) { return GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE); }
+
+std::string MaskedCard(const std::string& card) {
+  return card.substr(0, 6) + "******" + card.substr(card.size() - 4);
+}
 
 size_t JournalSize(const std::string& address) { return testenv::JournalLines(address).size(); }
 
@@ -158,10 +201,16 @@ std::string ZoneCodeHere() {
 void SaveShot(HWND window, const std::string& name) {
   const std::string folder = testenv::BuildDir() + "shots\\";
   CreateDirectoryA(folder.c_str(), nullptr);
+  DWORD_PTR ignored = 0;
+  // Without a window manager Wine paints the caption of a window that becomes active as
+  // inactive; the station's user sees an active dialog, so its frame is painted so.
+  if (IsActiveWindowOfItsThread(window)) {
+    SendMessageTimeoutA(window, WM_NCACTIVATE, TRUE, 0, SMTO_ABORTIFHUNG,
+                        driver::kDefaultTimeoutMs, &ignored);
+  }
   EXPECT_TRUE(PollUntil([&] { return !PaintPending(window); })) << name << ": still painting";
   // The user-interface thread puts what it painted on the screen before it waits for
   // its next message: once it has answered one, the screen shows the dialog as painted.
-  DWORD_PTR ignored = 0;
   SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, driver::kDefaultTimeoutMs, &ignored);
   EXPECT_TRUE(driver::SaveWindowBitmap(window, folder + name + ".bmp")) << name;
 }

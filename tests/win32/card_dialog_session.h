@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "win32_test_support.h"
 
 namespace cardtest {
@@ -28,6 +30,7 @@ inline constexpr const char* kNoListener = "127.0.0.50";
 inline constexpr const char* kMerchantId = "887700123";
 inline constexpr const char* kTerminalId = "T0042";
 inline constexpr int32_t kBatchNumber = 7;
+inline constexpr const char* kCardPrefix = "603950";
 // Every copy's sequence store starts with this last number of the batch, so that the
 // next transaction is numbered kSeededSequence + 1.
 inline constexpr int32_t kSeededSequence = 41;
@@ -39,8 +42,8 @@ inline constexpr const char* kTemplateCaption = "Card ID";
 inline constexpr const char* kErrorCaption = "Transaction error";
 
 // A copy of the plug-in in a folder of its own, loaded, with a settings file that
-// points at the stand-in on gatewayAddress (merchant identity as above, card prefix
-// 603950) and textLines, when given, as its [Text] section; its CSBatchSeq.INI holds
+// points at the stand-in on gatewayAddress (merchant identity and card prefix as above)
+// and textLines, when given, as its [Text] section; its CSBatchSeq.INI holds
 // kSeededSequence for the batch.
 class StationPlugin : public testenv::LoadedPlugin {
  public:
@@ -61,10 +64,11 @@ class StationPlugin : public testenv::LoadedPlugin {
 // the dialog is closed by force so that open returns. Returns what open returned.
 int32_t RunDialog(const std::function<int32_t()>& open, const std::function<void(HWND)>& drive);
 
-// Waits until control id's text is exactly text; false on time-out.
-bool WaitForExactText(HWND dialog, int id, const std::string& text);
-// Waits until the dialog's caption is exactly text; false on time-out.
-bool WaitForCaption(HWND dialog, const std::string& text);
+// Waits until control id's text is exactly text; on time-out the failure shows the text
+// the control has.
+::testing::AssertionResult WaitForExactText(HWND dialog, int id, const std::string& text);
+// Waits until the dialog's caption is exactly text, likewise.
+::testing::AssertionResult WaitForCaption(HWND dialog, const std::string& text);
 
 // A batch or sequence number as the journal and the store's section names show it.
 std::string SixDigits(int32_t number);
@@ -78,6 +82,9 @@ void PressCloseBox(HWND dialog);
 
 // The style bits of a control.
 LONG ItemStyle(HWND dialog, int id);
+
+// A 16-digit card number as the journal shows it: the first six and last four digits.
+std::string MaskedCard(const std::string& card);
 
 // Lines in the stand-in's journal so far, and the newest of them.
 size_t JournalSize(const std::string& address);

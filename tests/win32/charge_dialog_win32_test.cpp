@@ -24,11 +24,10 @@ constexpr int32_t kApproved = 1;
 constexpr int32_t kNotApproved = 2;
 constexpr int32_t kOpeningBalance = 100000;  // of the cards below, dialog_accounts.txt
 
-constexpr const char* kCard = "6039501000000001";
-constexpr const char* kMaskedCard = "603950******0001";
-constexpr const char* kPoorCard = "6039501000000051";  // 40 cents on it
-constexpr const char* kSlowCard = "6039501000000205";  // answered after 3 s
-constexpr const char* kSpareCard = "6039501000000301";  // never gets as far as the gateway
+constexpr const char* kCard = "6039501000001101";
+constexpr const char* kPoorCard = "6039501000001151";  // 40 cents on it
+constexpr const char* kSlowCard = "6039501000001205";  // answered after 3 s
+constexpr const char* kSpareCard = "6039501000001301";  // never gets as far as the gateway
 
 class ChargeDialogWin32Test : public ::testing::Test {
  protected:
@@ -46,13 +45,13 @@ class ChargeDialogWin32Test : public ::testing::Test {
 void SwipeAndConfirm(HWND dialog, const std::string& card) {
   driver::TypeText(dialog, kEntry, card);
   driver::Click(dialog, IDOK);
-  ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, kConfirmation)) << driver::ItemText(dialog, kMessageLine);
+  ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, kConfirmation));
   driver::Click(dialog, IDOK);
 }
 
 TEST_F(ChargeDialogWin32Test, ApprovedChargeSendsTheRecordAndLowersTheCardBalance) {
   StationPlugin plugin("charge-approved", kDialogGateway);
-  const int32_t balanceBefore = CardBalance(kDialogGateway, kMaskedCard, kOpeningBalance);
+  const int32_t balanceBefore = CardBalance(kDialogGateway, MaskedCard(kCard), kOpeningBalance);
   const size_t sent = JournalSize(kDialogGateway);
   // Track 1 carries another number, so the journal shows which track was taken.
   const std::string swipe = "%B6039509999999999^CARDHOLDER/TEST^4912101000000000000?;" +
@@ -68,7 +67,7 @@ TEST_F(ChargeDialogWin32Test, ApprovedChargeSendsTheRecordAndLowersTheCardBalanc
 
     driver::TypeText(dialog, kEntry, swipe);
     driver::Click(dialog, IDOK);
-    ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, kConfirmation)) << driver::ItemText(dialog, kMessageLine);
+    ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, kConfirmation));
     EXPECT_EQ("&OK", driver::ItemText(dialog, IDOK));
     EXPECT_FALSE(driver::IsItemVisible(dialog, kEntry));
     SaveShot(dialog, "charge-confirm");
@@ -82,12 +81,18 @@ TEST_F(ChargeDialogWin32Test, ApprovedChargeSendsTheRecordAndLowersTheCardBalanc
     const char* key;
     std::string expected;
   } fields[] = {
-      {"tc", "200"},        {"merchant", kMerchantId},
-      {"terminal", kTerminalId}, {"batch", SixDigits(kBatchNumber)},
-      {"seq", SixDigits(kSeededSequence + 1)}, {"zone", ZoneCodeHere()},
-      {"card", kMaskedCard}, {"track", "yes"},
-      {"amount", std::to_string(kAmountCents)}, {"rc", "00"},
-      {"balance", std::to_string(balanceBefore - kAmountCents)}, {"reason", "-"},
+      {"tc", "200"},
+      {"merchant", kMerchantId},
+      {"terminal", kTerminalId},
+      {"batch", SixDigits(kBatchNumber)},
+      {"seq", SixDigits(kSeededSequence + 1)},
+      {"zone", ZoneCodeHere()},
+      {"card", MaskedCard(kCard)},
+      {"track", "yes"},
+      {"amount", std::to_string(kAmountCents)},
+      {"rc", "00"},
+      {"balance", std::to_string(balanceBefore - kAmountCents)},
+      {"reason", "-"},
   };
   for (const auto& field : fields) {
     SCOPED_TRACE(field.key);
@@ -118,7 +123,7 @@ TEST_F(ChargeDialogWin32Test, FailedTransactionIsShownUntilCancel) {
 
     const int32_t endCode = Charge(plugin, kAmountCents, [&](HWND dialog) {
       SwipeAndConfirm(dialog, row.card);
-      ASSERT_TRUE(WaitForCaption(dialog, kErrorCaption)) << driver::WindowText(dialog);
+      ASSERT_TRUE(WaitForCaption(dialog, kErrorCaption));
       EXPECT_EQ(row.shown, driver::ItemText(dialog, kMessageLine));
       EXPECT_FALSE(driver::IsItemEnabled(dialog, IDOK));
       EXPECT_TRUE(driver::IsItemEnabled(dialog, IDCANCEL));
@@ -161,7 +166,7 @@ TEST_F(ChargeDialogWin32Test, LeavingBeforeTheConfirmStepSendsNothing) {
     const int32_t endCode = Charge(plugin, kAmountCents, [&](HWND dialog) {
       driver::TypeText(dialog, kEntry, row.typed);
       driver::Click(dialog, IDOK);
-      ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, row.shown)) << driver::ItemText(dialog, kMessageLine);
+      ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, row.shown));
       EXPECT_FALSE(driver::IsItemVisible(dialog, kEntry));
       EXPECT_EQ(!refused, driver::IsItemEnabled(dialog, IDOK));
       EXPECT_TRUE(driver::IsItemEnabled(dialog, IDCANCEL));
@@ -182,7 +187,7 @@ TEST_F(ChargeDialogWin32Test, SlowGatewayShowsProgressAndTheDialogWaitsForTheRes
 
   const int32_t endCode = Charge(plugin, kAmountCents, [&](HWND dialog) {
     SwipeAndConfirm(dialog, kSlowCard);
-    ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, twoDots)) << driver::ItemText(dialog, kMessageLine);
+    ASSERT_TRUE(WaitForExactText(dialog, kMessageLine, twoDots));
     EXPECT_FALSE(driver::IsItemEnabled(dialog, IDOK));
     EXPECT_FALSE(driver::IsItemEnabled(dialog, IDCANCEL));
     SaveShot(dialog, "charge-in-progress");
@@ -192,7 +197,7 @@ TEST_F(ChargeDialogWin32Test, SlowGatewayShowsProgressAndTheDialogWaitsForTheRes
     PressEscape(dialog);
     PressCloseBox(dialog);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitForExactText(dialog, kMessageLine, threeDots)) << driver::ItemText(dialog, kMessageLine);
+    EXPECT_TRUE(WaitForExactText(dialog, kMessageLine, threeDots));
     EXPECT_TRUE(IsWindow(dialog)) << "closed while the transaction was running";
   });
 
@@ -213,8 +218,7 @@ TEST_F(ChargeDialogWin32Test, ConfiguredTextsReplaceTheTemplateTexts) {
     EXPECT_EQ("Swipe your campus card \nor type its number.", driver::ItemText(dialog, kMessageLine));
     driver::TypeText(dialog, kEntry, kSpareCard);
     driver::Click(dialog, IDOK);
-    EXPECT_TRUE(WaitForExactText(dialog, kMessageLine, "Pay 1234.56 for your prints? \nCancel goes back."))
-        << driver::ItemText(dialog, kMessageLine);
+    EXPECT_TRUE(WaitForExactText(dialog, kMessageLine, "Pay 1234.56 for your prints? \nCancel goes back."));
     EXPECT_EQ("Campus Card Payment", driver::WindowText(dialog));
     PressCancel(dialog);
   });
