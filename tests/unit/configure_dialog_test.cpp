@@ -34,6 +34,23 @@ const Values kLoaded = {"https://gateway.test/ipsx/gateway", "887700123", "T0001
 const Values kTyped = {"https://127.0.0.2/ipsx/gateway", "MERCH01", "TERM7", "12", "5411", "6039"};
 const std::string kAccount = "6039501234567890";
 
+// What reached the HTTPS seam: the host, object name and body of each send.
+struct Sent {
+  std::string host, objectName, body;
+};
+std::vector<Sent> SentRequests() {
+  std::vector<Sent> sent;
+  std::string host, objectName;
+  for (const std::string& call : fake::httpsCalls) {
+    if (call.rfind("connect ", 0) == 0) host = call.substr(8);
+    if (call.rfind("request ", 0) == 0) objectName = call.substr(8);
+    if (call.rfind("send ", 0) == 0) {
+      sent.push_back({host, objectName, call.substr(call.find(' ', 5) + 1)});
+    }
+  }
+  return sent;
+}
+
 // A gateway reply carrying code and message where the parser reads them.
 std::string Reply(const std::string& code, const std::string& message) {
   return "ABC" + FS + "12" + FS + "X" + FS + "ABCDEFG" + code + "HI" + FS + "K" + FS + FS + "Q" +
@@ -44,7 +61,7 @@ class ConfigureDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetPlatformFakes();
-    fake::ResetHttpsFake();
+    fake::ResetHttps();
     ResetSettingsState();
     ResetTransactionRecord();
     ResetSequenceStore();
@@ -169,8 +186,8 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_TRUE(window.Lines("wait").empty());
     EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
-    EXPECT_TRUE(fake::httpsExchanges.empty());
-    EXPECT_EQ(0, fake::httpsSessionsOpened);
+    EXPECT_TRUE(SentRequests().empty());
+    EXPECT_TRUE(fake::httpsCalls.empty());
 
     auto expect = [&](Step step, const std::string& typed, const std::string& loaded,
                       const std::string& actual) {
@@ -251,11 +268,12 @@ TEST_F(ConfigureDialogTest, TheCutUrlIsWhatATestPostsTo) {
   const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
   OpenAndType();
   window.texts[kConfigUrlId] = longUrl;
-  fake::https.reply = Reply("00", "APPROVED");
+  fake::https.body = Reply("00", "APPROVED");
   Press(kConfigTestId);
-  ASSERT_EQ(1u, fake::httpsExchanges.size());
-  EXPECT_EQ("127.0.0.2", fake::httpsExchanges[0].host);
-  EXPECT_EQ(longUrl.substr(18, 254 - 18), fake::httpsExchanges[0].objectName);
+  const std::vector<Sent> sent = SentRequests();
+  ASSERT_EQ(1u, sent.size());
+  EXPECT_EQ("127.0.0.2", sent[0].host);
+  EXPECT_EQ(longUrl.substr(18, 254 - 18), sent[0].objectName);
 }
 
 TEST_F(ConfigureDialogTest, BatchNumberZeroEmptyOrUnreadableIsRefused) {
@@ -287,7 +305,7 @@ TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
   };
   EXPECT_EQ(expected, SettingsWrites());
   EXPECT_EQ(expected.size(), fake::profileWriteLog.size()) << "Save uses no sequence number";
-  EXPECT_TRUE(fake::httpsExchanges.empty());
+  EXPECT_TRUE(SentRequests().empty());
   EXPECT_TRUE(window.boxes.empty());
   EXPECT_EQ("Campus card", fake::profiles[kIni]["Text"]["TitlePrompt"]);
 }
@@ -368,7 +386,7 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
       {"reply beginning Error:", fake::HttpsStep::None, 0, 200, "Error: gateway down", url,
        "Error: gateway down", "Error", kMessageBoxIconError, true},
       {"send fails", fake::HttpsStep::Send, 12029, 200, "", url, "Error: HTTP Send [12029]\n",
-       "Error", kMessageBoxIconError, false},
+       "Error", kMessageBoxIconError, true},
       {"server status 500", fake::HttpsStep::None, 0, 500, "", url, "Error: HTTP Server [500]\n",
        "Error", kMessageBoxIconError, true},
       {"no path after the host", fake::HttpsStep::None, 0, 200, "", "https://127.0.0.2",
@@ -378,12 +396,12 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
     SCOPED_TRACE(row.name);
     SetUp();
     window = fake::LoggingDialogWindow{};
-    fake::https.failAt = row.failAt;
-    fake::https.error = row.error;
+    fake::https.failingStep = row.failAt;
+    fake::https.errorNumber = row.error;
     fake::https.status = row.status;
-    fake::https.reply = row.reply;
+    fake::https.body = row.reply;
     bool waitCursorDuringSend = false;
-    fake::onHttpsSend = [&] { waitCursorDuringSend = window.waitCursorShown; };
+    fake::https.duringSend = [&] { waitCursorDuringSend = window.waitCursorShown; };
     Values v = kTyped;
     v.url = row.url;
     OpenAndType(v);
@@ -395,17 +413,14 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
     EXPECT_EQ(row.caption, window.boxes[0].caption);
     EXPECT_EQ(row.flags, window.boxes[0].flags);
     EXPECT_FALSE(window.boxes[0].station);
-    EXPECT_EQ(row.sent, fake::httpsExchanges.size() == 1);
-    if (row.sent || row.failAt == fake::HttpsStep::Send) {
-      EXPECT_TRUE(waitCursorDuringSend);
-    }
+    EXPECT_EQ(row.sent ? 1u : 0u, SentRequests().size());
+    EXPECT_EQ(row.sent, waitCursorDuringSend);
     EXPECT_FALSE(window.waitCursorShown);
     const int wait = window.IndexOf("wait");
     const int restore = window.IndexOf("restore");
     EXPECT_LE(0, wait);
     EXPECT_LT(wait, restore);
     EXPECT_EQ(static_cast<size_t>(restore + 2), window.log.size()) << "the box comes last";
-    EXPECT_EQ(0, fake::httpsHandlesOpen);
     EXPECT_TRUE(SettingsWrites().empty());
     EXPECT_EQ("1", SeqNumber("Batch000012")) << "every test uses up a number";
   }
@@ -413,10 +428,11 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
 
 TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheTypedAccount) {
   OpenAndType();
-  fake::https.reply = Reply("00", "OK");
+  fake::https.body = Reply("00", "OK");
   Press(kConfigTestId);
-  ASSERT_EQ(1u, fake::httpsExchanges.size());
-  const fake::HttpsExchange& sent = fake::httpsExchanges[0];
+  const std::vector<Sent> requests = SentRequests();
+  ASSERT_EQ(1u, requests.size());
+  const Sent& sent = requests[0];
   EXPECT_EQ("127.0.0.2", sent.host);
   EXPECT_EQ("ipsx/gateway", sent.objectName);
   EXPECT_EQ(std::string(FormBody), sent.body);
@@ -432,7 +448,7 @@ TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheType
 TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
   const std::string typed = ";" + std::string(90, '9') + "?";
   OpenAndType(kTyped, typed);
-  fake::https.reply = Reply("00", "OK");
+  fake::https.body = Reply("00", "OK");
   Press(kConfigTestId);
   EXPECT_EQ(typed.substr(0, 78), CurrentRecord.CardNumber);
 }
@@ -440,18 +456,18 @@ TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
 TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) {
   fake::profiles[kSeqIni]["Batch000012"]["SeqNumber"] = "41";
   OpenAndType();
-  fake::https.reply = Reply("05", "DECLINED");
+  fake::https.body = Reply("05", "DECLINED");
   Press(kConfigTestId);
   EXPECT_EQ(42, CurrentRecord.SequenceNumber);
-  fake::https.failAt = fake::HttpsStep::Connect;
-  fake::https.error = 12007;
+  fake::https.failingStep = fake::HttpsStep::Connect;
+  fake::https.errorNumber = 12007;
   Press(kConfigTestId);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
   EXPECT_EQ("Error: HTTP Connect [12007]\n", window.boxes.back().text);
 
   window.texts[kConfigBatchNumberId] = "7";
-  fake::https.failAt = fake::HttpsStep::None;
+  fake::https.failingStep = fake::HttpsStep::None;
   Press(kConfigTestId);
   EXPECT_EQ(1, CurrentRecord.SequenceNumber);
   EXPECT_EQ("1", SeqNumber("Batch000007"));
@@ -462,7 +478,7 @@ TEST_F(ConfigureDialogTest, CancelAfterATestKeepsTheValuesInMemoryButNotInTheFil
   Values v = kTyped;
   v.merchantId = "NEWMERCH";
   OpenAndType(v);
-  fake::https.reply = Reply("00", "OK");
+  fake::https.body = Reply("00", "OK");
   Press(kConfigTestId);
   EXPECT_EQ(1, Press(kCancelId));
   EXPECT_EQ(kConfigCancelledEndCode, window.endCode);
