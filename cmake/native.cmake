@@ -4,10 +4,12 @@ option(SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF
 option(FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 
 if(SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${SANITIZE_FLAGS})
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Created after the sanitizer options above, so that they reach the product code too.
 add_library(plugin_core STATIC ${CORE_SOURCES})
 target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(plugin_core PRIVATE ${WARNINGS})
@@ -26,6 +28,16 @@ target_link_libraries(unit_tests PRIVATE platform_fakes GTest::gtest GTest::gtes
 target_compile_options(unit_tests PRIVATE ${WARNINGS})
 add_test(NAME unit_tests COMMAND unit_tests)
 
+# Every form body the encoder makes, decoded by Python's URL decoder and compared with
+# the message it was built from.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_executable(form_body_dump ${CMAKE_SOURCE_DIR}/tests/form_decode/form_body_dump.cpp)
+target_link_libraries(form_body_dump PRIVATE platform_fakes)
+target_compile_options(form_body_dump PRIVATE ${WARNINGS})
+add_test(NAME form_body_decode
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/form_decode/check_form_bodies.py
+                 $<TARGET_FILE:form_body_dump>)
+
 if(FUZZ)
   include(cmake/fuzz.cmake OPTIONAL)
 elseif(NOT SANITIZE)
@@ -35,4 +47,14 @@ elseif(NOT SANITIZE)
       add_subdirectory(tools/${tool})
     endif()
   endforeach()
+endif()
+
+# The resource sources are data checked by scripts: the image-list bitmap drawn from
+# its text source, and (with a windres at hand) the compiled dialog templates.
+add_test(NAME cardidlist_bitmap
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/cardidlist_test.py)
+find_program(WINDRES_FOR_TESTS NAMES i686-w64-mingw32-windres windres)
+if(WINDRES_FOR_TESTS)
+  add_test(NAME dialog_templates
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/dialog_templates_test.py ${WINDRES_FOR_TESTS})
 endif()

@@ -26,6 +26,9 @@ else()
   add_custom_target(card_bitmap)
 endif()
 file(GLOB RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+# CMake does not see the bitmap that the script includes; recompile it when redrawn.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/cardidlist.rc
+  PROPERTIES OBJECT_DEPENDS ${CARD_BITMAP})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR} -I${CMAKE_SOURCE_DIR}")
 
 add_library(CSPlugin SHARED ${ENTRY_SOURCE} ${RESOURCE_SCRIPTS} ${CMAKE_SOURCE_DIR}/host/plugin.def)

@@ -1,29 +1,37 @@
 #pragma once
 // The gateway's reply: FS-separated fields; the response code is the 8th and 9th
-// characters of field 4, the message the whole of field 9.
+// characters of field 4, the message the whole of field 9. The reply ends at its first
+// NUL, for the classification and the parse alike.
 
 inline constexpr const char* kDefaultResponseCode = "99";
 inline constexpr const char* kDefaultResponseMessage = "Unknown data";
 inline constexpr const char* kApprovedCode = "00";
+inline constexpr const char* kTransportErrorPrefix = "Error:";
 
 struct GatewayResponse {
   char ResponseCode[3];
   char ResponseMessage[256];  // 255 characters at most
 };
 
+// The response of the last exchange; "99" / "Unknown data" at load.
 extern GatewayResponse CurrentResponse;
 
 // Takes the reply apart; starts from the defaults every time. Never reads past the
-// reply's terminator.
+// reply's terminator: the code is whichever of field 4's characters 8 and 9 stand
+// before the end of the reply (so it may be one character or empty), and may include
+// an FS when field 4 is short but the reply goes on. A ninth field longer than 255
+// characters is cut to its first 255. A null reply counts as empty.
 void ParseGatewayReply(const char* reply, GatewayResponse& response);
 
 enum class ReplyKind { TransportError, Approved, NotApproved };
 
 // The one classification every dialog applies: a reply beginning "Error:" is a
-// transport error and is not parsed; otherwise it is parsed into response and is
-// approved only when the code is exactly "00".
+// transport error and is not parsed (response is left as it was); otherwise it is
+// parsed into response and is approved only when the code is exactly "00".
 ReplyKind ClassifyReply(const char* reply, GatewayResponse& response);
 
+// True when the first six bytes are "Error:" (case-sensitive).
 bool IsTransportError(const char* reply);
 
+// CurrentResponse back to its load-time defaults, for tests.
 void ResetReplyState();

@@ -5,31 +5,44 @@
 #include "gateway/transaction_record.h"
 
 // The request message (22 FS-terminated fields beginning "IPS.123456") and its form
-// body ("Transaction=" + the form-encoded message).
+// body ("Transaction=" + the form-encoded message). User-interface thread only.
 
 inline constexpr size_t kFormBodySize = 1024;
+inline constexpr size_t kRequestMessageSize = 512;
+inline constexpr const char* kFormFieldName = "Transaction=";
+
 extern char FormBody[kFormBodySize];  // written by BuildRequest, posted by the transport
 
 // What the three kinds of transaction pass to the common filling steps.
 enum class TransactionKind { Charge, Deposit, Test };
 
 // Fills the per-transaction fields of record in their fixed order: transaction code,
-// next sequence number of record.BatchNumber, the fixed fields, the time-zone code,
-// for a test the amount 100, the currency code. CardNumber and (charge, deposit)
-// AmountCents are set by the caller beforehand.
+// next sequence number of record.BatchNumber (this advances the store), CuDigits 0,
+// the indicators " " and "D", the time-zone code, the indicators "H" and "Y", for a
+// test the amount 100, the currency code 840. CardNumber and (charge, deposit)
+// AmountCents are set by the caller beforehand; the caller then calls BuildRequest.
 void FillTransaction(TransactionRecord& record, TransactionKind kind);
 
 // 706 for a standard zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.
 int32_t TimeZoneCodeFor(unsigned short zoneInitial);
 
-// Formats the record into the message and writes the NUL-terminated form body into
-// formBody (kFormBodySize bytes). Allocates nothing.
+// Formats the record into the NUL-terminated request message (kRequestMessageSize
+// bytes), stamped with CurrentLocalTime(). Numbers are written with all their digits
+// (a minus sign for negative ones) and strings whole; the record's strings must be
+// NUL-terminated within their fields, which bounds the message to well under the
+// buffer. Returns the message length.
+size_t FormatRequestMessage(const TransactionRecord& record, char* message);
+
+// Formats the record into the message (in a local buffer) and writes the
+// NUL-terminated form body into formBody (kFormBodySize bytes). Allocates nothing.
 void BuildRequest(const TransactionRecord& record, char* formBody);
 
-// Form-encodes source into destination (3 bytes per source byte plus one).
+// Form-encodes source into destination (3 bytes per source byte plus one): bytes for
+// which NeedsEscape is true become "%" and two upper-case hex digits.
 void UrlEncodeForm(const char* source, char* destination);
 
-// True for every byte but A-Z, a-z, 0-9 and ! ' ( ) * - . _
+// True for every byte but A-Z, a-z, 0-9 and ! ' ( ) * - . _ (70 values are copied).
 bool NeedsEscape(unsigned char byte);
 
+// FormBody back to all zero, for tests.
 void ResetRequestState();

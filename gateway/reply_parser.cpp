@@ -1,0 +1,76 @@
+#include "gateway/reply_parser.h"
+
+#include <cstring>
+
+#include "gateway/wire_format.h"
+
+namespace {
+
+constexpr int kCodeSeparator = 3;     // the code sits in the field after this FS
+constexpr int kMessageSeparator = 8;  // the message is the field after this FS
+constexpr size_t kCodeOffset = 8;     // places after its FS of the code's first character
+constexpr size_t kCodeLength = 2;
+
+constexpr void CopyText(char* field, const char* text) {
+  while (*text != '\0') *field++ = *text++;
+  *field = '\0';
+}
+
+constexpr GatewayResponse DefaultResponse() {
+  GatewayResponse response{};
+  CopyText(response.ResponseCode, kDefaultResponseCode);
+  CopyText(response.ResponseMessage, kDefaultResponseMessage);
+  return response;
+}
+
+// The code characters that stand before the reply's end.
+void TakeCode(const char* separator, GatewayResponse& response) {
+  size_t ahead = 0;
+  while (ahead < kCodeOffset + kCodeLength - 1 && separator[ahead + 1] != '\0') ++ahead;
+  size_t taken = 0;
+  for (size_t place = kCodeOffset; place <= ahead; ++place) {
+    response.ResponseCode[taken++] = separator[place];
+  }
+  response.ResponseCode[taken] = '\0';
+}
+
+void TakeMessage(const char* start, GatewayResponse& response) {
+  size_t length = 0;
+  while (length < sizeof response.ResponseMessage - 1 && start[length] != '\0' &&
+         start[length] != kFieldSeparator) {
+    ++length;
+  }
+  std::memcpy(response.ResponseMessage, start, length);
+  response.ResponseMessage[length] = '\0';
+}
+
+}  // namespace
+
+constinit GatewayResponse CurrentResponse = DefaultResponse();
+
+void ParseGatewayReply(const char* reply, GatewayResponse& response) {
+  response = DefaultResponse();
+  if (reply == nullptr) return;
+
+  int separators = 0;
+  for (const char* p = reply; *p != '\0'; ++p) {
+    if (*p != kFieldSeparator) continue;
+    ++separators;
+    if (separators == kCodeSeparator) TakeCode(p, response);
+    if (separators == kMessageSeparator) TakeMessage(p + 1, response);
+  }
+}
+
+bool IsTransportError(const char* reply) {
+  return reply != nullptr &&
+         std::strncmp(reply, kTransportErrorPrefix, std::strlen(kTransportErrorPrefix)) == 0;
+}
+
+ReplyKind ClassifyReply(const char* reply, GatewayResponse& response) {
+  if (IsTransportError(reply)) return ReplyKind::TransportError;
+  ParseGatewayReply(reply, response);
+  return std::strcmp(response.ResponseCode, kApprovedCode) == 0 ? ReplyKind::Approved
+                                                                : ReplyKind::NotApproved;
+}
+
+void ResetReplyState() { CurrentResponse = DefaultResponse(); }

@@ -1,0 +1,108 @@
+#include "gateway/sequence_store.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "host/module_path.h"
+#include "settings/profile_store.h"
+#include "settings/settings.h"
+
+char BatchSeqPath[kBatchSeqPathSize];
+
+namespace {
+
+constexpr const char* kSectionFormat = "Batch%06d";
+constexpr size_t kSectionSize = 64;
+constexpr size_t kValueTextSize = 32;
+
+// The number a batch last got while its file could not be written, and what the file
+// held at that moment: as long as the file still holds that value, it is stale.
+struct RememberedNumber {
+  bool used;
+  int32_t batch;
+  int32_t fileValue;
+  int32_t lastIssued;
+  unsigned lastUse;
+};
+
+bool PathResolved;
+RememberedNumber Remembered[kRememberedBatches];
+unsigned UseClock;
+
+// Fills BatchSeqPath from the module path, or leaves it empty when the folder and the
+// file name do not fit together.
+void ResolvePath() {
+  char modulePath[kBatchSeqPathSize];
+  const unsigned length = ModuleFilePath(modulePath, sizeof modulePath);
+  if (length == 0 || length >= sizeof modulePath) return;  // failed, or cut at the buffer
+  const char* lastSlash = FindLastChar(modulePath, '\\');
+  if (lastSlash == nullptr) return;
+  const size_t folder = static_cast<size_t>(lastSlash - modulePath) + 1;
+  const size_t name = std::strlen(kBatchSeqFileName);
+  if (folder + name + 1 > sizeof BatchSeqPath) return;
+  std::memcpy(BatchSeqPath, modulePath, folder);
+  std::memcpy(BatchSeqPath + folder, kBatchSeqFileName, name + 1);
+}
+
+int32_t Advance(int32_t value) {
+  // Compared before adding, so that a stored INT_MAX cannot overflow.
+  return value >= kLastSequenceNumber ? 1 : value + 1;
+}
+
+RememberedNumber* FindRemembered(int32_t batch) {
+  for (RememberedNumber& entry : Remembered) {
+    if (entry.used && entry.batch == batch) return &entry;
+  }
+  return nullptr;
+}
+
+// A free slot, or else the least recently used one.
+RememberedNumber& SlotFor(int32_t batch) {
+  RememberedNumber* found = FindRemembered(batch);
+  if (found != nullptr) return *found;
+  RememberedNumber* oldest = &Remembered[0];
+  for (RememberedNumber& entry : Remembered) {
+    if (!entry.used) return entry;
+    if (entry.lastUse < oldest->lastUse) oldest = &entry;
+  }
+  return *oldest;
+}
+
+}  // namespace
+
+bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file) {
+  char text[kValueTextSize];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+  return ProfileWriteString(section, key, text, file);
+}
+
+int32_t NextSequenceNumber(int32_t batchNumber) {
+  if (!PathResolved) {
+    if (BatchSeqPath[0] == '\0') ResolvePath();
+    PathResolved = true;
+  }
+  const bool haveFile = BatchSeqPath[0] != '\0';
+
+  char section[kSectionSize];
+  std::snprintf(section, sizeof section, kSectionFormat, static_cast<int>(batchNumber));
+
+  const int32_t fileValue = haveFile ? ProfileReadInt(section, kSequenceKey, 0, BatchSeqPath) : 0;
+  RememberedNumber* remembered = FindRemembered(batchNumber);
+  const bool fileIsStale = remembered != nullptr && remembered->fileValue == fileValue;
+  const int32_t next = Advance(fileIsStale ? remembered->lastIssued : fileValue);
+
+  if (haveFile && WriteIntSetting(section, kSequenceKey, next, BatchSeqPath)) {
+    if (remembered != nullptr) remembered->used = false;  // the file is the truth again
+    return next;
+  }
+  RememberedNumber& slot = SlotFor(batchNumber);
+  slot = RememberedNumber{true, batchNumber, fileValue, next, ++UseClock};
+  return next;
+}
+
+void ResetSequenceStore() {
+  std::memset(BatchSeqPath, 0, sizeof BatchSeqPath);
+  std::memset(Remembered, 0, sizeof Remembered);
+  PathResolved = false;
+  UseClock = 0;
+}
