@@ -60,5 +60,10 @@ target_compile_options(win32_tests PRIVATE ${WARNINGS})
 # The test program is a station program too: it exports GetStationFunctions.
 set_target_properties(win32_tests PROPERTIES ENABLE_EXPORTS ON)
 add_dependencies(win32_tests CSPlugin)
-# Run under Wine by ctest (scripts/wine_session.sh sets up the environment).
-add_test(NAME win32_tests COMMAND win32_tests)
+# Run under Wine by ctest (scripts/wine_session.sh sets up the environment), with the
+# gateway stand-ins (the native gateway simulator and a capture listener) around it.
+set(GATEWAY_SIM ${CMAKE_SOURCE_DIR}/build/native/tools/gateway_sim/gateway_sim
+    CACHE FILEPATH "The native gateway simulator the Win32 tests talk to")
+add_test(NAME win32_tests
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/run_with_gateways.sh --sim ${GATEWAY_SIM}
+                 --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests>)

@@ -2,6 +2,13 @@
 // Platform seam: one HTTPS exchange, a step at a time. Each step that fails leaves its
 // own error number for HttpsLastError (GetLastError under WinINet). The Win32 build
 // implements it over WinINet (wininet_client_win32.cpp); native tests use a fake.
+//
+// The exchange the transport asks for: a direct TLS connection (no proxy) to port 443
+// of the host, a POST of the form body with the one header
+// "Content-Type: application/x-www-form-urlencoded" and the User-Agent
+// "Microsoft Internet Explorer", server certificates with a lapsed date or a name that
+// does not match accepted, nothing cached. The connection is made during the send, so
+// resolution, connection and TLS failures are send failures.
 
 using HttpsHandle = void*;
 
@@ -13,3 +20,12 @@ bool HttpsQueryStatus(HttpsHandle request, unsigned long* status);
 bool HttpsRead(HttpsHandle request, char* buffer, unsigned long size, unsigned long* count);
 void HttpsClose(HttpsHandle handle);
 int HttpsLastError();
+
+// Bounds the waits of the steps that follow on handle (milliseconds). Lives behind the
+// seam because the options are WinINet's own: they are set on the session handle and
+// again on the request handle, since the request does not take all of them over from
+// the session. A null handle is left alone (WinINet would change its process-wide
+// defaults instead). Whether the options could be set is not reported: an exchange
+// without them is still worth trying.
+void HttpsLimitWaits(HttpsHandle handle, unsigned long connectMs, unsigned long sendMs,
+                     unsigned long receiveMs);

@@ -7,13 +7,28 @@
 inline constexpr size_t kReplyCapacity = 1024;       // bytes of reply text read at most
 extern char ReplyBuffer[kReplyCapacity + 1];
 
+// Host and object names of a split URL, each with its terminator.
+inline constexpr size_t kGatewayNameSize = 256;
+
+// Every wait of an exchange is bounded, so that a gateway that accepts the connection
+// and then never answers cannot hold a dialog (or the configuration test, which runs on
+// the user-interface thread) for ever. A step that runs out of time fails with the
+// platform's error number like any other failure of that step.
+inline constexpr unsigned long kConnectTimeoutMs = 15000;
+inline constexpr unsigned long kSendTimeoutMs = 30000;
+inline constexpr unsigned long kReceiveTimeoutMs = 30000;
+
 // Splits "https://host/path" into host and object name (the path without its leading
-// '/'); both buffers hold 256 bytes. False when the URL does not begin with "https://"
-// (case-sensitive) or has no '/' after the host.
+// '/'); both buffers hold kGatewayNameSize bytes. The host is taken whole, a ":port" in
+// it included. False when the URL does not begin with "https://" (case-sensitive) or
+// has no '/' after the host.
 bool SplitGatewayUrl(const char* url, char* host, char* objectName);
 
-// Blocks until the exchange has finished or failed; reply receives kReplyCapacity + 1
-// bytes at most. Every handle is closed before it returns.
+// Posts body (NUL-terminated, sent without its terminator) to url, one attempt, no
+// retry. Blocks until the exchange has finished or failed; reply receives
+// kReplyCapacity + 1 bytes at most: either the start of the reply body (one read),
+// NUL-terminated, or an error text beginning "Error:". Every handle is closed before it
+// returns.
 void PostToGateway(const char* url, const char* body, char* reply);
 
 void ResetTransportState();

@@ -18,4 +18,9 @@ if [[ -x scripts/fuzz.sh ]]; then
 fi
 echo "== Win32 tests under Wine"
 bash scripts/wine_session.sh --build build/win32 -- ctest --test-dir build/win32 --output-on-failure
+echo "== time-zone codes under Wine"
+for row in America/Chicago:706 America/Denver:707 America/Los_Angeles:708 Europe/London:705 Europe/Berlin:706; do
+  STATION_TEST_ZONE_CODE=${row#*:} bash scripts/wine_session.sh --build build/win32 --zone "${row%%:*}" -- \
+    wine build/win32/win32_tests.exe --gtest_filter='TimeZoneCode.*' --gtest_brief=1
+done
 echo "== all tests passed in $(( $(date +%s) - started )) s"

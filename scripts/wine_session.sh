@@ -6,16 +6,19 @@
 #     throwaway test CA, so only this run's processes trust the gateway simulator;
 #   - optionally a time zone (--zone America/Chicago) bind-mounted over /etc/localtime;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
-# usage: wine_session.sh [--zone ZONE] [--build DIR] -- COMMAND [ARGS...]
+# usage: wine_session.sh [--zone ZONE] [--build DIR] [--use-display] -- COMMAND [ARGS...]
+#   --use-display  show the windows on $DISPLAY (for a person) instead of a private Xvfb
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build="$root/build"
 zone=""
+use_display=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --zone) zone=$2; shift 2 ;;
     --build) build=$(mkdir -p "$2" && cd "$2" && pwd); shift 2 ;;
+    --use-display) use_display=1; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -43,25 +46,30 @@ export TLS_DIR="$build/tls"
 unset TZ
 bash "$here/make_test_ca.sh" "$TLS_DIR"
 
-# A free display number for our own Xvfb.
-display=""
-for n in $(seq 90 140); do
-  if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-done
-[[ -n "$display" ]] || { echo "wine_session: no free X display" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+xvfb_pid=""
 cleanup() {
   WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
+  if [[ -n "$xvfb_pid" ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
 }
 trap cleanup EXIT
-for _ in $(seq 1 50); do
-  [[ -e /tmp/.X11-unix/X$display ]] && break
-  sleep 0.1
-done
-export DISPLAY=":$display"
+if [[ $use_display -eq 0 || -z "${DISPLAY:-}" ]]; then
+  # A free display number for our own Xvfb.
+  display=""
+  for n in $(seq 90 140); do
+    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
+  done
+  [[ -n "$display" ]] || { echo "wine_session: no free X display" >&2; exit 1; }
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 50); do
+    [[ -e /tmp/.X11-unix/X$display ]] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$display"
+fi
 
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   echo "wine_session: creating the Wine prefix (once, about 10 s)"

@@ -1,0 +1,13 @@
+#include "dialogs/card_picture_win32.h"
+
+#include <commctrl.h>
+
+#include "host/module_state_win32.h"
+
+void DrawCardPicture(const DRAWITEMSTRUCT& item, int image) {
+  // Offsets from the control's own origin: the device context of WM_DRAWITEM is the
+  // control's, so rcItem starts at 0, 0.
+  const int x = (item.rcItem.right - item.rcItem.left - kCardImageWidth) / 2;
+  const int y = (item.rcItem.bottom - item.rcItem.top - kCardImageHeight) / 2;
+  ImageList_Draw(CardImageList, image, item.hDC, x, y, ILD_TRANSPARENT);
+}

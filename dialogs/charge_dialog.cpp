@@ -1,0 +1,86 @@
+#include "dialogs/charge_dialog.h"
+
+#include "dialogs/card_text.h"
+#include "dialogs/scratch_text.h"
+#include "gateway/transaction_record.h"
+#include "settings/prompt_format.h"
+#include "settings/settings.h"
+
+TransactionDialogState ChargeState;
+
+namespace {
+
+int32_t CardStep(DialogWindow& window) {
+  if (!ReadEntry(window)) return 0;
+  const char* card = ExtractCardText(ScratchText);
+  if (!MatchesCardPrefix(card, CurrentSettings.PrefixMatch)) {
+    ChargeState.State = kFinishedState;
+    window.SetItemText(kMessageLineId, kInvalidCardText);
+    window.EnableItem(kOkId, false);
+  } else {
+    // The card text lives in ScratchText, which the prompt overwrites: store it first.
+    StoreCardNumber(card, CurrentRecord);
+    ChargeState.State = kConfirmState;
+    FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
+                       ScratchText, kScratchTextSize);
+    window.SetItemText(kMessageLineId, ScratchText);
+    window.SetItemText(kOkId, kConfirmButtonText);
+  }
+  window.ShowItem(kCardEditId, false);
+  window.Redraw();
+  return 0;
+}
+
+int32_t ConfirmStep(DialogWindow& window) {
+  if (!LaunchTransaction(window, ChargeState, TransactionKind::Charge)) {
+    ChargeState.State = kFinishedState;
+    window.Redraw();
+  }
+  return 0;
+}
+
+int32_t CompletionStep(DialogWindow& window) {
+  if (CompleteTransaction(window, ChargeState) != Completion::Approved) return 0;
+  ChargeState.EndCode = kChargeApproved;
+  window.PostClose();
+  return 1;
+}
+
+// OK: which step runs depends on the state and on where the transaction stands; an OK
+// that reaches the dialog while its button is disabled finds no step and does nothing.
+int32_t Ok(DialogWindow& window) {
+  if (ChargeState.Phase == TransactionPhase::ResultReady) return CompletionStep(window);
+  if (ChargeState.Phase != TransactionPhase::Idle) return 0;
+  if (ChargeState.State == kCardEntryState) return CardStep(window);
+  if (ChargeState.State == kConfirmState) return ConfirmStep(window);
+  return 0;
+}
+
+}  // namespace
+
+int32_t ChargeDialogStart(DialogWindow& window, int32_t amountCents) {
+  BeginTransactionDialog(window, ChargeState, kChargeNotApproved);
+  CurrentRecord.AmountCents = amountCents;
+  window.ShowItem(kMiniIconId, false);
+  window.ShowItem(kExitIconId, false);
+  return 1;
+}
+
+int32_t ChargeDialogCommand(DialogWindow& window, int command) {
+  switch (command) {
+    case kOkId:
+      return Ok(window);
+    case kCancelId:
+      return CancelTransactionDialog(window, ChargeState);
+    case kTickCommand:
+      return TransactionTick(window, ChargeState);
+    default:
+      return 0;
+  }
+}
+
+int32_t ChargeDialogClose(DialogWindow& window) { return CloseTransactionDialog(window, ChargeState); }
+
+int32_t ChargeDialogPicture() { return ChargeState.State; }
+
+void ResetChargeDialog() { ChargeState = TransactionDialogState{}; }

@@ -1,0 +1,130 @@
+#include "dialogs/deposit_dialog.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialogs/card_text.h"
+#include "dialogs/scratch_text.h"
+#include "dialogs/station_deposit.h"
+#include "gateway/transaction_record.h"
+
+TransactionDialogState DepositState;
+int32_t DepositBalance;
+const char* DepositUserText;
+
+namespace {
+
+constexpr const char kNoUser[] = "";
+
+int32_t CardStep(DialogWindow& window) {
+  if (!ReadEntry(window)) return 0;
+  StoreCardNumber(ExtractCardText(ScratchText), CurrentRecord);
+  DepositState.State = kAmountEntryState;
+  std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(DepositBalance));
+  window.SetItemText(kMessageLineId, ScratchText);
+  window.SetItemText(kCardEditId, "");
+  window.UnmaskEdit(kCardEditId);
+  window.FocusItem(kCardEditId);
+  window.Redraw();
+  return 0;
+}
+
+int32_t AmountStep(DialogWindow& window) {
+  if (!ReadEntry(window)) return 0;
+  int32_t cents = 0;
+  if (!ParseDepositAmount(ScratchText, &cents)) {
+    std::snprintf(ScratchText, kScratchTextSize, kAmountRefusedFormat, kMinDepositUnits,
+                  kMaxDepositUnits);
+    window.SetItemText(kMessageLineId, ScratchText);
+    window.SetItemText(kCardEditId, "");
+    window.FocusItem(kCardEditId);
+    return 0;
+  }
+  CurrentRecord.AmountCents = cents;
+  const bool started = LaunchTransaction(window, DepositState, TransactionKind::Deposit);
+  window.ShowItem(kCardEditId, false);
+  DepositState.State = started ? kConfirmState : kFinishedState;
+  window.Redraw();
+  return 0;
+}
+
+int32_t CompletionStep(DialogWindow& window) {
+  if (CompleteTransaction(window, DepositState) != Completion::Approved) return 0;
+  const int32_t result =
+      BookStationDeposit(DepositUserText, CurrentRecord.AmountCents, &DepositBalance);
+  if (result == 0) {
+    DepositState.EndCode = CurrentRecord.AmountCents;
+  } else {
+    // Not booked: the station must not be told that money arrived.
+    std::snprintf(ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
+    window.StationMessageBox(ScratchText, kDepositFailedCaption, kMessageBoxIconError);
+  }
+  window.PostClose();
+  return 1;
+}
+
+int32_t Ok(DialogWindow& window) {
+  if (DepositState.Phase == TransactionPhase::ResultReady) return CompletionStep(window);
+  if (DepositState.Phase != TransactionPhase::Idle) return 0;
+  if (DepositState.State == kCardEntryState) return CardStep(window);
+  if (DepositState.State == kAmountEntryState) return AmountStep(window);
+  return 0;
+}
+
+// Nothing can be credited without the station's deposit function, so nothing is taken
+// from the card either.
+void OfferOnlyCancel(DialogWindow& window) {
+  DepositState.State = kFinishedState;
+  DepositState.Phase = TransactionPhase::Finished;
+  window.SetItemText(kMessageLineId, kNoDepositText);
+  window.EnableItem(kOkId, false);
+  window.ShowItem(kCardEditId, false);
+  window.FocusItem(kCancelId);
+}
+
+}  // namespace
+
+bool ParseDepositAmount(const char* text, int32_t* cents) {
+  // A text that does not begin with a number reads as 0 and fails the range like any
+  // other; the test is written so that NaN fails it too.
+  const double units = std::trunc(std::strtod(text, nullptr));
+  if (!(units >= kMinDepositUnits && units <= kMaxDepositUnits)) return false;
+  *cents = static_cast<int32_t>(units) * kCentsPerUnit;
+  return true;
+}
+
+int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents, const char* user) {
+  BeginTransactionDialog(window, DepositState, kDepositNotMade);
+  DepositBalance = balanceCents;
+  DepositUserText = user != nullptr ? user : kNoUser;
+  CurrentRecord.AmountCents = balanceCents;
+  if (HasStationDeposit()) return 1;
+  OfferOnlyCancel(window);
+  return 0;  // the focus is on Cancel already; 1 would move it to the hidden edit control
+}
+
+int32_t DepositDialogCommand(DialogWindow& window, int command) {
+  switch (command) {
+    case kOkId:
+      return Ok(window);
+    case kCancelId:
+      return CancelTransactionDialog(window, DepositState);
+    case kTickCommand:
+      return TransactionTick(window, DepositState);
+    default:
+      return 0;
+  }
+}
+
+int32_t DepositDialogClose(DialogWindow& window) {
+  return CloseTransactionDialog(window, DepositState);
+}
+
+int32_t DepositDialogPicture() { return DepositState.State; }
+
+void ResetDepositDialog() {
+  DepositState = TransactionDialogState{};
+  DepositBalance = 0;
+  DepositUserText = nullptr;
+}

@@ -1,0 +1,157 @@
+#include "dialogs/transaction_dialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "dialogs/scratch_text.h"
+#include "gateway/reply_parser.h"
+#include "gateway/transaction_record.h"
+#include "gateway/transport.h"
+#include "gateway/worker.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr float kCentsToUnits = 0.01f;
+constexpr int32_t kProgressDotCycle = 10;
+
+// Set when a worker starts, cleared when a poll sees it finished. Shared by both
+// dialogs: a worker whose dialog went away without WM_CLOSE (destroyed by its owner)
+// still owns FormBody and ReplyBuffer until it ends.
+bool WorkerOutstanding = false;
+
+// True when no earlier worker can still write ReplyBuffer; a finished one nobody
+// polled has its result thrown away here.
+bool ClaimWorkerSlot() {
+  if (!WorkerOutstanding) return true;
+  if (WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished) return false;
+  WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
+  WorkerOutstanding = false;
+  return true;
+}
+
+bool TransactionUnderWay(const TransactionDialogState& dialog) {
+  return dialog.Phase == TransactionPhase::Running ||
+         dialog.Phase == TransactionPhase::ResultReady;
+}
+
+void FailToStart(DialogWindow& window, TransactionDialogState& dialog, const char* text) {
+  dialog.Phase = TransactionPhase::Finished;
+  window.EnableItem(kOkId, false);
+  ShowTransactionError(window, text);
+}
+
+}  // namespace
+
+double CentsToUnits(int32_t cents) {
+  return static_cast<double>(cents) * static_cast<double>(kCentsToUnits);
+}
+
+void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog,
+                            int32_t initialEndCode) {
+  dialog.State = kCardEntryState;
+  dialog.TickCount = 0;
+  dialog.EndCode = initialEndCode;
+  dialog.Phase = TransactionPhase::Idle;
+  if (CurrentSettings.SwipePrompt[0] != '\0') {
+    window.SetItemText(kMessageLineId, CurrentSettings.SwipePrompt);
+  }
+  if (CurrentSettings.TitlePrompt[0] != '\0') window.SetCaption(CurrentSettings.TitlePrompt);
+  window.FocusItem(kCardEditId);
+  window.StartTimer();
+}
+
+bool ReadEntry(DialogWindow& window) {
+  if (window.GetItemText(kCardEditId, ScratchText, kEntryReadSize) > 0) return true;
+  window.FocusItem(kCardEditId);
+  return false;
+}
+
+bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
+                       TransactionKind kind) {
+  if (!ClaimWorkerSlot()) {
+    FailToStart(window, dialog, kEarlierWorkerRunningText);
+    return false;
+  }
+  FillTransaction(CurrentRecord, kind);
+  BuildRequest(CurrentRecord, FormBody);
+  window.EnableItem(kOkId, false);
+  window.EnableItem(kCancelId, false);
+  window.SetItemText(kMessageLineId, kInProgressText);
+  if (!StartGatewayWorker()) {
+    FailToStart(window, dialog, kWorkerNotStartedText);
+    return false;
+  }
+  WorkerOutstanding = true;
+  dialog.Phase = TransactionPhase::Running;
+  return true;
+}
+
+int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
+  if (dialog.Phase != TransactionPhase::Running) return 1;
+  const int32_t status = WorkerStatus.load(std::memory_order_acquire);
+  if (status == kWorkerFinished) {
+    WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
+    WorkerOutstanding = false;
+    dialog.State = kFinishedState;
+    dialog.Phase = TransactionPhase::ResultReady;
+    window.PostCommand(kOkId);
+  } else if (status != kWorkerIdle) {
+    ++dialog.TickCount;
+    const size_t base = std::strlen(kInProgressText);
+    const size_t dots = static_cast<size_t>(dialog.TickCount % kProgressDotCycle);
+    std::memcpy(ScratchText, kInProgressText, base);
+    std::memset(ScratchText + base, '.', dots);
+    ScratchText[base + dots] = '\0';
+    window.SetItemText(kMessageLineId, ScratchText);
+  }
+  return 1;
+}
+
+Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog) {
+  if (dialog.Phase != TransactionPhase::ResultReady) return Completion::NotDue;
+  dialog.Phase = TransactionPhase::Finished;
+  window.Redraw();
+  switch (ClassifyReply(ReplyBuffer, CurrentResponse)) {
+    case ReplyKind::Approved:
+      return Completion::Approved;
+    case ReplyKind::TransportError:
+      ShowTransactionError(window, ReplyBuffer);
+      return Completion::Shown;
+    case ReplyKind::NotApproved:
+      break;
+  }
+  std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
+                CurrentResponse.ResponseMessage);
+  ShowTransactionError(window, ScratchText);
+  return Completion::Shown;
+}
+
+void ShowTransactionError(DialogWindow& window, const char* text) {
+  window.SetCaption(kTransactionErrorCaption);
+  window.SetItemText(kMessageLineId, text);
+  window.EnableItem(kCancelId, true);
+}
+
+int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
+  if (TransactionUnderWay(dialog)) {
+    window.Beep();
+  } else {
+    window.PostClose();
+  }
+  return 1;
+}
+
+int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
+  if (TransactionUnderWay(dialog)) {
+    window.Beep();
+    return 1;
+  }
+  window.StopTimer();
+  window.End(dialog.EndCode);
+  return 1;
+}
+
+bool GatewayWorkerOutstanding() { return WorkerOutstanding; }
+
+void ResetTransactionDialogs() { WorkerOutstanding = false; }

@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/charge_dialog.h"
+#include "transaction_dialog_fixture.h"
+
+namespace {
+
+constexpr const char* kSwipe = "%B6039501234567890^NAME^4912?;6039501234567890=4912?";
+const std::string kInProgress = "Transaction in progress.";
+
+std::string ChargePrompt(const char* amount) {
+  return std::string("A charge of ") + amount +
+         " will be made to your account.\nPress OK to continue, or press Cancel to go back.";
+}
+
+class ChargeDialogTest : public TransactionDialogFixture {
+ protected:
+  void SetUp() override {
+    TransactionDialogFixture::SetUp();
+    ResetChargeDialog();
+  }
+  int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
+  int Command(int id) { return ChargeDialogCommand(window, id); }
+  int Ok() { return Command(kOkId); }
+  int Tick() { return Command(kTickCommand); }
+  int Close() { return ChargeDialogClose(window); }
+  int EnterCard(const std::string& entry) {
+    window.texts[kCardEditId] = entry;
+    return Ok();
+  }
+  void Pump() {
+    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
+  }
+  // Opens the dialog, takes the card and confirms: the worker is started.
+  void RunUntilWorkerStarted(int32_t amount = 150) {
+    Start(amount);
+    EnterCard(kSwipe);
+    ASSERT_EQ(kConfirmState, ChargeState.State);
+    Ok();
+    ASSERT_EQ(1, fake::workerStarts);
+    WorkerStatus.store(kWorkerBusy);
+  }
+  // The tick that sees the worker finished, and the completion it posts.
+  void FinishWith(const std::string& reply) {
+    WorkerFinishes(reply);
+    EXPECT_EQ(1, Tick());
+    Pump();
+  }
+};
+
+TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
+  ChargeState = TransactionDialogState{kFinishedState, 7, kChargeApproved,
+                                       TransactionPhase::Finished};
+  EXPECT_EQ(1, Start(150));
+  EXPECT_EQ(kCardEntryState, ChargeState.State);
+  EXPECT_EQ(0, ChargeState.TickCount);
+  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
+  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(fake::kTemplateCaption, window.caption);
+  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_TRUE(window.timerRunning);
+  EXPECT_FALSE(window.Visible(kMiniIconId));
+  EXPECT_FALSE(window.Visible(kExitIconId));
+  EXPECT_TRUE(window.Visible(kCardEditId));
+  EXPECT_EQ(0, ChargeDialogPicture());
+}
+
+TEST_F(ChargeDialogTest, ConfiguredPromptsReplaceTheTemplateTexts) {
+  std::strcpy(CurrentSettings.SwipePrompt, "Swipe now.");
+  std::strcpy(CurrentSettings.TitlePrompt, "Pay for printing");
+  Start(150);
+  EXPECT_EQ("Swipe now.", window.Text(kMessageLineId));
+  EXPECT_EQ("Pay for printing", window.caption);
+}
+
+TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
+  Start(150);
+  window.focus = kOkId;
+  EXPECT_EQ(0, EnterCard(""));
+  EXPECT_EQ(kCardEntryState, ChargeState.State);
+  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_TRUE(window.Visible(kCardEditId));
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(0, window.redraws);
+}
+
+TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
+  Start(150);
+  EXPECT_EQ(0, EnterCard(kSwipe));
+  EXPECT_EQ(kEntryReadSize, window.lastReadSize);
+  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_EQ(1, ChargeDialogPicture());
+  EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
+  EXPECT_EQ(ChargePrompt("1.50"), window.Text(kMessageLineId));
+  EXPECT_EQ("&OK", window.Text(kOkId));
+  EXPECT_FALSE(window.Visible(kCardEditId));
+  EXPECT_TRUE(window.Enabled(kOkId));
+  EXPECT_EQ(1, window.redraws);
+  EXPECT_EQ(0, SequenceNumbersUsed());
+  EXPECT_EQ(0, fake::workerStarts);
+}
+
+TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
+  struct Row { const char* prefix; const char* entry; bool accepted; };
+  const Row rows[] = {
+      {"603950", "6039501234", true},
+      {"603950", "6039", false},
+      {"603950", "5039501234", false},
+      {"603950", ";5039501234?", false},
+      {"", "anything", true},
+      {"", ";?", true},  // empty after the cut, still accepted
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.prefix) + " / " + row.entry);
+    Fresh();
+    std::strcpy(CurrentSettings.PrefixMatch, row.prefix);
+    Start(150);
+    EXPECT_EQ(0, EnterCard(row.entry));
+    EXPECT_FALSE(window.Visible(kCardEditId));
+    EXPECT_EQ(1, window.redraws);
+    if (row.accepted) {
+      EXPECT_EQ(kConfirmState, ChargeState.State);
+      EXPECT_TRUE(window.Enabled(kOkId));
+    } else {
+      EXPECT_EQ(kFinishedState, ChargeState.State);
+      EXPECT_EQ("Invalid card number.", window.Text(kMessageLineId));
+      EXPECT_FALSE(window.Enabled(kOkId));
+      EXPECT_EQ("&Next >", window.Text(kOkId));
+      EXPECT_STREQ("", CurrentRecord.CardNumber);
+    }
+  }
+}
+
+TEST_F(ChargeDialogTest, AmountIsShownThroughTheSinglePrecisionFactor) {
+  struct Row { int32_t cents; const char* shown; };
+  const Row rows[] = {
+      {150, "1.50"},           {0, "0.00"},           {-150, "-1.50"},
+      {1, "0.01"},             {22369621, "223696.21"}, {22369622, "223696.21"},
+      {99999999, "999999.97"}, {-2147483647 - 1, "-21474836.00"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.cents);
+    Fresh();
+    Start(row.cents);
+    EnterCard(kSwipe);
+    EXPECT_EQ(ChargePrompt(row.shown), window.Text(kMessageLineId));
+  }
+}
+
+TEST_F(ChargeDialogTest, ConfiguredValidationPromptFormatsTheAmount) {
+  std::strcpy(CurrentSettings.ValidationPrompt, "Pay %8.2f (100%%)?");
+  Start(1234);
+  EnterCard(kSwipe);
+  EXPECT_EQ("Pay    12.34 (100%)?", window.Text(kMessageLineId));
+}
+
+TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
+  Start(150);
+  EnterCard(kSwipe);
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
+  EXPECT_EQ(1, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(kCurrencyCodeUsd, CurrentRecord.CurrencyCode);
+  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(1, SequenceNumbersUsed());
+  EXPECT_EQ(1, fake::workerStarts);
+  EXPECT_EQ(0, fake::formBodyAtStart.rfind("Transaction=IPS.123456", 0)) << fake::formBodyAtStart;
+  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_FALSE(window.Enabled(kCancelId));
+  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_TRUE(window.posted.empty());
+}
+
+TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
+  RunUntilWorkerStarted();
+  // The thread is created but has not begun: nothing moves.
+  WorkerStatus.store(kWorkerIdle);
+  EXPECT_EQ(1, Tick());
+  EXPECT_EQ(0, ChargeState.TickCount);
+  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+  WorkerStatus.store(kWorkerBusy);
+  struct Row { int tick; int extraDots; };
+  const Row rows[] = {{1, 1}, {2, 2}, {9, 9}, {10, 0}, {11, 1}, {12, 2}, {20, 0}, {23, 3}};
+  int ticks = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.tick);
+    while (ticks < row.tick) {
+      EXPECT_EQ(1, Tick());
+      ++ticks;
+    }
+    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(kMessageLineId));
+  }
+  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_TRUE(window.posted.empty());
+}
+
+TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
+  RunUntilWorkerStarted();
+  WorkerFinishes(Reply("00", "APPROVED"));
+  EXPECT_EQ(1, Tick());
+  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
+  EXPECT_EQ(kFinishedState, ChargeState.State);
+  ASSERT_EQ(1u, window.posted.size());
+  EXPECT_EQ(kOkId, window.posted.front().command);
+  window.posted.clear();
+  const int redrawsBefore = window.redraws;
+  EXPECT_EQ(1, Ok());
+  EXPECT_EQ(redrawsBefore + 1, window.redraws);
+  ASSERT_EQ(1u, window.posted.size());
+  EXPECT_TRUE(window.posted.front().close);
+  Pump();
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(kChargeApproved, window.endCode);
+  EXPECT_FALSE(window.timerRunning);
+}
+
+TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
+  struct Row { std::string reply; std::string shown; };
+  const Row rows[] = {
+      {"Error: HTTP Send [12029]\n", "Error: HTTP Send [12029]\n"},
+      {"Error: Invalid URL", "Error: Invalid URL"},
+      {"Error:" + Reply("00", "APPROVED"), "Error:" + Reply("00", "APPROVED")},
+      {Reply("05", "DECLINED"), "Transaction error:\n[05] DECLINED"},
+      {"", "Transaction error:\n[99] Unknown data"},
+      {"Error", "Transaction error:\n[99] Unknown data"},  // no colon: a gateway reply
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.reply);
+    Fresh();
+    RunUntilWorkerStarted();
+    FinishWith(row.reply);
+    EXPECT_FALSE(window.ended);
+    EXPECT_EQ("Transaction error", window.caption);
+    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
+    EXPECT_TRUE(window.Enabled(kCancelId));
+    EXPECT_FALSE(window.Enabled(kOkId));
+    EXPECT_EQ(2, ChargeDialogPicture());
+    EXPECT_EQ(0, Ok());  // OK stays dead after the error
+    EXPECT_TRUE(window.posted.empty());
+    EXPECT_EQ(1, Command(kCancelId));
+    Pump();
+    EXPECT_TRUE(window.ended);
+    EXPECT_EQ(kChargeNotApproved, window.endCode);
+  }
+}
+
+TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
+  for (int cardsEntered = 0; cardsEntered <= 1; ++cardsEntered) {
+    SCOPED_TRACE(cardsEntered);
+    Fresh();
+    Start(150);
+    if (cardsEntered == 1) EnterCard(kSwipe);
+    EXPECT_EQ(1, Command(kCancelId));
+    Pump();
+    EXPECT_TRUE(window.ended);
+    EXPECT_EQ(kChargeNotApproved, window.endCode);
+    EXPECT_FALSE(window.timerRunning);
+    EXPECT_EQ(0, SequenceNumbersUsed());
+    EXPECT_EQ(0, fake::workerStarts);
+  }
+}
+
+TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
+  Start(150);
+  EnterCard("5039501234");
+  WorkerFinishes(Reply("00", "APPROVED"));  // a result that is not this dialog's
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(1, Tick());
+  EXPECT_EQ(kWorkerFinished, WorkerStatus.load()) << "a tick without a transaction polled";
+  EXPECT_TRUE(window.posted.empty());
+  EXPECT_EQ(0, fake::workerStarts);
+  Command(kCancelId);
+  Pump();
+  EXPECT_EQ(kChargeNotApproved, window.endCode);
+}
+
+TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
+  RunUntilWorkerStarted();
+  EXPECT_EQ(1, Command(kCancelId));  // Escape arrives as Cancel
+  EXPECT_EQ(1, Close());             // the close box arrives as WM_CLOSE
+  Pump();
+  EXPECT_FALSE(window.ended);
+  EXPECT_TRUE(window.timerRunning);
+  EXPECT_EQ(2, window.beeps);
+
+  // The result is in and the completion posted, but a close queued before it runs.
+  WorkerFinishes(Reply("05", "DECLINED"));
+  Tick();
+  EXPECT_EQ(1, Close());
+  EXPECT_FALSE(window.ended);
+  Pump();
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
+  EXPECT_EQ(1, Close());
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(kChargeNotApproved, window.endCode);
+}
+
+TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
+  RunUntilWorkerStarted();
+  WorkerFinishes(Reply("00", "APPROVED"));
+  WorkerStatus.store(kWorkerBusy);  // the reply is there, but the worker is not done
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(1, fake::workerStarts);
+  EXPECT_EQ(1, SequenceNumbersUsed());
+  EXPECT_TRUE(window.posted.empty());
+  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
+  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+}
+
+TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
+  fake::workerStartFails = true;
+  Start(150);
+  EnterCard(kSwipe);
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
+  EXPECT_EQ("Transaction error", window.caption);
+  EXPECT_TRUE(window.Enabled(kCancelId));
+  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_EQ(kFinishedState, ChargeState.State);
+  EXPECT_EQ(0, Ok());
+  Tick();
+  EXPECT_TRUE(window.posted.empty());
+  Command(kCancelId);
+  Pump();
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(kChargeNotApproved, window.endCode);
+}
+
+TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
+  // The first dialog's window is destroyed by its owner while its worker runs: no
+  // WM_CLOSE, no poll.
+  RunUntilWorkerStarted();
+
+  // The next dialog, while that worker is still busy, refuses to start another.
+  window = fake::RecordingDialogWindow();
+  Start(300);
+  EnterCard(kSwipe);
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(kMessageLineId));
+  EXPECT_EQ(1, fake::workerStarts);
+  EXPECT_EQ(1, SequenceNumbersUsed());
+  EXPECT_TRUE(window.Enabled(kCancelId));
+  Command(kCancelId);
+  Pump();
+  EXPECT_EQ(kChargeNotApproved, window.endCode);
+
+  // Once it has finished, its approval is thrown away, not shown by the next dialog.
+  WorkerFinishes(Reply("00", "APPROVED"));
+  window = fake::RecordingDialogWindow();
+  Start(300);
+  Tick();
+  EXPECT_TRUE(window.posted.empty());
+  EnterCard(kSwipe);
+  Ok();
+  EXPECT_EQ(2, fake::workerStarts);
+  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
+  Tick();
+  EXPECT_TRUE(window.posted.empty());
+  EXPECT_FALSE(window.ended);
+  EXPECT_TRUE(GatewayWorkerOutstanding());
+}
+
+}  // namespace

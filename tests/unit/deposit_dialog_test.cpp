@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/deposit_dialog.h"
+#include "fakes/fake_station_deposit.h"
+#include "transaction_dialog_fixture.h"
+
+namespace {
+
+constexpr const char* kCard = ";6039501234567890=4912?";
+constexpr const char* kUser = "jsmith";
+const std::string kInProgress = "Transaction in progress.";
+const std::string kAmountRefused =
+    "Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:";
+
+class DepositDialogTest : public TransactionDialogFixture {
+ protected:
+  void SetUp() override {
+    TransactionDialogFixture::SetUp();
+    fake::ResetFakeStationDeposit();
+    ResetDepositDialog();
+  }
+  int Start(int32_t balance, const char* user = kUser) {
+    return DepositDialogStart(window, balance, user);
+  }
+  int Command(int id) { return DepositDialogCommand(window, id); }
+  int Ok() { return Command(kOkId); }
+  int Tick() { return Command(kTickCommand); }
+  int Close() { return DepositDialogClose(window); }
+  int Enter(const std::string& text) {
+    window.texts[kCardEditId] = text;
+    return Ok();
+  }
+  void Pump() {
+    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
+  }
+  void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
+    Start(1234, user);
+    Enter(kCard);
+    ASSERT_EQ(kAmountEntryState, DepositState.State);
+    Enter(amount);
+    ASSERT_EQ(1, fake::workerStarts);
+    WorkerStatus.store(kWorkerBusy);
+  }
+  void FinishWith(const std::string& reply) {
+    WorkerFinishes(reply);
+    EXPECT_EQ(1, Tick());
+    Pump();
+  }
+};
+
+TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
+  DepositState = TransactionDialogState{kFinishedState, 4, 500, TransactionPhase::Finished};
+  EXPECT_EQ(1, Start(1234));
+  EXPECT_EQ(kCardEntryState, DepositState.State);
+  EXPECT_EQ(0, DepositState.TickCount);
+  EXPECT_EQ(0, DepositState.EndCode);
+  EXPECT_EQ(1234, DepositBalance);
+  EXPECT_EQ(1234, CurrentRecord.AmountCents);
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_TRUE(window.timerRunning);
+  EXPECT_TRUE(window.Visible(kMiniIconId));
+  EXPECT_TRUE(window.Visible(kExitIconId));
+  EXPECT_TRUE(window.Enabled(kOkId));
+}
+
+TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
+  struct Row { int32_t balance; const char* entry; const char* card; const char* shown; };
+  const Row rows[] = {
+      {1234, kCard, "6039501234567890=4912", "12.34"},
+      {5, "5039501234", "5039501234", "0.05"},  // no prefix check
+      {0, ";?", "", "0.00"},
+      {-250, "x", "x", "-2.50"},
+      {99999999, "1", "1", "999999.97"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    Fresh();
+    window.texts[kCardEditId] = "typed";
+    Start(row.balance);
+    EXPECT_EQ(0, Enter(row.entry));
+    EXPECT_EQ(kAmountEntryState, DepositState.State);
+    EXPECT_EQ(3, DepositDialogPicture());
+    EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
+    EXPECT_EQ(std::string("Current print balance is ") + row.shown +
+                  ".\nEnter amount to deposit:",
+              window.Text(kMessageLineId));
+    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_TRUE(window.unmasked.count(kCardEditId));
+    EXPECT_TRUE(window.Visible(kCardEditId));
+    EXPECT_EQ(kCardEditId, window.focus);
+    EXPECT_EQ("&Next >", window.Text(kOkId));
+    EXPECT_EQ(1, window.redraws);
+  }
+}
+
+TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
+  struct Row { const char* text; int32_t cents; };
+  const Row rows[] = {
+      {"20", 2000},      {"12.99", 1200}, {" 15", 1500},         {"7 dollars", 700},
+      {"1", 100},        {"1.0", 100},    {"21474836", 2147483600}, {"\t3e2", 30000},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    Fresh();
+    Start(1234);
+    Enter(kCard);
+    EXPECT_EQ(0, Enter(row.text));
+    EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
+    EXPECT_EQ(kConfirmState, DepositState.State);
+    EXPECT_EQ(1, fake::workerStarts);
+    EXPECT_EQ(1, SequenceNumbersUsed());
+    EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
+    EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+    EXPECT_FALSE(window.Visible(kCardEditId));
+    EXPECT_FALSE(window.Enabled(kOkId));
+    EXPECT_FALSE(window.Enabled(kCancelId));
+    EXPECT_EQ(2, window.redraws);
+  }
+}
+
+TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
+  const char* rows[] = {"0.50", "-3.7", "abc", "21474837", "0", " ", "-0", "nan", "inf",
+                        "1e10", ".", "$5"};
+  for (const char* text : rows) {
+    SCOPED_TRACE(text);
+    Fresh();
+    Start(1234);
+    Enter(kCard);
+    window.focus = kOkId;
+    EXPECT_EQ(0, Enter(text));
+    EXPECT_EQ(kAmountRefused, window.Text(kMessageLineId));
+    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_EQ(kCardEditId, window.focus);
+    EXPECT_TRUE(window.Visible(kCardEditId));
+    EXPECT_EQ(kAmountEntryState, DepositState.State);
+    EXPECT_EQ(0, fake::workerStarts);
+    EXPECT_EQ(0, SequenceNumbersUsed());
+    EXPECT_EQ(1234, CurrentRecord.AmountCents);
+  }
+  // The field takes a corrected amount after a refusal.
+  Enter("5");
+  EXPECT_EQ(500, CurrentRecord.AmountCents);
+  EXPECT_EQ(1, fake::workerStarts);
+}
+
+TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
+  Start(1234);
+  Enter(kCard);
+  const std::string prompt = window.Text(kMessageLineId);
+  window.focus = kOkId;
+  EXPECT_EQ(0, Enter(""));
+  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_EQ(prompt, window.Text(kMessageLineId));
+  EXPECT_EQ(kAmountEntryState, DepositState.State);
+}
+
+TEST_F(DepositDialogTest, ApprovedDepositIsBookedAndEndsWithTheAmount) {
+  const std::string user(255, 'u');
+  RunUntilWorkerStarted("20", user.c_str());
+  FinishWith(Reply("00", "APPROVED"));
+  ASSERT_EQ(1u, fake::stationDeposits.size());
+  EXPECT_EQ(user, fake::stationDeposits[0].user);
+  EXPECT_EQ(2000, fake::stationDeposits[0].amountCents);
+  EXPECT_EQ(1234, fake::stationDeposits[0].balanceCents);
+  EXPECT_TRUE(window.messageBoxes.empty());
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(2000, window.endCode);
+  EXPECT_FALSE(window.timerRunning);
+}
+
+TEST_F(DepositDialogTest, FailedStationDepositIsReportedAndEndsWithZero) {
+  fake::stationDepositResult = 3;
+  RunUntilWorkerStarted();
+  FinishWith(Reply("00", "APPROVED"));
+  ASSERT_EQ(1u, fake::stationDeposits.size());
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ("Error 3 making deposit.", window.messageBoxes[0].text);
+  EXPECT_EQ("Error", window.messageBoxes[0].caption);
+  EXPECT_EQ(0x10u, window.messageBoxes[0].flags);
+  EXPECT_TRUE(window.messageBoxes[0].station);
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(0, window.endCode);
+}
+
+TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
+  struct Row { std::string reply; std::string shown; };
+  const Row rows[] = {
+      {"Error: HTTP Server [500]\n", "Error: HTTP Server [500]\n"},
+      {Reply("51", "INSUFFICIENT FUNDS"), "Transaction error:\n[51] INSUFFICIENT FUNDS"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.reply);
+    Fresh();
+    RunUntilWorkerStarted();
+    FinishWith(row.reply);
+    EXPECT_FALSE(window.ended);
+    EXPECT_EQ("Transaction error", window.caption);
+    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
+    EXPECT_TRUE(window.Enabled(kCancelId));
+    EXPECT_EQ(2, DepositDialogPicture());
+    EXPECT_TRUE(fake::stationDeposits.empty());
+    EXPECT_EQ(0, Ok());
+    Command(kCancelId);
+    Pump();
+    EXPECT_TRUE(window.ended);
+    EXPECT_EQ(0, window.endCode);
+  }
+}
+
+TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
+  for (int steps = 0; steps <= 1; ++steps) {
+    SCOPED_TRACE(steps);
+    Fresh();
+    Start(1234);
+    if (steps == 1) Enter(kCard);
+    EXPECT_EQ(1, Command(kCancelId));
+    Pump();
+    EXPECT_TRUE(window.ended);
+    EXPECT_EQ(0, window.endCode);
+    EXPECT_EQ(0, SequenceNumbersUsed());
+    EXPECT_EQ(0, fake::workerStarts);
+  }
+}
+
+TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
+  RunUntilWorkerStarted();
+  WorkerFinishes(Reply("00", "APPROVED"));
+  WorkerStatus.store(kWorkerBusy);
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(1, Command(kCancelId));
+  EXPECT_EQ(1, Close());
+  Pump();
+  EXPECT_FALSE(window.ended);
+  EXPECT_TRUE(fake::stationDeposits.empty());
+  EXPECT_EQ(1, fake::workerStarts);
+  WorkerStatus.store(kWorkerFinished);
+  Tick();
+  Close();  // queued ahead of the completion
+  Pump();
+  EXPECT_EQ(1u, fake::stationDeposits.size());
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(2000, window.endCode);
+}
+
+TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
+  fake::workerStartFails = true;
+  Start(1234);
+  Enter(kCard);
+  Enter("20");
+  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
+  EXPECT_TRUE(window.Enabled(kCancelId));
+  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_EQ(kFinishedState, DepositState.State);
+  EXPECT_EQ(0, Ok());
+  Command(kCancelId);
+  Pump();
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(0, window.endCode);
+  EXPECT_TRUE(fake::stationDeposits.empty());
+}
+
+TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
+  fake::stationDepositPresent = false;
+  EXPECT_EQ(0, Start(1234));
+  EXPECT_EQ(kNoDepositText, window.Text(kMessageLineId));
+  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_TRUE(window.Enabled(kCancelId));
+  EXPECT_FALSE(window.Visible(kCardEditId));
+  EXPECT_EQ(kCancelId, window.focus);
+  window.texts[kCardEditId] = kCard;
+  EXPECT_EQ(0, Ok());
+  Tick();
+  EXPECT_EQ(0, fake::workerStarts);
+  EXPECT_EQ(0, SequenceNumbersUsed());
+  Command(kCancelId);
+  Pump();
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(0, window.endCode);
+}
+
+}  // namespace

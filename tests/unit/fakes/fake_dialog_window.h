@@ -1,0 +1,86 @@
+#pragma once
+// A DialogWindow that records what the dialogs do to their window, for native tests.
+// Controls start as the CARDPIN template has them: all visible and enabled, the
+// template's texts in the message line and the buttons.
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_window.h"
+
+namespace fake {
+
+inline constexpr const char* kTemplatePrompt =
+    "Please enter your card ID number,\nor swipe your card in the card reader.";
+inline constexpr const char* kTemplateCaption = "Card ID";
+inline constexpr const char* kTemplateNextText = "&Next >";
+inline constexpr const char* kTemplateCancelText = "&Cancel";
+
+struct PostedMessage {
+  bool close;  // WM_CLOSE; otherwise WM_COMMAND
+  int command;
+};
+
+struct MessageBoxCall {
+  std::string text;
+  std::string caption;
+  unsigned flags;
+  bool station;  // through the station's message-box function
+};
+
+class RecordingDialogWindow : public DialogWindow {
+ public:
+  RecordingDialogWindow();
+
+  void SetItemText(int id, const char* text) override;
+  unsigned GetItemText(int id, char* out, unsigned size) override;
+  void SetItemUnsigned(int id, unsigned value) override;
+  unsigned GetItemUnsigned(int id) override;
+  void SetCaption(const char* text) override;
+  void EnableItem(int id, bool enable) override;
+  void ShowItem(int id, bool show) override;
+  void FocusItem(int id) override;
+  void UnmaskEdit(int id) override;
+  void Redraw() override;
+  void PostCommand(int id) override;
+  void PostClose() override;
+  void StartTimer() override;
+  void StopTimer() override;
+  void End(int endCode) override;
+  void Beep() override;
+  void ShowWaitCursor() override;
+  void RestoreCursor() override;
+  void CenterOnOwner() override;
+  void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
+  void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
+
+  std::string Text(int id) const;
+  bool Enabled(int id) const;
+  bool Visible(int id) const;
+
+  // Delivers the posted messages in order, as the dialog's message loop would, until
+  // none is left or the dialog has ended. Returns how many were delivered.
+  int Pump(const std::function<int(int)>& command, const std::function<int()>& close);
+
+  std::map<int, std::string> texts;
+  std::set<int> disabled;
+  std::set<int> hidden;
+  std::set<int> unmasked;
+  std::string caption = kTemplateCaption;
+  int focus = 0;
+  int redraws = 0;
+  std::deque<PostedMessage> posted;
+  bool timerRunning = false;
+  int timerStarts = 0;
+  bool ended = false;
+  int endCode = -12345;
+  int beeps = 0;
+  int waitCursors = 0;
+  std::vector<MessageBoxCall> messageBoxes;
+  unsigned lastReadSize = 0;  // buffer size of the last GetItemText
+};
+
+}  // namespace fake

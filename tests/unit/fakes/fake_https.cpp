@@ -1,0 +1,104 @@
+#include "fakes/fake_https.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gateway/https_client.h"
+
+namespace fake {
+
+HttpsScript https;
+std::vector<std::string> httpsCalls;
+
+namespace {
+
+char sessionTag, connectionTag, requestTag;
+int lastError = 0;
+
+// A real client's later calls may change the last error; so does this one, so that a
+// number taken too late shows up as wrong.
+constexpr int kClobberedError = 999999;
+// What WinINet reports for a null handle.
+constexpr int kInvalidHandleError = 6;
+
+bool Fails(HttpsStep step) {
+  if (https.failingStep != step) return false;
+  lastError = https.errorNumber;
+  return true;
+}
+
+std::string NameOf(HttpsHandle handle) {
+  if (handle == &sessionTag) return "session";
+  if (handle == &connectionTag) return "connection";
+  if (handle == &requestTag) return "request";
+  return handle == nullptr ? "null" : "unknown";
+}
+
+}  // namespace
+
+void ResetHttps() {
+  https = HttpsScript{};
+  httpsCalls.clear();
+  lastError = 0;
+}
+
+}  // namespace fake
+
+using fake::httpsCalls;
+
+HttpsHandle HttpsOpenSession() {
+  httpsCalls.push_back("open");
+  return fake::Fails(fake::HttpsStep::OpenSession) ? nullptr : &fake::sessionTag;
+}
+
+HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
+  httpsCalls.push_back("connect " + std::string(host));
+  // A null session makes the connect fail, as WinINet's does.
+  if (session == nullptr) {
+    fake::lastError = fake::kInvalidHandleError;
+    return nullptr;
+  }
+  return fake::Fails(fake::HttpsStep::Connect) ? nullptr : &fake::connectionTag;
+}
+
+HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName) {
+  httpsCalls.push_back("request " + std::string(objectName));
+  if (connection != &fake::connectionTag) return nullptr;
+  return fake::Fails(fake::HttpsStep::OpenRequest) ? nullptr : &fake::requestTag;
+}
+
+bool HttpsSend(HttpsHandle request, const char* body, unsigned long length) {
+  httpsCalls.push_back("send " + std::to_string(length) + " " + std::string(body, length));
+  if (fake::https.duringSend) fake::https.duringSend();
+  return request == &fake::requestTag && !fake::Fails(fake::HttpsStep::Send);
+}
+
+bool HttpsQueryStatus(HttpsHandle request, unsigned long* status) {
+  httpsCalls.push_back("query");
+  if (request != &fake::requestTag || fake::Fails(fake::HttpsStep::QueryStatus)) return false;
+  *status = fake::https.status;
+  return true;
+}
+
+bool HttpsRead(HttpsHandle request, char* buffer, unsigned long size, unsigned long* count) {
+  httpsCalls.push_back("read " + std::to_string(size));
+  if (request != &fake::requestTag || fake::Fails(fake::HttpsStep::Read)) return false;
+  const size_t n = std::min<size_t>({fake::https.body.size(), size, fake::https.maxDelivered});
+  std::memcpy(buffer, fake::https.body.data(), n);
+  *count = static_cast<unsigned long>(n);
+  return true;
+}
+
+void HttpsClose(HttpsHandle handle) {
+  httpsCalls.push_back("close " + fake::NameOf(handle));
+  fake::lastError = fake::kClobberedError;
+}
+
+int HttpsLastError() { return fake::lastError; }
+
+void HttpsLimitWaits(HttpsHandle handle, unsigned long connectMs, unsigned long sendMs,
+                     unsigned long receiveMs) {
+  httpsCalls.push_back("limit " + fake::NameOf(handle) + " " + std::to_string(connectMs) + " " +
+                       std::to_string(sendMs) + " " + std::to_string(receiveMs));
+  if (handle != nullptr) fake::lastError = fake::kClobberedError;
+}

@@ -1,0 +1,28 @@
+#include "fakes/fake_worker.h"
+
+#include "gateway/request_message.h"
+#include "gateway/worker.h"
+
+namespace fake {
+
+int workerStarts = 0;
+bool workerStartFails = false;
+bool workerRunsInline = false;
+std::string formBodyAtStart;
+
+void ResetFakeWorker() {
+  workerStarts = 0;
+  workerStartFails = false;
+  workerRunsInline = false;
+  formBodyAtStart.clear();
+}
+
+}  // namespace fake
+
+bool StartGatewayWorker() {
+  ++fake::workerStarts;
+  fake::formBodyAtStart = FormBody;
+  if (fake::workerStartFails) return false;
+  if (fake::workerRunsInline) GatewayWorker();
+  return true;
+}

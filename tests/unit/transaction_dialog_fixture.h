@@ -1,0 +1,62 @@
+#pragma once
+// What the charge and deposit dialog tests share: every module-wide state back to load
+// time, the default settings loaded, a recording window, and the worker played by hand.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "dialogs/transaction_dialog.h"
+#include "fakes/fake_dialog_window.h"
+#include "fakes/fake_platform.h"
+#include "fakes/fake_worker.h"
+#include "gateway/reply_parser.h"
+#include "gateway/request_message.h"
+#include "gateway/sequence_store.h"
+#include "gateway/transaction_record.h"
+#include "gateway/transport.h"
+#include "gateway/wire_format.h"
+#include "gateway/worker.h"
+#include "settings/settings.h"
+
+class TransactionDialogFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatformFakes();
+    fake::ResetFakeWorker();
+    ResetSettingsState();
+    ResetTransactionRecord();
+    ResetSequenceStore();
+    ResetRequestState();
+    ResetReplyState();
+    ResetTransportState();
+    ResetWorkerState();
+    ResetTransactionDialogs();
+    BuildSettingsPath();
+    LoadSettings();
+  }
+
+  // Everything back to load time and a new window, for one row of a table.
+  void Fresh() {
+    SetUp();
+    window = fake::RecordingDialogWindow();
+  }
+
+  // A gateway reply carrying code (characters 8 and 9 of field 4) and message (field 9).
+  static std::string Reply(const char* code, const char* message) {
+    const std::string fs(1, kFieldSeparator);
+    return "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG" + code + "HI" + fs + "K" + fs + fs + "Q" +
+           fs + "R" + fs + message + fs + "Z";
+  }
+
+  // The worker has left reply in ReplyBuffer and says it has finished.
+  static void WorkerFinishes(const std::string& reply) {
+    std::strcpy(ReplyBuffer, reply.c_str());
+    WorkerStatus.store(kWorkerFinished);
+  }
+
+  // Sequence numbers handed out so far (each is written to the batch store).
+  static int SequenceNumbersUsed() { return fake::profileWrites; }
+
+  fake::RecordingDialogWindow window;
+};

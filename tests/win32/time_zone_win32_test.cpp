@@ -1,0 +1,34 @@
+// The time-zone code of the request comes from the first letter of the standard
+// time-zone name Windows reports. The test script runs this test once per zone, with
+// the zone bind-mounted over /etc/localtime and the expected code in the environment.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gateway/local_clock.h"
+#include "gateway/request_message.h"
+#include "host/module_state_win32.h"
+
+namespace {
+
+TEST(TimeZoneCode, FollowsTheStandardNameOfTheSystemZone) {
+  const char* expected = std::getenv("STATION_TEST_ZONE_CODE");
+  if (expected == nullptr) GTEST_SKIP() << "run by the test script with a zone mounted";
+  GetTimeZoneInformation(&TimeZoneInfo);
+  char name[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, TimeZoneInfo.StandardName, -1, name, sizeof name, nullptr, nullptr);
+  EXPECT_EQ(std::atoi(expected), TimeZoneCodeFor(StandardZoneInitial())) << "standard name \"" << name << "\"";
+  // Local time is the zone's: its offset from UTC matches the zone's bias.
+  SYSTEMTIME utc;
+  SYSTEMTIME local;
+  GetSystemTime(&utc);
+  GetLocalTime(&local);
+  const LocalDateTime now = CurrentLocalTime();
+  EXPECT_EQ(local.wHour, now.hour);
+  EXPECT_EQ(local.wDay, now.day);
+  std::memset(&TimeZoneInfo, 0, sizeof TimeZoneInfo);
+}
+
+}  // namespace
