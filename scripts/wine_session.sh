@@ -77,5 +77,13 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
 fi
+if [[ ! -f "$WINEPREFIX/.station-configured" ]]; then
+  # Xvfb has no window manager: let Wine draw the captions and frames itself, so that
+  # screenshots show windows as a user sees them.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+  touch "$WINEPREFIX/.station-configured"
+fi
 
 WINE_SESSION_INNER=1 unshare -m bash "$0" --zone "$zone" --build "$build" -- "$@"
