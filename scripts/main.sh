@@ -33,7 +33,7 @@ if [[ $interactive -eq 1 ]]; then
   steps=(config charge 150 deposit alice 500)
 else
   steps=(
-    config --drive "dialog|shot:shots\\configure.bmp|type:110:6039501234567890|click:111|box|click:2|closed"
+    config --drive "dialog|read:100|read:101|read:102|read:103|read:104|read:105|shot:shots\\configure.bmp|type:110:6039501234567890|click:111|box|click:2|closed"
     charge 150 --drive "dialog|shot:shots\\charge-card.bmp|type:101:$card|click:1|text:100:A charge of|shot:shots\\charge-confirm.bmp|click:1|closed"
     charge 150 --drive "dialog|type:101:6039502222222222|click:1|text:100:A charge of|click:1|text:100:Transaction error|shot:shots\\charge-declined.bmp|click:2|closed"
     deposit alice 500 --drive "dialog|type:101:$card|click:1|text:100:Enter amount|type:101:5|shot:shots\\deposit-amount.bmp|click:1|closed"
