@@ -16,16 +16,6 @@ rm -rf "$demo"
 mkdir -p "$demo/station" "$demo/shots"
 cp build/win32/CSPlugin.dll build/win32/StationSim.exe "$demo/station/"
 cp tools/demo/CSPlugin.INI "$demo/station/"
-bash scripts/make_test_ca.sh build/win32/tls
-
-build/native/tools/gateway_sim/gateway_sim --address 127.0.0.2 \
-  --cert build/win32/tls/server.pem --key build/win32/tls/server.key \
-  --accounts tools/demo/accounts.txt --journal "$demo/journal.log" \
-  --ready-file "$demo/gateway.ready" --quiet &
-gateway=$!
-trap 'kill $gateway 2>/dev/null || true; wait $gateway 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do [[ -s "$demo/gateway.ready" ]] && break; sleep 0.1; done
-echo "gateway: $(cat "$demo/gateway.ready")"
 
 card=";6039501234567890=4912?"
 if [[ $interactive -eq 1 ]]; then
@@ -44,6 +34,7 @@ status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)
 bash "$root/scripts/wine_session.sh" --build "$root/build/win32" "${display_flag[@]}" -- \
+  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/journal.log" -- \
   wine station/StationSim.exe "${steps[@]}" || status=$?
 for shot in shots/*.bmp; do
   [[ -e "$shot" ]] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"

@@ -4,6 +4,8 @@
 #   - a private X display (Xvfb) for the dialogs;
 #   - a private mount namespace in which the host's CA bundle is the bundle with the
 #     throwaway test CA, so only this run's processes trust the gateway simulator;
+#   - a private network namespace with its own loopback, so the gateway simulators of
+#     one run never meet another run's (or anything else listening on port 443);
 #   - optionally a time zone (--zone America/Chicago) bind-mounted over /etc/localtime;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
 # usage: wine_session.sh [--zone ZONE] [--build DIR] [--use-display] -- COMMAND [ARGS...]
@@ -27,6 +29,7 @@ done
 
 # Inside the namespace: trust the test CA, set the zone, run, stop the prefix's server.
 if [[ "${WINE_SESSION_INNER:-}" == 1 ]]; then
+  ip link set lo up
   mount --bind "$TLS_DIR/bundle.crt" /etc/ssl/certs/ca-certificates.crt
   if [[ -n "$zone" ]]; then
     mount --bind "/usr/share/zoneinfo/$zone" /etc/localtime
@@ -86,4 +89,4 @@ if [[ ! -f "$WINEPREFIX/.station-configured" ]]; then
   touch "$WINEPREFIX/.station-configured"
 fi
 
-WINE_SESSION_INNER=1 unshare -m bash "$0" --zone "$zone" --build "$build" -- "$@"
+WINE_SESSION_INNER=1 unshare -m -n bash "$0" --zone "$zone" --build "$build" -- "$@"
