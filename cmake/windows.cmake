@@ -67,7 +67,7 @@ set(GATEWAY_SIM ${CMAKE_SOURCE_DIR}/build/native/tools/gateway_sim/gateway_sim
 add_test(NAME win32_tests
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/run_with_gateways.sh --sim ${GATEWAY_SIM}
                  --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests>)
-# The dialog tests' screenshots (BMP, under shots/) as PNG files, after the tests ran.
+# The dialogs' screenshots the Win32 tests leave in artefacts/, as PNG.
 add_test(NAME win32_screenshots
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/convert_shots.sh ${CMAKE_BINARY_DIR}/shots)
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)
 set_tests_properties(win32_screenshots PROPERTIES DEPENDS win32_tests)

@@ -16,16 +16,6 @@ rm -rf "$demo"
 mkdir -p "$demo/station" "$demo/shots"
 cp build/win32/CSPlugin.dll build/win32/StationSim.exe "$demo/station/"
 cp tools/demo/CSPlugin.INI "$demo/station/"
-bash scripts/make_test_ca.sh build/win32/tls
-
-build/native/tools/gateway_sim/gateway_sim --address 127.0.0.2 \
-  --cert build/win32/tls/server.pem --key build/win32/tls/server.key \
-  --accounts tools/demo/accounts.txt --journal "$demo/journal.log" \
-  --ready-file "$demo/gateway.ready" --quiet &
-gateway=$!
-trap 'kill $gateway 2>/dev/null || true; wait $gateway 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do [[ -s "$demo/gateway.ready" ]] && break; sleep 0.1; done
-echo "gateway: $(cat "$demo/gateway.ready")"
 
 card=";6039501234567890=4912?"
 if [[ $interactive -eq 1 ]]; then
@@ -33,7 +23,7 @@ if [[ $interactive -eq 1 ]]; then
   steps=(config charge 150 deposit alice 500)
 else
   steps=(
-    config --drive "dialog|shot:shots\\configure.bmp|type:110:6039501234567890|click:111|box|click:2|closed"
+    config --drive "dialog|read:100|read:101|read:102|read:103|read:104|read:105|shot:shots\\configure.bmp|type:110:6039501234567890|click:111|box|click:2|closed"
     charge 150 --drive "dialog|shot:shots\\charge-card.bmp|type:101:$card|click:1|text:100:A charge of|shot:shots\\charge-confirm.bmp|click:1|closed"
     charge 150 --drive "dialog|type:101:6039502222222222|click:1|text:100:A charge of|click:1|text:100:Transaction error|shot:shots\\charge-declined.bmp|click:2|closed"
     deposit alice 500 --drive "dialog|type:101:$card|click:1|text:100:Enter amount|type:101:5|shot:shots\\deposit-amount.bmp|click:1|closed"
@@ -44,6 +34,7 @@ status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)
 bash "$root/scripts/wine_session.sh" --build "$root/build/win32" "${display_flag[@]}" -- \
+  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/journal.log" -- \
   wine station/StationSim.exe "${steps[@]}" || status=$?
 for shot in shots/*.bmp; do
   [[ -e "$shot" ]] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"

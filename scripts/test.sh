@@ -17,6 +17,7 @@ if [[ -x scripts/fuzz.sh ]]; then
   bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
 fi
 echo "== Win32 tests under Wine"
+rm -rf build/win32/scratch build/win32/artefacts
 bash scripts/wine_session.sh --build build/win32 -- ctest --test-dir build/win32 --output-on-failure
 echo "== time-zone codes under Wine"
 for row in America/Chicago:706 America/Denver:707 America/Los_Angeles:708 Europe/London:705 Europe/Berlin:706; do

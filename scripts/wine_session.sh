@@ -4,6 +4,8 @@
 #   - a private X display (Xvfb) for the dialogs;
 #   - a private mount namespace in which the host's CA bundle is the bundle with the
 #     throwaway test CA, so only this run's processes trust the gateway simulator;
+#   - a private network namespace with its own loopback, so the gateway simulators of
+#     one run never meet another run's (or anything else listening on port 443);
 #   - optionally a time zone (--zone America/Chicago) bind-mounted over /etc/localtime;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
 # usage: wine_session.sh [--zone ZONE] [--build DIR] [--use-display] -- COMMAND [ARGS...]
@@ -27,6 +29,7 @@ done
 
 # Inside the namespace: trust the test CA, set the zone, run, stop the prefix's server.
 if [[ "${WINE_SESSION_INNER:-}" == 1 ]]; then
+  ip link set lo up
   mount --bind "$TLS_DIR/bundle.crt" /etc/ssl/certs/ca-certificates.crt
   if [[ -n "$zone" ]]; then
     mount --bind "/usr/share/zoneinfo/$zone" /etc/localtime
@@ -77,6 +80,14 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
 fi
+if [[ ! -f "$WINEPREFIX/.station-configured" ]]; then
+  # Xvfb has no window manager: let Wine draw the captions and frames itself, so that
+  # screenshots show windows as a user sees them.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+  touch "$WINEPREFIX/.station-configured"
+fi
 
 # Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett, ...) where the
 # fonts-wine package puts them: dialogs then fall back to another face, and captions show
@@ -87,15 +98,4 @@ if [[ -d /usr/share/wine/fonts && ! -e "$fonts/tahoma.ttf" ]]; then
   cp /usr/share/wine/fonts/*.ttf "$fonts/"
 fi
 
-# On the private display no window manager runs. Wine then draws the windows' frames and
-# captions itself only for unmanaged windows, and hiding a managed window waits 2 s for
-# a window manager that never answers (every dialog's end, in every test). A person's
-# display has a window manager: there the windows are left to it.
-managed=N
-[[ -z "$xvfb_pid" ]] && managed=Y
-if ! grep -q "^\"Managed\"=\"$managed\"" "$WINEPREFIX/user.reg" 2>/dev/null; then
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
-fi
-
-WINE_SESSION_INNER=1 unshare -m bash "$0" --zone "$zone" --build "$build" -- "$@"
+WINE_SESSION_INNER=1 unshare -m -n bash "$0" --zone "$zone" --build "$build" -- "$@"

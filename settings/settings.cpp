@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
 #include "host/module_path.h"
 #include "settings/profile_store.h"
@@ -76,12 +77,12 @@ void LoadSettings() {
   PluginSettings& s = CurrentSettings;
   TransactionRecord& r = CurrentRecord;
 
-  ReadText(kSettingsSection, "URL", kDefaultGatewayUrl, s.URL, sizeof s.URL);
-  ReadText(kSettingsSection, "MerchantID", "", r.MerchantID, sizeof r.MerchantID);
-  ReadText(kSettingsSection, "TerminalID", "", r.TerminalID, sizeof r.TerminalID);
-  r.BatchNumber = ReadInt(kSettingsSection, "BatchNumber", kDefaultBatchNumber);
-  r.MerchantCode = ReadInt(kSettingsSection, "MerchantCode", kDefaultMerchantCode);
-  ReadText(kSettingsSection, "PrefixMatch", kDefaultPrefixMatch, s.PrefixMatch,
+  ReadText(kSettingsSection, kUrlKey, kDefaultGatewayUrl, s.URL, sizeof s.URL);
+  ReadText(kSettingsSection, kMerchantIdKey, "", r.MerchantID, sizeof r.MerchantID);
+  ReadText(kSettingsSection, kTerminalIdKey, "", r.TerminalID, sizeof r.TerminalID);
+  r.BatchNumber = ReadInt(kSettingsSection, kBatchNumberKey, kDefaultBatchNumber);
+  r.MerchantCode = ReadInt(kSettingsSection, kMerchantCodeKey, kDefaultMerchantCode);
+  ReadText(kSettingsSection, kPrefixMatchKey, kDefaultPrefixMatch, s.PrefixMatch,
            sizeof s.PrefixMatch);
 
   if (ReadText(kTextSection, "SwipePrompt", "", s.SwipePrompt, sizeof s.SwipePrompt) > 0) {
@@ -95,6 +96,18 @@ void LoadSettings() {
     std::strcpy(s.ValidationPrompt, kBuiltInValidationPrompt);
   }
   ReadText(kTextSection, "TitlePrompt", "", s.TitlePrompt, sizeof s.TitlePrompt);
+}
+
+void SaveSettings() {
+  if (SettingsPath[0] == '\0') return;
+  const PluginSettings& s = CurrentSettings;
+  const TransactionRecord& r = CurrentRecord;
+  ProfileWriteString(kSettingsSection, kUrlKey, s.URL, SettingsPath);
+  ProfileWriteString(kSettingsSection, kMerchantIdKey, r.MerchantID, SettingsPath);
+  ProfileWriteString(kSettingsSection, kTerminalIdKey, r.TerminalID, SettingsPath);
+  WriteIntSetting(kSettingsSection, kBatchNumberKey, r.BatchNumber, SettingsPath);
+  WriteIntSetting(kSettingsSection, kMerchantCodeKey, r.MerchantCode, SettingsPath);
+  ProfileWriteString(kSettingsSection, kPrefixMatchKey, s.PrefixMatch, SettingsPath);
 }
 
 void ResetSettingsState() {

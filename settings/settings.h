@@ -8,6 +8,14 @@
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kTextSection = "Text";
 
+// Keys of the [Settings] section, read at attach and written by SaveSettings.
+inline constexpr const char* kUrlKey = "URL";
+inline constexpr const char* kMerchantIdKey = "MerchantID";
+inline constexpr const char* kTerminalIdKey = "TerminalID";
+inline constexpr const char* kBatchNumberKey = "BatchNumber";
+inline constexpr const char* kMerchantCodeKey = "MerchantCode";
+inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
+
 // A name under the reserved .example domain, so that a fresh install can never reach a
 // real host by accident.
 inline constexpr const char* kDefaultGatewayUrl = "https://gateway.cardsmith.example/ipsx/gateway";
@@ -43,6 +51,12 @@ void BuildSettingsPath();
 // Fills CurrentSettings and the merchant fields of CurrentRecord from SettingsPath.
 // With an empty SettingsPath every value takes its default.
 void LoadSettings();
+
+// Writes the [Settings] values in effect to SettingsPath, in this order: URL,
+// MerchantID, TerminalID as text, BatchNumber and MerchantCode as "%d", PrefixMatch as
+// text. Failed writes are not reported. With an empty SettingsPath nothing is written.
+// [Text] is never written.
+void SaveSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.
 void ExpandLineBreaks(char* prompt);

@@ -199,7 +199,7 @@ std::string ZoneCodeHere() {
 }
 
 void SaveShot(HWND window, const std::string& name) {
-  const std::string folder = testenv::BuildDir() + "shots\\";
+  const std::string folder = testenv::BuildDir() + "artefacts\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   DWORD_PTR ignored = 0;
   // Without a window manager Wine paints the caption of a window that becomes active as

@@ -96,8 +96,8 @@ int32_t CardBalance(const std::string& address, const std::string& maskedCard, i
 // The zone code the plug-in sends from this machine's standard time-zone name.
 std::string ZoneCodeHere();
 
-// Saves what the screen shows of the window as shots\<name>.bmp in the build folder;
-// tests/win32/convert_shots.sh turns them into PNG files.
+// Saves what the screen shows of the window as artefacts\<name>.bmp in the build folder;
+// tests/win32/screenshots_to_png.sh turns them into PNG files.
 void SaveShot(HWND window, const std::string& name);
 
 }  // namespace cardtest

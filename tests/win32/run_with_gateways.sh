@@ -32,16 +32,7 @@
 #   127.0.0.13   the simulator, normal answers, the dialog tests' cards
 #                (tests/win32/dialog_accounts.txt; some answer late)
 #   127.0.0.50   nothing listens (kept free on purpose)
-#
-# The stand-ins and COMMAND run in a network namespace of their own, with only the
-# loopback interface: these fixed addresses are then private to this run, so two runs
-# on one machine (another worktree's tests, the demo's simulator) cannot take each
-# other's port 443. Wine's sockets are made by the wineserver, so the prefix's
-# wineserver must be started inside too: do not leave one running from before.
 set -euo pipefail
-if [[ "${RUN_WITH_GATEWAYS_NETNS:-}" != 1 ]]; then
-  RUN_WITH_GATEWAYS_NETNS=1 exec unshare -n bash -c 'ip link set lo up && exec bash "$@"' bash "$0" "$@"
-fi
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 sim="$root/build/native/tools/gateway_sim/gateway_sim"

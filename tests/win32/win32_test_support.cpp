@@ -21,11 +21,12 @@ std::string BuildDir() {
 }
 
 std::string MakeScratchDir(const std::string& name) {
+  // Wine reuses small process ids: a time stamp keeps runs apart.
+  static const std::string run = std::to_string(GetTickCount64()) + "." + std::to_string(GetCurrentProcessId());
   static int counter = 0;
   const std::string root = BuildDir() + "scratch\\";
   CreateDirectoryA(root.c_str(), nullptr);
-  const std::string dir =
-      root + name + "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter) + "\\";
+  const std::string dir = root + name + "." + run + "." + std::to_string(++counter) + "\\";
   CreateDirectoryA(dir.c_str(), nullptr);
   return dir;
 }

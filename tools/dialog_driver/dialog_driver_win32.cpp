@@ -183,6 +183,9 @@ bool RunScript(DWORD threadId, const std::string& script, FILE* out) {
     } else if (verb == "text" && parts.size() == 3) {
       ok = WaitForItemText(dialog, std::atoi(parts[1].c_str()), parts[2], 60000);
       seen = "\"" + Printable(ItemText(dialog, std::atoi(parts[1].c_str()))) + "\"";
+    } else if (verb == "read" && parts.size() == 2) {
+      ok = dialog != nullptr && GetDlgItem(dialog, std::atoi(parts[1].c_str())) != nullptr;
+      seen = "\"" + Printable(ItemText(dialog, std::atoi(parts[1].c_str()))) + "\"";
     } else if (verb == "shot" && parts.size() >= 2) {
       ok = SaveWindowBitmap(dialog, step.substr(5));
     } else if (verb == "pause" && parts.size() == 2) {

@@ -42,6 +42,7 @@ bool SaveWindowBitmap(HWND window, const std::string& path);
 //   type:ID:TEXT           type TEXT into control ID
 //   click:ID               click control ID
 //   text:ID:PART           wait until control ID's text contains PART
+//   read:ID                print control ID's text
 //   shot:FILE              save the current dialog as a BMP
 //   pause:MS               wait MS milliseconds
 //   box                    wait for a message box, print its text, press its OK

@@ -123,22 +123,34 @@ struct DriveJob {
   DWORD uiThread;
   std::string script;
   bool passed;
+  volatile LONG exportReturned;
 };
+
+constexpr int kGiveUpMs = 30000;
 
 DWORD WINAPI DriveThread(LPVOID param) {
   auto* job = static_cast<DriveJob*>(param);
   job->passed = driver::RunScript(job->uiThread, job->script, stdout);
+  if (job->passed) return 0;
+  // A failed script leaves a dialog open: close what is open so the export returns.
+  for (int waited = 0; waited < kGiveUpMs && InterlockedCompareExchange(&job->exportReturned, 0, 0) == 0;
+       waited += 200) {
+    if (HWND box = driver::WaitForMessageBox(job->uiThread, 0)) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (HWND dialog = driver::WaitForDialog(job->uiThread, 0)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    Sleep(200);
+  }
   return 0;
 }
 
 template <typename Call>
 int32_t RunExport(const std::string& script, Call call, bool* scriptPassed) {
-  DriveJob job{GetCurrentThreadId(), script, true};
+  DriveJob job{GetCurrentThreadId(), script, true, 0};
   HANDLE thread = nullptr;
   if (!script.empty()) thread = CreateThread(nullptr, 0, DriveThread, &job, 0, nullptr);
   const int32_t result = call();
+  InterlockedExchange(&job.exportReturned, 1);
   if (thread != nullptr) {
-    WaitForSingleObject(thread, 30000);
+    WaitForSingleObject(thread, kGiveUpMs);
     CloseHandle(thread);
   }
   *scriptPassed = job.passed;

@@ -11,6 +11,7 @@ namespace fake {
 std::map<std::string, IniFile> profiles;
 std::map<std::string, bool> readOnlyFiles;
 int profileWrites = 0;
+std::vector<ProfileWrite> profileWriteLog;
 std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
@@ -20,6 +21,7 @@ void ResetPlatformFakes() {
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
+  profileWriteLog.clear();
   modulePath = "C:\\Station\\CSPlugin.dll";
   modulePathFails = false;
   now = LocalDateTime{2018, 7, 18, 14, 5, 9};
@@ -60,6 +62,7 @@ bool ProfileWriteString(const char* section, const char* key, const char* value,
   if (fake::readOnlyFiles[file]) return false;
   fake::profiles[file][section][key] = value;
   ++fake::profileWrites;
+  fake::profileWriteLog.push_back({file, section, key, value});
   return true;
 }
 

@@ -3,6 +3,7 @@
 // ResetPlatformFakes() (and the Reset*State functions of the code under test).
 #include <map>
 #include <string>
+#include <vector>
 
 #include "gateway/local_clock.h"
 
@@ -13,6 +14,10 @@ using IniFile = std::map<std::string, std::map<std::string, std::string>>;
 extern std::map<std::string, IniFile> profiles;
 extern std::map<std::string, bool> readOnlyFiles;  // writes to these fail
 extern int profileWrites;                          // successful writes so far
+struct ProfileWrite {
+  std::string file, section, key, value;
+};
+extern std::vector<ProfileWrite> profileWriteLog;  // successful writes, in order
 
 extern std::string modulePath;   // what ModuleFilePath reports
 extern bool modulePathFails;

@@ -1,0 +1,57 @@
+#pragma once
+// The configuration dialog (CONFIGURE template), in which an administrator edits the
+// gateway settings, saves them, or runs one live test transaction. It keeps no state
+// of its own: every control it reads goes straight into the module-wide value behind
+// it (CurrentSettings.URL and .PrefixMatch; MerchantID, TerminalID, BatchNumber,
+// MerchantCode and, for a test, CardNumber of CurrentRecord), where it stays in effect
+// for later charges and deposits whether or not the dialog is then saved. Only Save
+// writes the settings file. Runs on the user-interface thread; a Test blocks it until
+// the gateway has answered.
+//
+// End codes: 1 after Save and after the close box (which writes nothing), 0 after
+// Cancel. Each handler returns what the dialog procedure returns to the system.
+#include "dialogs/dialog_window.h"
+
+// Controls of the CONFIGURE template. Save is the template's OK (kOkId), Cancel kCancelId.
+inline constexpr int kConfigUrlId = 100;
+inline constexpr int kConfigMerchantIdId = 101;
+inline constexpr int kConfigTerminalIdId = 102;
+inline constexpr int kConfigBatchNumberId = 103;
+inline constexpr int kConfigMerchantCodeId = 104;
+inline constexpr int kConfigPrefixMatchId = 105;
+inline constexpr int kConfigAccountNumberId = 110;
+inline constexpr int kConfigTestId = 111;
+
+// Read counts (GetDlgItemTextA buffer sizes): a longer text is cut to count - 1.
+inline constexpr unsigned kConfigUrlReadCount = 255;
+inline constexpr unsigned kConfigIdReadCount = 29;  // merchant id and terminal id
+inline constexpr unsigned kConfigPrefixReadCount = 64;
+inline constexpr unsigned kConfigAccountReadCount = 79;
+
+inline constexpr int kConfigSavedEndCode = 1;
+inline constexpr int kConfigClosedEndCode = 1;
+inline constexpr int kConfigCancelledEndCode = 0;
+
+inline constexpr char kConfigUrlScheme[] = "https://";
+inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s";
+inline constexpr const char* kTestApprovedCaption = "Success!";
+inline constexpr const char* kTestErrorCaption = "Error";
+
+// WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
+// values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1
+// so that the system focuses the first tab stop.
+int ConfigureOnInit(DialogWindow& window);
+
+// WM_COMMAND with the control id (the low word of wParam):
+// - Save (1): the checks, then MerchantID is taken from 101 unchecked, the settings are
+//   written and the dialog ends with 1; returns 1, or 0 when a check failed.
+// - Test (111): the checks, then one test transaction posted on this thread; its
+//   outcome is shown in the system's message box and the dialog stays open; returns 0.
+// - Cancel (2): ends with 0; returns 1.
+// - any other id: nothing; returns 0.
+// A failed check beeps, moves the focus to its control and shows no text; the values
+// read up to and including the failing one are already in effect.
+int ConfigureOnCommand(DialogWindow& window, int id);
+
+// WM_CLOSE: ends with 1 without writing anything; returns 1.
+int ConfigureOnClose(DialogWindow& window);

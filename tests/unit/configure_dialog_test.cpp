@@ -1,0 +1,480 @@
+// The configuration dialog over a logging fake window, the in-memory profile store and
+// the scripted HTTPS seam; the real transport, request builder, sequence store and
+// reply parser run underneath.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialogs/configure_dialog.h"
+#include "fakes/fake_https.h"
+#include "fakes/fake_platform.h"
+#include "fakes/logging_dialog_window.h"
+#include "gateway/reply_parser.h"
+#include "gateway/request_message.h"
+#include "gateway/sequence_store.h"
+#include "gateway/transaction_record.h"
+#include "gateway/transport.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr const char* kIni = "C:\\Station\\CSPlugin.INI";
+constexpr const char* kSeqIni = "C:\\Station\\CSBatchSeq.INI";
+const std::string FS = "\x1C";
+
+// What the settings file holds before the dialog opens.
+struct Values {
+  std::string url, merchantId, terminalId, batch, merchantCode, prefix;
+};
+const Values kLoaded = {"https://gateway.test/ipsx/gateway", "887700123", "T0001", "3", "5999",
+                        "603950"};
+// What the administrator types, and the test account number.
+const Values kTyped = {"https://127.0.0.2/ipsx/gateway", "MERCH01", "TERM7", "12", "5411", "6039"};
+const std::string kAccount = "6039501234567890";
+
+// What reached the HTTPS seam: the host, object name and body of each send.
+struct Sent {
+  std::string host, objectName, body;
+};
+std::vector<Sent> SentRequests() {
+  std::vector<Sent> sent;
+  std::string host, objectName;
+  for (const std::string& call : fake::httpsCalls) {
+    if (call.rfind("connect ", 0) == 0) host = call.substr(8);
+    if (call.rfind("request ", 0) == 0) objectName = call.substr(8);
+    if (call.rfind("send ", 0) == 0) {
+      sent.push_back({host, objectName, call.substr(call.find(' ', 5) + 1)});
+    }
+  }
+  return sent;
+}
+
+// A gateway reply carrying code and message where the parser reads them.
+std::string Reply(const std::string& code, const std::string& message) {
+  return "ABC" + FS + "12" + FS + "X" + FS + "ABCDEFG" + code + "HI" + FS + "K" + FS + FS + "Q" +
+         FS + "R" + FS + message + FS + "Z";
+}
+
+class ConfigureDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatformFakes();
+    fake::ResetHttps();
+    ResetSettingsState();
+    ResetTransactionRecord();
+    ResetSequenceStore();
+    ResetRequestState();
+    ResetTransportState();
+    ResetReplyState();
+    Put("URL", kLoaded.url);
+    Put("MerchantID", kLoaded.merchantId);
+    Put("TerminalID", kLoaded.terminalId);
+    Put("BatchNumber", kLoaded.batch);
+    Put("MerchantCode", kLoaded.merchantCode);
+    Put("PrefixMatch", kLoaded.prefix);
+    fake::profiles[kIni]["Text"]["TitlePrompt"] = "Campus card";
+    LoadPlugin();
+  }
+
+  static void Put(const char* key, const std::string& value) {
+    fake::profiles[kIni]["Settings"][key] = value;
+  }
+
+  // A fresh load of the plug-in: settings from the file, as at attach.
+  static void LoadPlugin() {
+    ResetSettingsState();
+    ResetTransactionRecord();
+    BuildSettingsPath();
+    LoadSettings();
+  }
+
+  // Opens the dialog and types every field, the test account number included.
+  void OpenAndType(const Values& v = kTyped, const std::string& account = kAccount) {
+    ASSERT_EQ(1, ConfigureOnInit(window));
+    window.texts[kConfigUrlId] = v.url;
+    window.texts[kConfigMerchantIdId] = v.merchantId;
+    window.texts[kConfigTerminalIdId] = v.terminalId;
+    window.texts[kConfigBatchNumberId] = v.batch;
+    window.texts[kConfigMerchantCodeId] = v.merchantCode;
+    window.texts[kConfigPrefixMatchId] = v.prefix;
+    window.texts[kConfigAccountNumberId] = account;
+  }
+
+  int Press(int id) { return ConfigureOnCommand(window, id); }
+
+  // Writes that reached the settings file, as "key=value", in order.
+  static std::vector<std::string> SettingsWrites() {
+    std::vector<std::string> writes;
+    for (const fake::ProfileWrite& w : fake::profileWriteLog) {
+      if (w.file == kIni) writes.push_back(w.section + "/" + w.key + "=" + w.value);
+    }
+    return writes;
+  }
+
+  static std::string SeqNumber(const char* batchSection) {
+    return fake::profiles[kSeqIni][batchSection]["SeqNumber"];
+  }
+
+  fake::LoggingDialogWindow window;
+};
+
+TEST_F(ConfigureDialogTest, OpeningCentresThenShowsTheValuesInEffectInOrder) {
+  EXPECT_EQ(1, ConfigureOnInit(window));
+  const std::vector<std::string> expected = {
+      "center",
+      "set 100 " + kLoaded.url,
+      "set 101 " + kLoaded.merchantId,
+      "set 102 " + kLoaded.terminalId,
+      "setu 103 " + kLoaded.batch,
+      "setu 104 " + kLoaded.merchantCode,
+      "set 105 " + kLoaded.prefix,
+  };
+  EXPECT_EQ(expected, window.log);
+  EXPECT_EQ(0u, window.texts.count(kConfigAccountNumberId));
+  EXPECT_FALSE(window.ended);
+}
+
+TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) {
+  enum Step { kUrl, kTerminal, kBatch, kMerchantCode, kPrefix, kMerchant, kCard };
+  struct Row {
+    const char* name;
+    int command;
+    Step step;
+    int field;
+    const char* bad;
+  };
+  const Row rows[] = {
+      {"Save: empty URL", kOkId, kUrl, kConfigUrlId, ""},
+      {"Save: empty terminal id", kOkId, kTerminal, kConfigTerminalIdId, ""},
+      {"Save: batch 0", kOkId, kBatch, kConfigBatchNumberId, "0"},
+      {"Test: empty URL", kConfigTestId, kUrl, kConfigUrlId, ""},
+      {"Test: empty terminal id", kConfigTestId, kTerminal, kConfigTerminalIdId, ""},
+      {"Test: batch 0", kConfigTestId, kBatch, kConfigBatchNumberId, "0"},
+      {"Test: empty merchant id", kConfigTestId, kMerchant, kConfigMerchantIdId, ""},
+      {"Test: empty account number", kConfigTestId, kCard, kConfigAccountNumberId, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    window = fake::LoggingDialogWindow{};
+    OpenAndType();
+    window.texts[row.field] = row.bad;
+    window.log.clear();
+
+    EXPECT_EQ(0, Press(row.command));
+    EXPECT_EQ(1u, window.Lines("beep").size());
+    EXPECT_EQ(row.field, window.focus);
+    EXPECT_EQ("focus " + std::to_string(row.field), window.log.back());
+    EXPECT_FALSE(window.ended);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(window.Lines("wait").empty());
+    EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
+    EXPECT_TRUE(SentRequests().empty());
+    EXPECT_TRUE(fake::httpsCalls.empty());
+
+    auto expect = [&](Step step, const std::string& typed, const std::string& loaded,
+                      const std::string& actual) {
+      const std::string& wanted = step == row.step ? std::string(row.bad)
+                                  : step < row.step ? typed
+                                                    : loaded;
+      EXPECT_EQ(wanted, actual) << "step " << step;
+    };
+    expect(kUrl, kTyped.url, kLoaded.url, CurrentSettings.URL);
+    expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, CurrentRecord.TerminalID);
+    expect(kBatch, kTyped.batch, kLoaded.batch, std::to_string(CurrentRecord.BatchNumber));
+    expect(kMerchantCode, kTyped.merchantCode, kLoaded.merchantCode,
+           std::to_string(CurrentRecord.MerchantCode));
+    expect(kPrefix, kTyped.prefix, kLoaded.prefix, CurrentSettings.PrefixMatch);
+    expect(kMerchant, kTyped.merchantId, kLoaded.merchantId, CurrentRecord.MerchantID);
+    expect(kCard, kAccount, "", CurrentRecord.CardNumber);
+  }
+}
+
+TEST_F(ConfigureDialogTest, UrlFieldRows) {
+  const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
+  struct Row {
+    std::string typed;
+    bool accepted;
+    std::string inEffect;
+  };
+  const Row rows[] = {
+      {"", false, ""},
+      {"http://127.0.0.2/ipsx/gateway", false, "http://127.0.0.2/ipsx/gateway"},
+      {"HTTPS://127.0.0.2/ipsx/gateway", false, "HTTPS://127.0.0.2/ipsx/gateway"},
+      {"https:/", false, "https:/"},
+      {" https://127.0.0.2/ipsx/gateway", false, " https://127.0.0.2/ipsx/gateway"},
+      {"https://", true, "https://"},
+      {"https://127.0.0.2/ipsx/gateway", true, "https://127.0.0.2/ipsx/gateway"},
+      {longUrl, true, longUrl.substr(0, 254)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("URL \"" + row.typed + "\"");
+    SetUp();
+    window = fake::LoggingDialogWindow{};
+    OpenAndType();
+    window.texts[kConfigUrlId] = row.typed;
+    EXPECT_EQ(row.accepted ? 1 : 0, Press(kOkId));
+    EXPECT_EQ(row.inEffect, CurrentSettings.URL);
+    if (row.accepted) {
+      EXPECT_EQ(row.inEffect, fake::profiles[kIni]["Settings"]["URL"]);
+    } else {
+      EXPECT_EQ(kConfigUrlId, window.focus);
+      EXPECT_EQ(kLoaded.url, fake::profiles[kIni]["Settings"]["URL"]);
+    }
+  }
+}
+
+TEST_F(ConfigureDialogTest, TheCutUrlIsWhatATestPostsTo) {
+  const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
+  OpenAndType();
+  window.texts[kConfigUrlId] = longUrl;
+  fake::https.body = Reply("00", "APPROVED");
+  Press(kConfigTestId);
+  const std::vector<Sent> sent = SentRequests();
+  ASSERT_EQ(1u, sent.size());
+  EXPECT_EQ("127.0.0.2", sent[0].host);
+  EXPECT_EQ(longUrl.substr(18, 254 - 18), sent[0].objectName);
+}
+
+TEST_F(ConfigureDialogTest, BatchNumberZeroEmptyOrUnreadableIsRefused) {
+  for (const char* typed : {"0", "", "   ", "abc", "00"}) {
+    SCOPED_TRACE(std::string("batch \"") + typed + "\"");
+    SetUp();
+    window = fake::LoggingDialogWindow{};
+    OpenAndType();
+    window.texts[kConfigBatchNumberId] = typed;
+    EXPECT_EQ(0, Press(kOkId));
+    EXPECT_EQ(kConfigBatchNumberId, window.focus);
+    EXPECT_EQ(0, CurrentRecord.BatchNumber);
+    EXPECT_TRUE(fake::profileWriteLog.empty());
+  }
+}
+
+TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
+  OpenAndType();
+  EXPECT_EQ(1, Press(kOkId));
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+  const std::vector<std::string> expected = {
+      "Settings/URL=" + kTyped.url,
+      "Settings/MerchantID=" + kTyped.merchantId,
+      "Settings/TerminalID=" + kTyped.terminalId,
+      "Settings/BatchNumber=" + kTyped.batch,
+      "Settings/MerchantCode=" + kTyped.merchantCode,
+      "Settings/PrefixMatch=" + kTyped.prefix,
+  };
+  EXPECT_EQ(expected, SettingsWrites());
+  EXPECT_EQ(expected.size(), fake::profileWriteLog.size()) << "Save uses no sequence number";
+  EXPECT_TRUE(SentRequests().empty());
+  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_EQ("Campus card", fake::profiles[kIni]["Text"]["TitlePrompt"]);
+}
+
+TEST_F(ConfigureDialogTest, EmptyOptionalFieldsAreSavedAsTheyAre) {
+  Values v = kTyped;
+  v.merchantCode = "";
+  v.prefix = "";
+  v.merchantId = "";
+  OpenAndType(v, "");
+  EXPECT_EQ(1, Press(kOkId));
+  EXPECT_EQ("0", fake::profiles[kIni]["Settings"]["MerchantCode"]);
+  EXPECT_EQ("", fake::profiles[kIni]["Settings"]["PrefixMatch"]);
+  EXPECT_EQ("", fake::profiles[kIni]["Settings"]["MerchantID"]);
+  EXPECT_TRUE(window.Lines("beep").empty());
+}
+
+TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
+  Values v = kTyped;
+  v.merchantId = std::string(35, 'M');  // cut to 28 when read
+  v.terminalId = std::string(30, 'T');
+  v.batch = "1234567";
+  v.merchantCode = "742";
+  v.prefix = std::string(70, '6');  // cut to 63
+  OpenAndType(v);
+  ASSERT_EQ(1, Press(kOkId));
+
+  LoadPlugin();
+  EXPECT_EQ(kTyped.url, CurrentSettings.URL);
+  EXPECT_EQ(std::string(28, 'M'), CurrentRecord.MerchantID);
+  EXPECT_EQ(std::string(28, 'T'), CurrentRecord.TerminalID);
+  EXPECT_EQ(1234567, CurrentRecord.BatchNumber);
+  EXPECT_EQ(742, CurrentRecord.MerchantCode);
+  EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
+  EXPECT_STREQ("Campus card", CurrentSettings.TitlePrompt);
+
+  // The reopened dialog shows them.
+  window = fake::LoggingDialogWindow{};
+  ConfigureOnInit(window);
+  EXPECT_EQ("1234567", window.texts[kConfigBatchNumberId]);
+  EXPECT_EQ("742", window.texts[kConfigMerchantCodeId]);
+}
+
+TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveWritesNothingButKeepsTheValues) {
+  fake::modulePathFails = true;
+  LoadPlugin();
+  ASSERT_STREQ("", SettingsPath);
+  OpenAndType();
+  EXPECT_EQ(1, Press(kOkId));
+  EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+  EXPECT_TRUE(fake::profileWriteLog.empty());
+  EXPECT_EQ(kTyped.url, CurrentSettings.URL);
+  EXPECT_EQ(kTyped.merchantId, CurrentRecord.MerchantID);
+}
+
+TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
+  struct Row {
+    const char* name;
+    fake::HttpsStep failAt;
+    int error;
+    unsigned long status;
+    std::string reply;
+    std::string url;
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    bool sent;
+  };
+  const std::string url = kTyped.url;
+  const Row rows[] = {
+      {"approved", fake::HttpsStep::None, 0, 200, Reply("00", "APPROVED THANK YOU"), url,
+       "Response Code: 00\nMessage: APPROVED THANK YOU", "Success!", kMessageBoxIconInformation,
+       true},
+      {"declined", fake::HttpsStep::None, 0, 200, Reply("05", "DECLINED"), url,
+       "Response Code: 05\nMessage: DECLINED", "Error", kMessageBoxIconError, true},
+      {"empty reply", fake::HttpsStep::None, 0, 200, "", url,
+       "Response Code: 99\nMessage: Unknown data", "Error", kMessageBoxIconError, true},
+      {"reply beginning Error:", fake::HttpsStep::None, 0, 200, "Error: gateway down", url,
+       "Error: gateway down", "Error", kMessageBoxIconError, true},
+      {"send fails", fake::HttpsStep::Send, 12029, 200, "", url, "Error: HTTP Send [12029]\n",
+       "Error", kMessageBoxIconError, true},
+      {"server status 500", fake::HttpsStep::None, 0, 500, "", url, "Error: HTTP Server [500]\n",
+       "Error", kMessageBoxIconError, true},
+      {"no path after the host", fake::HttpsStep::None, 0, 200, "", "https://127.0.0.2",
+       "Error: Invalid URL", "Error", kMessageBoxIconError, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    window = fake::LoggingDialogWindow{};
+    fake::https.failingStep = row.failAt;
+    fake::https.errorNumber = row.error;
+    fake::https.status = row.status;
+    fake::https.body = row.reply;
+    bool waitCursorDuringSend = false;
+    fake::https.duringSend = [&] { waitCursorDuringSend = window.waitCursorShown; };
+    Values v = kTyped;
+    v.url = row.url;
+    OpenAndType(v);
+
+    EXPECT_EQ(0, Press(kConfigTestId));
+    EXPECT_FALSE(window.ended);
+    ASSERT_EQ(1u, window.boxes.size());
+    EXPECT_EQ(row.text, window.boxes[0].text);
+    EXPECT_EQ(row.caption, window.boxes[0].caption);
+    EXPECT_EQ(row.flags, window.boxes[0].flags);
+    EXPECT_FALSE(window.boxes[0].station);
+    EXPECT_EQ(row.sent ? 1u : 0u, SentRequests().size());
+    EXPECT_EQ(row.sent, waitCursorDuringSend);
+    EXPECT_FALSE(window.waitCursorShown);
+    const int wait = window.IndexOf("wait");
+    const int restore = window.IndexOf("restore");
+    EXPECT_LE(0, wait);
+    EXPECT_LT(wait, restore);
+    EXPECT_EQ(static_cast<size_t>(restore + 2), window.log.size()) << "the box comes last";
+    EXPECT_TRUE(SettingsWrites().empty());
+    EXPECT_EQ("1", SeqNumber("Batch000012")) << "every test uses up a number";
+  }
+}
+
+TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheTypedAccount) {
+  OpenAndType();
+  fake::https.body = Reply("00", "OK");
+  Press(kConfigTestId);
+  const std::vector<Sent> requests = SentRequests();
+  ASSERT_EQ(1u, requests.size());
+  const Sent& sent = requests[0];
+  EXPECT_EQ("127.0.0.2", sent.host);
+  EXPECT_EQ("ipsx/gateway", sent.objectName);
+  EXPECT_EQ(std::string(FormBody), sent.body);
+  const std::string expectedStart =
+      "Transaction=IPS.123456%1C021000MERCH01%1CTERM7%1CC0000012000001CU00%20D706" + kAccount +
+      "%1CH%1CY%1C%1C100%1C%1C%1C%1C5411%1C840%1CU%1CN07182018140509%1C";
+  EXPECT_EQ(0u, sent.body.find(expectedStart)) << sent.body;
+  EXPECT_EQ(kTestTransactionCode, CurrentRecord.TransactionCode);
+  EXPECT_EQ(kTestAmountCents, CurrentRecord.AmountCents);
+  EXPECT_EQ(kAccount, CurrentRecord.CardNumber);
+}
+
+TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
+  const std::string typed = ";" + std::string(90, '9') + "?";
+  OpenAndType(kTyped, typed);
+  fake::https.body = Reply("00", "OK");
+  Press(kConfigTestId);
+  EXPECT_EQ(typed.substr(0, 78), CurrentRecord.CardNumber);
+}
+
+TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) {
+  fake::profiles[kSeqIni]["Batch000012"]["SeqNumber"] = "41";
+  OpenAndType();
+  fake::https.body = Reply("05", "DECLINED");
+  Press(kConfigTestId);
+  EXPECT_EQ(42, CurrentRecord.SequenceNumber);
+  fake::https.failingStep = fake::HttpsStep::Connect;
+  fake::https.errorNumber = 12007;
+  Press(kConfigTestId);
+  EXPECT_EQ(43, CurrentRecord.SequenceNumber);
+  EXPECT_EQ("43", SeqNumber("Batch000012"));
+  EXPECT_EQ("Error: HTTP Connect [12007]\n", window.boxes.back().text);
+
+  window.texts[kConfigBatchNumberId] = "7";
+  fake::https.failingStep = fake::HttpsStep::None;
+  Press(kConfigTestId);
+  EXPECT_EQ(1, CurrentRecord.SequenceNumber);
+  EXPECT_EQ("1", SeqNumber("Batch000007"));
+  EXPECT_EQ(3u, window.boxes.size());
+}
+
+TEST_F(ConfigureDialogTest, CancelAfterATestKeepsTheValuesInMemoryButNotInTheFile) {
+  Values v = kTyped;
+  v.merchantId = "NEWMERCH";
+  OpenAndType(v);
+  fake::https.body = Reply("00", "OK");
+  Press(kConfigTestId);
+  EXPECT_EQ(1, Press(kCancelId));
+  EXPECT_EQ(kConfigCancelledEndCode, window.endCode);
+  EXPECT_STREQ("NEWMERCH", CurrentRecord.MerchantID);
+  EXPECT_STREQ(kTyped.url.c_str(), CurrentSettings.URL);
+  EXPECT_EQ(12, CurrentRecord.BatchNumber);
+  EXPECT_TRUE(SettingsWrites().empty());
+
+  // A later opening shows what is in effect; the next load of the plug-in does not.
+  window = fake::LoggingDialogWindow{};
+  ConfigureOnInit(window);
+  EXPECT_EQ("NEWMERCH", window.texts[kConfigMerchantIdId]);
+  LoadPlugin();
+  EXPECT_EQ(kLoaded.merchantId, CurrentRecord.MerchantID);
+}
+
+TEST_F(ConfigureDialogTest, TheCloseBoxEndsWithOneAndNeitherReadsNorWrites) {
+  OpenAndType();
+  window.log.clear();
+  EXPECT_EQ(1, ConfigureOnClose(window));
+  EXPECT_EQ(kConfigClosedEndCode, window.endCode);
+  EXPECT_EQ(std::vector<std::string>{"end 1"}, window.log);
+  EXPECT_TRUE(fake::profileWriteLog.empty());
+  EXPECT_EQ(kLoaded.url, CurrentSettings.URL);
+}
+
+TEST_F(ConfigureDialogTest, OtherCommandsDoNothing) {
+  OpenAndType();
+  window.log.clear();
+  for (int id : {0, 3, 100, 110, 119, 999}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(0, Press(id));
+  }
+  EXPECT_TRUE(window.log.empty());
+}
+
+}  // namespace

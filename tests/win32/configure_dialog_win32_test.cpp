@@ -1,0 +1,545 @@
+// The configuration dialog of the real plug-in under Wine: SPMConfig opens the CONFIGURE
+// template on this thread while a second thread drives it as an administrator would,
+// and the settings file and the batch sequence file on disk are read back afterwards.
+// The Test button's exchanges go over TLS to the gateway stand-ins that
+// tests/win32/run_with_gateways.sh starts; their journals are read through Z:.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/dialog_driver/dialog_driver_win32.h"
+#include "win32_test_support.h"
+
+using testenv::GatewaysDir;
+using testenv::host;
+using testenv::JournalLines;
+using testenv::JournalValue;
+using testenv::LoadedPlugin;
+
+namespace {
+
+constexpr int kUrl = 100;
+constexpr int kMerchantId = 101;
+constexpr int kTerminalId = 102;
+constexpr int kBatchNumber = 103;
+constexpr int kMerchantCode = 104;
+constexpr int kPrefixMatch = 105;
+constexpr int kAccountNumber = 110;
+constexpr int kTest = 111;
+constexpr int kSave = IDOK;
+constexpr int kCancel = IDCANCEL;
+constexpr int kHandlerWaitMs = 5000;
+constexpr int kPollMs = 20;
+
+// Nothing listens here: the gateway simulators use other loopback addresses.
+constexpr const char* kNoListenerUrl = "https://127.0.0.50/ipsx/gateway";
+// The simulator with the demo accounts, and one that answers every request with 500.
+constexpr const char* kGatewayAddress = "127.0.0.2";
+constexpr const char* kGatewayUrl = "https://127.0.0.2/ipsx/gateway";
+constexpr const char* kStatus500Url = "https://127.0.0.4/ipsx/gateway";
+// Demo accounts (tools/demo/accounts.txt).
+constexpr const char* kActiveCard = "6039501234567890";
+constexpr const char* kBlockedCard = "6039503333333333";
+constexpr const char* kUnknownCard = "6039509999999999";
+
+const std::string kSettingsIni =
+    "[Settings]\r\n"
+    "URL=https://127.0.0.50/ipsx/gateway\r\n"
+    "MerchantID=887700123\r\n"
+    "TerminalID=T0001\r\n"
+    "BatchNumber=42\r\n"
+    "MerchantCode=742\r\n"
+    "PrefixMatch=603950\r\n"
+    "[Text]\r\n"
+    "TitlePrompt=Campus card\r\n";
+
+// A scratch folder with nothing in it. Wine hands out small process ids again, so a
+// folder of an earlier run may come back with its settings and sequence files.
+std::string EmptyFolder(const std::string& name) {
+  const std::string folder = testenv::MakeScratchDir(name);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return folder;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      DeleteFileA((folder + found.cFileName).c_str());
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return folder;
+}
+
+std::string IniPathOf(const LoadedPlugin& plugin) {
+  return plugin.path().substr(0, plugin.path().find_last_of('.')) + ".INI";
+}
+
+std::string FolderOf(const LoadedPlugin& plugin) {
+  return plugin.path().substr(0, plugin.path().find_last_of('\\') + 1);
+}
+
+// Replaces a field's whole text, as a paste would (an ES_NUMBER field takes any text
+// this way, unlike typing).
+void Put(HWND dialog, int id, const std::string& text) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_ABORTIFHUNG, kHandlerWaitMs, &ignored);
+}
+
+HWND FocusOf(DWORD thread) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// Waits until the focus is on control id of the dialog.
+bool WaitForFocus(DWORD thread, HWND dialog, int id) {
+  for (int waited = 0; waited <= kHandlerWaitMs; waited += kPollMs) {
+    if (FocusOf(thread) == GetDlgItem(dialog, id)) return true;
+    Sleep(kPollMs);
+  }
+  return false;
+}
+
+// One opening of SPMConfig on this thread, driven from a second one. The driver gets the
+// dialog and this thread's id; if it leaves the dialog open, it is closed for it (and
+// the test fails), so a broken dialog cannot hang the run.
+int32_t RunConfig(const LoadedPlugin& plugin, HWND owner,
+                  const std::function<void(HWND dialog, DWORD ui)>& drive) {
+  const DWORD ui = GetCurrentThreadId();
+  std::thread driverThread([&] {
+    HWND dialog = driver::WaitForDialog(ui);
+    if (dialog == nullptr) {
+      ADD_FAILURE() << "the configuration dialog did not appear";
+      return;
+    }
+    drive(dialog, ui);
+    if (!driver::WaitUntilClosed(dialog, kHandlerWaitMs)) {
+      ADD_FAILURE() << "the driver left the dialog open";
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+  });
+  const int32_t result = plugin.config(owner);
+  driverThread.join();
+  return result;
+}
+
+struct Fields {
+  std::string url, merchantId, terminalId, batch, merchantCode, prefix;
+};
+
+Fields ReadFields(HWND dialog) {
+  return {driver::ItemText(dialog, kUrl),          driver::ItemText(dialog, kMerchantId),
+          driver::ItemText(dialog, kTerminalId),   driver::ItemText(dialog, kBatchNumber),
+          driver::ItemText(dialog, kMerchantCode), driver::ItemText(dialog, kPrefixMatch)};
+}
+
+void PutFields(HWND dialog, const Fields& f) {
+  Put(dialog, kUrl, f.url);
+  Put(dialog, kMerchantId, f.merchantId);
+  Put(dialog, kTerminalId, f.terminalId);
+  Put(dialog, kBatchNumber, f.batch);
+  Put(dialog, kMerchantCode, f.merchantCode);
+  Put(dialog, kPrefixMatch, f.prefix);
+}
+
+void ExpectFields(const Fields& expected, const Fields& actual) {
+  EXPECT_EQ(expected.url, actual.url);
+  EXPECT_EQ(expected.merchantId, actual.merchantId);
+  EXPECT_EQ(expected.terminalId, actual.terminalId);
+  EXPECT_EQ(expected.batch, actual.batch);
+  EXPECT_EQ(expected.merchantCode, actual.merchantCode);
+  EXPECT_EQ(expected.prefix, actual.prefix);
+}
+
+// The [Settings] values of an INI file, read from its text without the profile API.
+std::string IniValue(const std::string& text, const std::string& section, const std::string& key) {
+  bool inSection = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    start = end + 1;
+    if (!line.empty() && line[0] == '[') {
+      inSection = line == "[" + section + "]";
+    } else if (inSection && line.compare(0, key.size() + 1, key + "=") == 0) {
+      return line.substr(key.size() + 1);
+    }
+  }
+  return "(missing)";
+}
+
+// The icon control of a message box: Wine's id, and the one Windows uses.
+constexpr int kWineMessageBoxIconId = 1088;
+constexpr int kWindowsMessageBoxIconId = 20;
+
+// Which system icon a message box shows: "error", "information", "other" or "none".
+// System icons are shared, so the box's handle equals the one LoadIcon gives here.
+std::string IconOf(HWND box) {
+  for (int id : {kWineMessageBoxIconId, kWindowsMessageBoxIconId}) {
+    HWND icon = GetDlgItem(box, id);
+    if (icon == nullptr) continue;
+    DWORD_PTR shown = 0;
+    SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kHandlerWaitMs, &shown);
+    if (shown == reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, IDI_HAND))) return "error";
+    if (shown == reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, IDI_ASTERISK))) return "information";
+    return "other";
+  }
+  return "none";
+}
+
+// A message box shown over the dialog: its caption, text and icon; pressed OK to close it.
+struct SeenBox {
+  std::string caption;
+  std::string text;
+  std::string icon;
+};
+
+SeenBox TakeMessageBox(DWORD ui, const std::string& screenshot = "") {
+  HWND box = driver::WaitForMessageBox(ui, 60000);
+  if (box == nullptr) return {"(no box)", "", ""};
+  SeenBox seen{driver::WindowText(box), driver::MessageBoxText(box), IconOf(box)};
+  if (!screenshot.empty()) driver::SaveWindowBitmap(box, screenshot);
+  driver::Click(box, IDOK);
+  driver::WaitUntilClosed(box);
+  return seen;
+}
+
+std::string ArtefactPath(const std::string& name) {
+  const std::string dir = testenv::BuildDir() + "artefacts\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir + name;
+}
+
+class ConfigureDialogWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override { testenv::ResetHost(); }
+};
+
+class ConfigureGatewayWin32Test : public ConfigureDialogWin32Test {
+ protected:
+  void SetUp() override {
+    ConfigureDialogWin32Test::SetUp();
+    ASSERT_NE("", GatewaysDir()) << "GATEWAYS_DIR is not set: run under tests/win32/run_with_gateways.sh";
+  }
+};
+
+TEST_F(ConfigureDialogWin32Test, OpensWithTheLoadedSettingsThroughTheSystemDialogFunction) {
+  LoadedPlugin plugin(EmptyFolder("config_open"), kSettingsIni);
+  Fields shown;
+  std::string caption;
+  bool urlFocused = false;
+  const int32_t result = RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+    shown = ReadFields(dialog);
+    caption = driver::WindowText(dialog);
+    urlFocused = FocusOf(ui) == GetDlgItem(dialog, kUrl);
+    EXPECT_EQ("", driver::ItemText(dialog, kAccountNumber));
+    driver::SaveWindowBitmap(dialog, ArtefactPath("configure_dialog.bmp"));
+    driver::Click(dialog, kCancel);
+  });
+  EXPECT_EQ(0, result);
+  ExpectFields({"https://127.0.0.50/ipsx/gateway", "887700123", "T0001", "42", "742", "603950"},
+               shown);
+  EXPECT_EQ("Quillbar CardSmith Interface", caption);
+  EXPECT_TRUE(urlFocused) << "the first tab stop has the focus";
+  EXPECT_TRUE(host.dialogCalls.empty()) << "the station's dialog function was used";
+  EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
+}
+
+TEST_F(ConfigureDialogWin32Test, OpensWithTheDefaultsWithoutASettingsFile) {
+  LoadedPlugin plugin(EmptyFolder("config_defaults"));
+  Fields shown;
+  EXPECT_EQ(0, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
+              shown = ReadFields(dialog);
+              driver::Click(dialog, kCancel);
+            }));
+  EXPECT_EQ("", shown.merchantId);
+  EXPECT_EQ("", shown.terminalId);
+  EXPECT_EQ("1", shown.batch);
+  EXPECT_EQ("5999", shown.merchantCode);
+  EXPECT_EQ("603950", shown.prefix);
+  EXPECT_EQ(0u, shown.url.find("https://"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(IniPathOf(plugin).c_str()));
+}
+
+TEST_F(ConfigureDialogWin32Test, IsCentredOverTheOwnerOrTheScreen) {
+  LoadedPlugin plugin(EmptyFolder("config_centre"));
+  HWND owner = CreateWindowExA(0, "STATIC", "station", WS_POPUP | WS_VISIBLE, 100, 100, 800, 600,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, owner);
+  RECT overOwner = {};
+  RECT overScreen = {};
+  auto measure = [](RECT& into) {
+    return [&into](HWND dialog, DWORD) {
+      GetWindowRect(dialog, &into);
+      driver::Click(dialog, kCancel);
+    };
+  };
+  RunConfig(plugin, owner, measure(overOwner));
+  RunConfig(plugin, nullptr, measure(overScreen));
+  DestroyWindow(owner);
+
+  const int width = overOwner.right - overOwner.left;
+  const int height = overOwner.bottom - overOwner.top;
+  EXPECT_EQ(100 + (800 - width) / 2, overOwner.left);
+  EXPECT_EQ(100 + (600 - height) / 2, overOwner.top);
+  EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - width) / 2, overScreen.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - height) / 2, overScreen.top);
+}
+
+// Each check fails in turn within one opening; after each, the dialog is still open,
+// the focus is on the field, no box is shown and nothing is written. A second opening
+// of the same load then shows the values the failed checks read.
+TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
+  LoadedPlugin plugin(EmptyFolder("config_checks"), kSettingsIni);
+  const Fields good = {kNoListenerUrl, "M-01", "T-02", "17", "5411", "6039"};
+  struct Row {
+    const char* name;
+    int button;
+    int field;
+    const char* bad;
+  };
+  const Row rows[] = {
+      {"Save: empty URL", kSave, kUrl, ""},
+      {"Save: plain http", kSave, kUrl, "http://127.0.0.50/ipsx/gateway"},
+      {"Save: scheme in capitals", kSave, kUrl, "HTTPS://127.0.0.50/ipsx/gateway"},
+      {"Save: empty terminal id", kSave, kTerminalId, ""},
+      {"Save: batch 0", kSave, kBatchNumber, "0"},
+      {"Save: empty batch", kSave, kBatchNumber, ""},
+      {"Save: batch not a number", kSave, kBatchNumber, "abc"},
+      {"Test: empty URL", kTest, kUrl, ""},
+      {"Test: empty terminal id", kTest, kTerminalId, ""},
+      {"Test: batch 0", kTest, kBatchNumber, "0"},
+      {"Test: empty merchant id", kTest, kMerchantId, ""},
+      {"Test: empty account number", kTest, kAccountNumber, ""},
+  };
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.name);
+      PutFields(dialog, good);
+      Put(dialog, kAccountNumber, "6039501234567890");
+      Put(dialog, row.field, row.bad);
+      // The focus elsewhere first, so that finding it on the field is the handler's doing.
+      PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPrefixMatch)),
+                   TRUE);
+      driver::Click(dialog, row.button);
+      EXPECT_TRUE(WaitForFocus(ui, dialog, row.field));
+      EXPECT_TRUE(IsWindowVisible(dialog));
+      EXPECT_EQ(nullptr, driver::WaitForMessageBox(ui, 300));
+    }
+    // The last row failed at the account number: everything before it is in effect.
+    Put(dialog, kTerminalId, "");
+    driver::Click(dialog, kSave);
+    EXPECT_TRUE(WaitForFocus(ui, dialog, kTerminalId));
+    driver::Click(dialog, kCancel);
+  });
+  EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+            GetFileAttributesA((FolderOf(plugin) + "CSBatchSeq.INI").c_str()))
+      << "a refused test uses no sequence number";
+
+  Fields inEffect;
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
+    inEffect = ReadFields(dialog);
+    driver::Click(dialog, kCancel);
+  });
+  // The refused Save read the URL and the empty terminal id; the earlier refused Test
+  // had read every field up to the account number.
+  ExpectFields({kNoListenerUrl, "M-01", "", "17", "5411", "6039"}, inEffect);
+}
+
+TEST_F(ConfigureDialogWin32Test, SaveWritesTheFileAndAFreshLoadGivesItBack) {
+  const std::string folder = EmptyFolder("config_save");
+  const Fields typed = {"https://127.0.0.50/" + std::string(300, 'p'), std::string(40, 'M'),
+                        "T 02", "1234567", "", ""};
+  {
+    LoadedPlugin plugin(folder, kSettingsIni);
+    EXPECT_EQ(1, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
+                PutFields(dialog, typed);
+                driver::Click(dialog, kSave);
+              }));
+    const std::string ini = testenv::ReadTextFile(IniPathOf(plugin));
+    EXPECT_EQ(typed.url.substr(0, 254), IniValue(ini, "Settings", "URL"));
+    EXPECT_EQ(std::string(28, 'M'), IniValue(ini, "Settings", "MerchantID"));
+    EXPECT_EQ("T 02", IniValue(ini, "Settings", "TerminalID"));
+    EXPECT_EQ("1234567", IniValue(ini, "Settings", "BatchNumber"));
+    EXPECT_EQ("0", IniValue(ini, "Settings", "MerchantCode"));
+    EXPECT_EQ("", IniValue(ini, "Settings", "PrefixMatch"));
+    EXPECT_EQ("Campus card", IniValue(ini, "Text", "TitlePrompt"));
+  }
+  LoadedPlugin reloaded(folder);
+  Fields shown;
+  EXPECT_EQ(0, RunConfig(reloaded, nullptr, [&](HWND dialog, DWORD) {
+              shown = ReadFields(dialog);
+              driver::Click(dialog, kCancel);
+            }));
+  ExpectFields({typed.url.substr(0, 254), std::string(28, 'M'), "T 02", "1234567", "0", ""}, shown);
+}
+
+TEST_F(ConfigureDialogWin32Test, EnterSavesAndEscapeCancels) {
+  LoadedPlugin plugin(EmptyFolder("config_keys"), kSettingsIni);
+  auto press = [](WPARAM key) {
+    return [key](HWND dialog, DWORD ui) {
+      Put(dialog, kTerminalId, "T-KEYS");
+      HWND focus = FocusOf(ui);
+      PostMessageA(focus, WM_KEYDOWN, key, 1);
+      PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+      driver::WaitUntilClosed(dialog, kHandlerWaitMs);
+    };
+  };
+  EXPECT_EQ(0, RunConfig(plugin, nullptr, press(VK_ESCAPE)));
+  EXPECT_EQ("T0001", IniValue(testenv::ReadTextFile(IniPathOf(plugin)), "Settings", "TerminalID"));
+  EXPECT_EQ(1, RunConfig(plugin, nullptr, press(VK_RETURN)));
+  EXPECT_EQ("T-KEYS", IniValue(testenv::ReadTextFile(IniPathOf(plugin)), "Settings", "TerminalID"));
+}
+
+TEST_F(ConfigureDialogWin32Test, TheCloseBoxEndsWithOneAndWritesNothing) {
+  LoadedPlugin plugin(EmptyFolder("config_close"), kSettingsIni);
+  EXPECT_EQ(1, RunConfig(plugin, nullptr, [](HWND dialog, DWORD) {
+              Put(dialog, kTerminalId, "T-CLOSE");
+              PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            }));
+  EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
+}
+
+// Test outcomes that need no gateway: the transport's own errors.
+TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumbers) {
+  LoadedPlugin plugin(EmptyFolder("config_test_errors"), kSettingsIni);
+  std::vector<SeenBox> boxes;
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+    Put(dialog, kAccountNumber, "6039501234567890");
+    driver::Click(dialog, kTest);
+    boxes.push_back(TakeMessageBox(ui));
+    Put(dialog, kUrl, "https://127.0.0.50");
+    driver::Click(dialog, kTest);
+    boxes.push_back(TakeMessageBox(ui));
+    EXPECT_EQ("6039501234567890", driver::ItemText(dialog, kAccountNumber)) << "fields keep their text";
+    driver::Click(dialog, kCancel);
+  });
+  ASSERT_EQ(2u, boxes.size());
+  EXPECT_EQ("Error", boxes[0].caption);
+  EXPECT_EQ("Error: HTTP Send [12029]\n", boxes[0].text);
+  EXPECT_EQ("error", boxes[0].icon);
+  EXPECT_EQ("Error", boxes[1].caption);
+  EXPECT_EQ("Error: Invalid URL", boxes[1].text);
+  EXPECT_EQ("error", boxes[1].icon);
+  EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
+  const std::string seq = testenv::ReadTextFile(FolderOf(plugin) + "CSBatchSeq.INI");
+  EXPECT_EQ("2", IniValue(seq, "Batch000042", "SeqNumber"));
+  EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
+}
+
+// The gateway's verdicts, each in the system's message box over the dialog, and the
+// sequence numbers they use up, as the simulator journals them.
+TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
+  LoadedPlugin plugin(EmptyFolder("config_test_gateway"), kSettingsIni);
+  struct Row {
+    const char* name;
+    const char* url;
+    const char* card;
+    std::string caption;
+    std::string text;
+    std::string icon;
+  };
+  const Row rows[] = {
+      {"approved", kGatewayUrl, kActiveCard, "Success!", "Response Code: 00\nMessage: APPROVED",
+       "information"},
+      {"declined", kGatewayUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED", "error"},
+      {"unknown card", kGatewayUrl, kUnknownCard, "Error", "Response Code: 14\nMessage: INVALID CARD",
+       "error"},
+      {"server error", kStatus500Url, kActiveCard, "Error", "Error: HTTP Server [500]\n", "error"},
+  };
+  const size_t journaledBefore = JournalLines(kGatewayAddress).size();
+  std::vector<SeenBox> boxes;
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+    Put(dialog, kMerchantId, "M-7");
+    Put(dialog, kTerminalId, "T-8");
+    Put(dialog, kBatchNumber, "9");
+    for (const Row& row : rows) {
+      Put(dialog, kUrl, row.url);
+      Put(dialog, kAccountNumber, row.card);
+      driver::Click(dialog, kTest);
+      const bool first = boxes.empty();
+      boxes.push_back(TakeMessageBox(ui, first ? ArtefactPath("configure_test_result.bmp") : ""));
+      EXPECT_TRUE(IsWindowVisible(dialog)) << row.name << ": the dialog stays open";
+    }
+    driver::Click(dialog, kCancel);
+  });
+  ASSERT_EQ(std::size(rows), boxes.size());
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    EXPECT_EQ(rows[i].caption, boxes[i].caption);
+    EXPECT_EQ(rows[i].text, boxes[i].text);
+    EXPECT_EQ(rows[i].icon, boxes[i].icon);
+  }
+  EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
+
+  // Every test used up a number of batch 9, the failed exchange included.
+  const std::string seq = testenv::ReadTextFile(FolderOf(plugin) + "CSBatchSeq.INI");
+  EXPECT_EQ("4", IniValue(seq, "Batch000009", "SeqNumber"));
+  const std::vector<std::string> journal = JournalLines(kGatewayAddress);
+  ASSERT_EQ(journaledBefore + 3, journal.size());
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(rows[i].name);
+    const std::string& line = journal[journaledBefore + i];
+    EXPECT_EQ("100", JournalValue(line, "tc"));
+    EXPECT_EQ("100", JournalValue(line, "amount"));
+    EXPECT_EQ("M-7", JournalValue(line, "merchant"));
+    EXPECT_EQ("T-8", JournalValue(line, "terminal"));
+    EXPECT_EQ("000009", JournalValue(line, "batch"));
+    EXPECT_EQ("00000" + std::to_string(i + 1), JournalValue(line, "seq"));
+    EXPECT_EQ("-", JournalValue(line, "reason"));
+  }
+  EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin))) << "a test writes no settings";
+}
+
+// A Test takes the merchant id into memory: Cancel keeps it there for this load but
+// not in the file; a Save after a Test writes it.
+TEST_F(ConfigureGatewayWin32Test, CancelAfterATestKeepsTheValuesOnlyInMemory) {
+  const std::string folder = EmptyFolder("config_cancel_after_test");
+  {
+    LoadedPlugin plugin(folder, kSettingsIni);
+    SeenBox verdict;
+    EXPECT_EQ(0, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+                Put(dialog, kUrl, kGatewayUrl);
+                Put(dialog, kMerchantId, "NEWMERCH");
+                Put(dialog, kAccountNumber, kActiveCard);
+                driver::Click(dialog, kTest);
+                verdict = TakeMessageBox(ui);
+                driver::Click(dialog, kCancel);
+              }));
+    EXPECT_EQ("Success!", verdict.caption);
+    EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
+
+    Fields inEffect;
+    EXPECT_EQ(1, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
+                inEffect = ReadFields(dialog);
+                PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+              }));
+    EXPECT_EQ("NEWMERCH", inEffect.merchantId);
+    EXPECT_EQ(kGatewayUrl, inEffect.url);
+    EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin))) << "the close box wrote";
+  }
+  {
+    LoadedPlugin reloaded(folder);
+    Fields shown;
+    EXPECT_EQ(1, RunConfig(reloaded, nullptr, [&](HWND dialog, DWORD ui) {
+                shown = ReadFields(dialog);
+                Put(dialog, kUrl, kGatewayUrl);
+                Put(dialog, kMerchantId, "TESTED");
+                Put(dialog, kAccountNumber, kActiveCard);
+                driver::Click(dialog, kTest);
+                TakeMessageBox(ui);
+                driver::Click(dialog, kSave);
+              }));
+    EXPECT_EQ("887700123", shown.merchantId) << "only memory had the cancelled value";
+    EXPECT_EQ("TESTED", IniValue(testenv::ReadTextFile(IniPathOf(reloaded)), "Settings", "MerchantID"));
+  }
+}
+
+}  // namespace
