@@ -42,7 +42,7 @@ done
 echo
 echo "gateway journal ($demo/journal.log):"
 sed 's/^/  /' journal.log 2>/dev/null || echo "  (no requests)"
-echo "settings and sequence numbers beside the plug-in:"
+echo "sequence numbers beside the plug-in (CSBatchSeq.INI):"
 sed 's/^/  /' station/CSBatchSeq.INI 2>/dev/null || true
 [[ -d shots ]] && echo "screenshots: $(ls "$demo"/shots/*.png 2>/dev/null | tr '\n' ' ')"
 exit $status
