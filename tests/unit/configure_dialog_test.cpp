@@ -1,4 +1,5 @@
-// The configuration dialog over a logging fake window, the in-memory profile store and
+// The configuration dialog over the recording fake window (controls starting empty:
+// this dialog is not built from the CARDPIN template), the in-memory profile store and
 // the scripted HTTPS seam; the real transport, request builder, sequence store and
 // reply parser run underneath.
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 #include "dialogs/configure_dialog.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
-#include "fakes/logging_dialog_window.h"
+#include "fakes/fake_dialog_window.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
@@ -117,7 +118,7 @@ class ConfigureDialogTest : public ::testing::Test {
     return fake::profiles[kSeqIni][batchSection]["SeqNumber"];
   }
 
-  fake::LoggingDialogWindow window;
+  fake::RecordingDialogWindow window{fake::Controls::Empty};
 };
 
 TEST_F(ConfigureDialogTest, OpeningCentresThenShowsTheValuesInEffectInOrder) {
@@ -158,7 +159,7 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     SetUp();
-    window = fake::LoggingDialogWindow{};
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
     window.texts[row.field] = row.bad;
     window.log.clear();
@@ -168,7 +169,7 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     EXPECT_EQ(row.field, window.focus);
     EXPECT_EQ("focus " + std::to_string(row.field), window.log.back());
     EXPECT_FALSE(window.ended);
-    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_TRUE(window.messageBoxes.empty());
     EXPECT_TRUE(window.Lines("wait").empty());
     EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
     EXPECT_TRUE(SentRequests().empty());
@@ -212,7 +213,7 @@ TEST_F(ConfigureDialogTest, UrlFieldRows) {
   for (const Row& row : rows) {
     SCOPED_TRACE("URL \"" + row.typed + "\"");
     SetUp();
-    window = fake::LoggingDialogWindow{};
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
     window.texts[kConfigUrlId] = row.typed;
     EXPECT_EQ(row.accepted ? 1 : 0, Press(kOkId));
@@ -242,7 +243,7 @@ TEST_F(ConfigureDialogTest, BatchNumberZeroEmptyOrUnreadableIsRefused) {
   for (const char* typed : {"0", "", "   ", "abc", "00"}) {
     SCOPED_TRACE(std::string("batch \"") + typed + "\"");
     SetUp();
-    window = fake::LoggingDialogWindow{};
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
     window.texts[kConfigBatchNumberId] = typed;
     EXPECT_EQ(0, Press(kOkId));
@@ -268,7 +269,7 @@ TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
   EXPECT_EQ(expected, SettingsWrites());
   EXPECT_EQ(expected.size(), fake::profileWriteLog.size()) << "Save uses no sequence number";
   EXPECT_TRUE(SentRequests().empty());
-  EXPECT_TRUE(window.boxes.empty());
+  EXPECT_TRUE(window.messageBoxes.empty());
   EXPECT_EQ("Campus card", fake::profiles[kIni]["Text"]["TitlePrompt"]);
 }
 
@@ -305,7 +306,7 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   EXPECT_STREQ("Campus card", CurrentSettings.TitlePrompt);
 
   // The reopened dialog shows them.
-  window = fake::LoggingDialogWindow{};
+  window = fake::RecordingDialogWindow(fake::Controls::Empty);
   ConfigureOnInit(window);
   EXPECT_EQ("1234567", window.texts[kConfigBatchNumberId]);
   EXPECT_EQ("742", window.texts[kConfigMerchantCodeId]);
@@ -357,27 +358,27 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     SetUp();
-    window = fake::LoggingDialogWindow{};
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
     fake::https.failingStep = row.failAt;
     fake::https.errorNumber = row.error;
     fake::https.status = row.status;
     fake::https.body = row.reply;
     bool waitCursorDuringSend = false;
-    fake::https.duringSend = [&] { waitCursorDuringSend = window.waitCursorShown; };
+    fake::https.duringSend = [&] { waitCursorDuringSend = window.waitCursors == 1; };
     Values v = kTyped;
     v.url = row.url;
     OpenAndType(v);
 
     EXPECT_EQ(0, Press(kConfigTestId));
     EXPECT_FALSE(window.ended);
-    ASSERT_EQ(1u, window.boxes.size());
-    EXPECT_EQ(row.text, window.boxes[0].text);
-    EXPECT_EQ(row.caption, window.boxes[0].caption);
-    EXPECT_EQ(row.flags, window.boxes[0].flags);
-    EXPECT_FALSE(window.boxes[0].station);
+    ASSERT_EQ(1u, window.messageBoxes.size());
+    EXPECT_EQ(row.text, window.messageBoxes[0].text);
+    EXPECT_EQ(row.caption, window.messageBoxes[0].caption);
+    EXPECT_EQ(row.flags, window.messageBoxes[0].flags);
+    EXPECT_FALSE(window.messageBoxes[0].station);
     EXPECT_EQ(row.sent ? 1u : 0u, SentRequests().size());
     EXPECT_EQ(row.sent, waitCursorDuringSend);
-    EXPECT_FALSE(window.waitCursorShown);
+    EXPECT_EQ(0, window.waitCursors);
     const int wait = window.IndexOf("wait");
     const int restore = window.IndexOf("restore");
     EXPECT_LE(0, wait);
@@ -426,14 +427,14 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   Press(kConfigTestId);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
-  EXPECT_EQ("Error: HTTP Connect [12007]\n", window.boxes.back().text);
+  EXPECT_EQ("Error: HTTP Connect [12007]\n", window.messageBoxes.back().text);
 
   window.texts[kConfigBatchNumberId] = "7";
   fake::https.failingStep = fake::HttpsStep::None;
   Press(kConfigTestId);
   EXPECT_EQ(1, CurrentRecord.SequenceNumber);
   EXPECT_EQ("1", SeqNumber("Batch000007"));
-  EXPECT_EQ(3u, window.boxes.size());
+  EXPECT_EQ(3u, window.messageBoxes.size());
 }
 
 TEST_F(ConfigureDialogTest, CancelAfterATestKeepsTheValuesInMemoryButNotInTheFile) {
@@ -450,7 +451,7 @@ TEST_F(ConfigureDialogTest, CancelAfterATestKeepsTheValuesInMemoryButNotInTheFil
   EXPECT_TRUE(SettingsWrites().empty());
 
   // A later opening shows what is in effect; the next load of the plug-in does not.
-  window = fake::LoggingDialogWindow{};
+  window = fake::RecordingDialogWindow(fake::Controls::Empty);
   ConfigureOnInit(window);
   EXPECT_EQ("NEWMERCH", window.texts[kConfigMerchantIdId]);
   LoadPlugin();

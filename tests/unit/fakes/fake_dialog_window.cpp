@@ -1,19 +1,60 @@
 #include "fakes/fake_dialog_window.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace fake {
 
-RecordingDialogWindow::RecordingDialogWindow() {
-  texts[kMessageLineId] = kTemplatePrompt;
-  texts[kOkId] = kTemplateNextText;
-  texts[kCancelId] = kTemplateCancelText;
+namespace {
+
+constexpr unsigned long long kLargestUnsigned = 0xFFFFFFFFull;
+constexpr unsigned kDecimalBase = 10;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// GetDlgItemInt, unsigned, no success flag: leading blanks are skipped and the digits
+// up to the first other character are converted; no digit at all, or a value beyond
+// 32 bits, gives 0.
+unsigned ReadUnsigned(const std::string& text) {
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos || !IsDigit(text[i])) return 0;
+  unsigned long long value = 0;
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    value = value * kDecimalBase + static_cast<unsigned>(text[i] - '0');
+    if (value > kLargestUnsigned) return 0;
+  }
+  return static_cast<unsigned>(value);
 }
 
-void RecordingDialogWindow::SetItemText(int id, const char* text) { texts[id] = text; }
+void Mark(std::set<int>& marked, int id, bool mark) {
+  if (mark) {
+    marked.insert(id);
+  } else {
+    marked.erase(id);
+  }
+}
+
+std::string BoxLine(const char* caption, const char* text, unsigned flags) {
+  return std::string(caption) + "|" + text + "|" + std::to_string(flags);
+}
+
+}  // namespace
+
+RecordingDialogWindow::RecordingDialogWindow(Controls start) {
+  if (start == Controls::CardTemplate) {
+    caption = kTemplateCaption;
+    texts[kMessageLineId] = kTemplatePrompt;
+    texts[kOkId] = kTemplateNextText;
+    texts[kCancelId] = kTemplateCancelText;
+  }
+}
+
+void RecordingDialogWindow::SetItemText(int id, const char* text) {
+  texts[id] = text;
+  log.push_back("set " + std::to_string(id) + " " + text);
+}
 
 unsigned RecordingDialogWindow::GetItemText(int id, char* out, unsigned size) {
+  log.push_back("get " + std::to_string(id) + "/" + std::to_string(size));
   lastReadSize = size;
   if (size == 0) return 0;
   const std::string& text = texts[id];
@@ -25,59 +66,96 @@ unsigned RecordingDialogWindow::GetItemText(int id, char* out, unsigned size) {
 
 void RecordingDialogWindow::SetItemUnsigned(int id, unsigned value) {
   texts[id] = std::to_string(value);
+  log.push_back("setu " + std::to_string(id) + " " + texts[id]);
 }
 
 unsigned RecordingDialogWindow::GetItemUnsigned(int id) {
-  return static_cast<unsigned>(std::strtoul(texts[id].c_str(), nullptr, 10));
+  log.push_back("getu " + std::to_string(id));
+  return ReadUnsigned(texts[id]);
 }
 
-void RecordingDialogWindow::SetCaption(const char* text) { caption = text; }
+void RecordingDialogWindow::SetCaption(const char* text) {
+  caption = text;
+  log.push_back(std::string("caption ") + text);
+}
 
 void RecordingDialogWindow::EnableItem(int id, bool enable) {
-  if (enable) {
-    disabled.erase(id);
-  } else {
-    disabled.insert(id);
-  }
+  Mark(disabled, id, !enable);
+  log.push_back((enable ? "enable " : "disable ") + std::to_string(id));
 }
 
 void RecordingDialogWindow::ShowItem(int id, bool show) {
-  if (show) {
-    hidden.erase(id);
-  } else {
-    hidden.insert(id);
-  }
+  Mark(hidden, id, !show);
+  log.push_back((show ? "show " : "hide ") + std::to_string(id));
 }
 
-void RecordingDialogWindow::FocusItem(int id) { focus = id; }
-void RecordingDialogWindow::UnmaskEdit(int id) { unmasked.insert(id); }
-void RecordingDialogWindow::Redraw() { ++redraws; }
-void RecordingDialogWindow::PostCommand(int id) { posted.push_back({false, id}); }
-void RecordingDialogWindow::PostClose() { posted.push_back({true, 0}); }
+void RecordingDialogWindow::FocusItem(int id) {
+  focus = id;
+  log.push_back("focus " + std::to_string(id));
+}
+
+void RecordingDialogWindow::UnmaskEdit(int id) {
+  unmasked.insert(id);
+  log.push_back("unmask " + std::to_string(id));
+}
+
+void RecordingDialogWindow::Redraw() {
+  ++redraws;
+  log.push_back("redraw");
+}
+
+void RecordingDialogWindow::PostCommand(int id) {
+  posted.push_back({false, id});
+  log.push_back("post " + std::to_string(id));
+}
+
+void RecordingDialogWindow::PostClose() {
+  posted.push_back({true, 0});
+  log.push_back("post close");
+}
 
 void RecordingDialogWindow::StartTimer() {
   timerRunning = true;
   ++timerStarts;
+  log.push_back("timer on");
 }
 
-void RecordingDialogWindow::StopTimer() { timerRunning = false; }
+void RecordingDialogWindow::StopTimer() {
+  timerRunning = false;
+  log.push_back("timer off");
+}
 
 void RecordingDialogWindow::End(int code) {
   ended = true;
   endCode = code;
+  log.push_back("end " + std::to_string(code));
 }
 
-void RecordingDialogWindow::Beep() { ++beeps; }
-void RecordingDialogWindow::ShowWaitCursor() { ++waitCursors; }
-void RecordingDialogWindow::RestoreCursor() { --waitCursors; }
-void RecordingDialogWindow::CenterOnOwner() {}
+void RecordingDialogWindow::Beep() {
+  ++beeps;
+  log.push_back("beep");
+}
+
+void RecordingDialogWindow::ShowWaitCursor() {
+  ++waitCursors;
+  log.push_back("wait");
+}
+
+void RecordingDialogWindow::RestoreCursor() {
+  --waitCursors;
+  log.push_back("restore");
+}
+
+void RecordingDialogWindow::CenterOnOwner() { log.push_back("center"); }
 
 void RecordingDialogWindow::SystemMessageBox(const char* text, const char* title, unsigned flags) {
   messageBoxes.push_back({text, title, flags, false});
+  log.push_back("box " + BoxLine(title, text, flags));
 }
 
 void RecordingDialogWindow::StationMessageBox(const char* text, const char* title, unsigned flags) {
   messageBoxes.push_back({text, title, flags, true});
+  log.push_back("station box " + BoxLine(title, text, flags));
 }
 
 std::string RecordingDialogWindow::Text(int id) const {
@@ -87,6 +165,21 @@ std::string RecordingDialogWindow::Text(int id) const {
 
 bool RecordingDialogWindow::Enabled(int id) const { return disabled.count(id) == 0; }
 bool RecordingDialogWindow::Visible(int id) const { return hidden.count(id) == 0; }
+
+std::vector<std::string> RecordingDialogWindow::Lines(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const std::string& line : log) {
+    if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+int RecordingDialogWindow::IndexOf(const std::string& line) const {
+  for (size_t i = 0; i < log.size(); ++i) {
+    if (log[i] == line) return static_cast<int>(i);
+  }
+  return -1;
+}
 
 int RecordingDialogWindow::Pump(const std::function<int(int)>& command,
                                 const std::function<int()>& close) {

@@ -1,7 +1,13 @@
 #pragma once
 // A DialogWindow that records what the dialogs do to their window, for native tests.
-// Controls start as the CARDPIN template has them: all visible and enabled, the
-// template's texts in the message line and the buttons.
+// It keeps the state the operations leave behind (texts, enabled and shown controls,
+// focus, cursor, timer, end code, message boxes) and also logs every operation in
+// order as a short line ("set 100 text", "setu 103 12", "get 102/29", "getu 103",
+// "focus 103", "beep", "wait", "restore", "box Error|text|16", "station box ...",
+// "end 1", ...), so that tests can check both what a dialog did and in which order.
+// By default the controls start as the CARDPIN template has them: all visible and
+// enabled, the template's texts in the message line and the buttons; a window of
+// another template starts with every control empty.
 #include <deque>
 #include <functional>
 #include <map>
@@ -19,6 +25,12 @@ inline constexpr const char* kTemplateCaption = "Card ID";
 inline constexpr const char* kTemplateNextText = "&Next >";
 inline constexpr const char* kTemplateCancelText = "&Cancel";
 
+// What the controls hold when the window opens.
+enum class Controls {
+  CardTemplate,  // the CARDPIN template's caption, prompt and button texts
+  Empty,         // no caption, no texts
+};
+
 struct PostedMessage {
   bool close;  // WM_CLOSE; otherwise WM_COMMAND
   int command;
@@ -28,12 +40,12 @@ struct MessageBoxCall {
   std::string text;
   std::string caption;
   unsigned flags;
-  bool station;  // through the station's message-box function
+  bool station;  // through the station's message-box function, not the system's
 };
 
 class RecordingDialogWindow : public DialogWindow {
  public:
-  RecordingDialogWindow();
+  explicit RecordingDialogWindow(Controls start = Controls::CardTemplate);
 
   void SetItemText(int id, const char* text) override;
   unsigned GetItemText(int id, char* out, unsigned size) override;
@@ -61,15 +73,20 @@ class RecordingDialogWindow : public DialogWindow {
   bool Enabled(int id) const;
   bool Visible(int id) const;
 
+  // The log lines that begin with prefix, in order.
+  std::vector<std::string> Lines(const std::string& prefix) const;
+  // Position of the first line equal to line in the log, or -1.
+  int IndexOf(const std::string& line) const;
+
   // Delivers the posted messages in order, as the dialog's message loop would, until
   // none is left or the dialog has ended. Returns how many were delivered.
   int Pump(const std::function<int(int)>& command, const std::function<int()>& close);
 
-  std::map<int, std::string> texts;
+  std::map<int, std::string> texts;  // what each control holds, as the user typed it
   std::set<int> disabled;
   std::set<int> hidden;
   std::set<int> unmasked;
-  std::string caption = kTemplateCaption;
+  std::string caption;
   int focus = 0;
   int redraws = 0;
   std::deque<PostedMessage> posted;
@@ -78,9 +95,10 @@ class RecordingDialogWindow : public DialogWindow {
   bool ended = false;
   int endCode = -12345;
   int beeps = 0;
-  int waitCursors = 0;
+  int waitCursors = 0;  // wait cursors shown and not yet restored
   std::vector<MessageBoxCall> messageBoxes;
   unsigned lastReadSize = 0;  // buffer size of the last GetItemText
+  std::vector<std::string> log;
 };
 
 }  // namespace fake
