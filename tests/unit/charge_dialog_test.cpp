@@ -22,31 +22,16 @@ class ChargeDialogTest : public TransactionDialogFixture {
     ResetChargeDialog();
   }
   int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
-  int Command(int id) { return ChargeDialogCommand(window, id); }
-  int Ok() { return Command(kOkId); }
-  int Tick() { return Command(kTickCommand); }
-  int Close() { return ChargeDialogClose(window); }
-  int EnterCard(const std::string& entry) {
-    window.texts[kCardEditId] = entry;
-    return Ok();
-  }
-  void Pump() {
-    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
-  }
+  int Command(int id) override { return ChargeDialogCommand(window, id); }
+  int Close() override { return ChargeDialogClose(window); }
   // Opens the dialog, takes the card and confirms: the worker is started.
   void RunUntilWorkerStarted(int32_t amount = 150) {
     Start(amount);
-    EnterCard(kSwipe);
+    Enter(kSwipe);
     ASSERT_EQ(kConfirmState, ChargeState.State);
     Ok();
     ASSERT_EQ(1, fake::workerStarts);
     WorkerStatus.store(kWorkerBusy);
-  }
-  // The tick that sees the worker finished, and the completion it posts.
-  void FinishWith(const std::string& reply) {
-    WorkerFinishes(reply);
-    EXPECT_EQ(1, Tick());
-    Pump();
   }
 };
 
@@ -79,7 +64,7 @@ TEST_F(ChargeDialogTest, ConfiguredPromptsReplaceTheTemplateTexts) {
 TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
   Start(150);
   window.focus = kOkId;
-  EXPECT_EQ(0, EnterCard(""));
+  EXPECT_EQ(0, Enter(""));
   EXPECT_EQ(kCardEntryState, ChargeState.State);
   EXPECT_EQ(kCardEditId, window.focus);
   EXPECT_TRUE(window.Visible(kCardEditId));
@@ -89,7 +74,7 @@ TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
 
 TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   Start(150);
-  EXPECT_EQ(0, EnterCard(kSwipe));
+  EXPECT_EQ(0, Enter(kSwipe));
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
   EXPECT_EQ(kConfirmState, ChargeState.State);
   EXPECT_EQ(1, ChargeDialogPicture());
@@ -118,7 +103,7 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
     Fresh();
     std::strcpy(CurrentSettings.PrefixMatch, row.prefix);
     Start(150);
-    EXPECT_EQ(0, EnterCard(row.entry));
+    EXPECT_EQ(0, Enter(row.entry));
     EXPECT_FALSE(window.Visible(kCardEditId));
     EXPECT_EQ(1, window.redraws);
     if (row.accepted) {
@@ -145,7 +130,7 @@ TEST_F(ChargeDialogTest, AmountIsShownThroughTheSinglePrecisionFactor) {
     SCOPED_TRACE(row.cents);
     Fresh();
     Start(row.cents);
-    EnterCard(kSwipe);
+    Enter(kSwipe);
     EXPECT_EQ(ChargePrompt(row.shown), window.Text(kMessageLineId));
   }
 }
@@ -153,13 +138,13 @@ TEST_F(ChargeDialogTest, AmountIsShownThroughTheSinglePrecisionFactor) {
 TEST_F(ChargeDialogTest, ConfiguredValidationPromptFormatsTheAmount) {
   std::strcpy(CurrentSettings.ValidationPrompt, "Pay %8.2f (100%%)?");
   Start(1234);
-  EnterCard(kSwipe);
+  Enter(kSwipe);
   EXPECT_EQ("Pay    12.34 (100%)?", window.Text(kMessageLineId));
 }
 
 TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   Start(150);
-  EnterCard(kSwipe);
+  Enter(kSwipe);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
   EXPECT_EQ(1, CurrentRecord.SequenceNumber);
@@ -253,7 +238,7 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
     SCOPED_TRACE(cardsEntered);
     Fresh();
     Start(150);
-    if (cardsEntered == 1) EnterCard(kSwipe);
+    if (cardsEntered == 1) Enter(kSwipe);
     EXPECT_EQ(1, Command(kCancelId));
     Pump();
     EXPECT_TRUE(window.ended);
@@ -266,7 +251,7 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
 
 TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   Start(150);
-  EnterCard("5039501234");
+  Enter("5039501234");
   WorkerFinishes(Reply("00", "APPROVED"));  // a result that is not this dialog's
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(1, Tick());
@@ -314,7 +299,7 @@ TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
 TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   fake::workerStartFails = true;
   Start(150);
-  EnterCard(kSwipe);
+  Enter(kSwipe);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
   EXPECT_EQ("Transaction error", window.caption);
@@ -338,7 +323,7 @@ TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
   // The next dialog, while that worker is still busy, refuses to start another.
   window = fake::RecordingDialogWindow();
   Start(300);
-  EnterCard(kSwipe);
+  Enter(kSwipe);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(kEarlierWorkerRunningText, window.Text(kMessageLineId));
   EXPECT_EQ(1, fake::workerStarts);
@@ -354,7 +339,7 @@ TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
   Start(300);
   Tick();
   EXPECT_TRUE(window.posted.empty());
-  EnterCard(kSwipe);
+  Enter(kSwipe);
   Ok();
   EXPECT_EQ(2, fake::workerStarts);
   EXPECT_EQ(kWorkerIdle, WorkerStatus.load());

@@ -24,17 +24,8 @@ class DepositDialogTest : public TransactionDialogFixture {
   int Start(int32_t balance, const char* user = kUser) {
     return DepositDialogStart(window, balance, user);
   }
-  int Command(int id) { return DepositDialogCommand(window, id); }
-  int Ok() { return Command(kOkId); }
-  int Tick() { return Command(kTickCommand); }
-  int Close() { return DepositDialogClose(window); }
-  int Enter(const std::string& text) {
-    window.texts[kCardEditId] = text;
-    return Ok();
-  }
-  void Pump() {
-    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
-  }
+  int Command(int id) override { return DepositDialogCommand(window, id); }
+  int Close() override { return DepositDialogClose(window); }
   void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
     Start(1234, user);
     Enter(kCard);
@@ -42,11 +33,6 @@ class DepositDialogTest : public TransactionDialogFixture {
     Enter(amount);
     ASSERT_EQ(1, fake::workerStarts);
     WorkerStatus.store(kWorkerBusy);
-  }
-  void FinishWith(const std::string& reply) {
-    WorkerFinishes(reply);
-    EXPECT_EQ(1, Tick());
-    Pump();
   }
 };
 

@@ -58,5 +58,27 @@ class TransactionDialogFixture : public ::testing::Test {
   // Sequence numbers handed out so far (each is written to the batch store).
   static int SequenceNumbersUsed() { return fake::profileWrites; }
 
+  // The dialog under test: its WM_COMMAND and WM_CLOSE handlers.
+  virtual int Command(int id) = 0;
+  virtual int Close() = 0;
+
+  int Ok() { return Command(kOkId); }
+  int Tick() { return Command(kTickCommand); }
+  // Types text into the edit control and presses OK.
+  int Enter(const std::string& text) {
+    window.texts[kCardEditId] = text;
+    return Ok();
+  }
+  // Delivers what the dialog posted to itself, as its message loop would.
+  void Pump() {
+    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
+  }
+  // The tick that sees the worker finished, and the completion it posts.
+  void FinishWith(const std::string& reply) {
+    WorkerFinishes(reply);
+    EXPECT_EQ(1, Tick());
+    Pump();
+  }
+
   fake::RecordingDialogWindow window;
 };
