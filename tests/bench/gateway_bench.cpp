@@ -7,27 +7,13 @@
 #include "fakes/fake_platform.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
+#include "worked_example.h"
 
 namespace {
 
 TransactionRecord ExampleRecord() {
   fake::ResetPlatformFakes();
-  TransactionRecord record{};
-  std::strcpy(record.MerchantID, "887700123");
-  std::strcpy(record.TerminalID, "T0001");
-  std::strcpy(record.CardNumber, "6039501234567890");
-  record.TransactionCode = 200;
-  record.BatchNumber = 1;
-  record.SequenceNumber = 17;
-  std::strcpy(record.Indicator1, " ");
-  std::strcpy(record.Indicator2, "D");
-  std::strcpy(record.Indicator3, "H");
-  std::strcpy(record.Indicator4, "Y");
-  record.TimeZoneCode = 706;
-  record.AmountCents = 250;
-  record.MerchantCode = 5999;
-  record.CurrencyCode = 840;
-  return record;
+  return WorkedExampleRecord();
 }
 
 void BuildRequestExample(benchmark::State& state) {

@@ -13,6 +13,7 @@
 #include "fakes/fake_platform.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
+#include "worked_example.h"
 
 namespace {
 
@@ -85,21 +86,7 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
             0);
 
   fake::ResetPlatformFakes();
-  TransactionRecord record{};
-  std::strcpy(record.MerchantID, "887700123");
-  std::strcpy(record.TerminalID, "T0001");
-  std::strcpy(record.CardNumber, "6039501234567890");
-  record.BatchNumber = 1;
-  record.SequenceNumber = 17;
-  record.TransactionCode = 200;
-  std::strcpy(record.Indicator1, " ");
-  std::strcpy(record.Indicator2, "D");
-  std::strcpy(record.Indicator3, "H");
-  std::strcpy(record.Indicator4, "Y");
-  record.TimeZoneCode = 706;
-  record.AmountCents = 250;
-  record.MerchantCode = 5999;
-  record.CurrencyCode = 840;
+  const TransactionRecord record = WorkedExampleRecord();
 
   EXPECT_EQ(0, AllocationsDuring([&] {
               for (int i = 0; i < 100; ++i) BuildRequest(record, FormBody);
