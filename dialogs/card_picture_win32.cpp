@@ -1,8 +1,22 @@
 #include "dialogs/card_picture_win32.h"
 
-#include <commctrl.h>
+#include "settings/module_state.h"
 
-#include "host/module_state_win32.h"
+HIMAGELIST CardImageList;
+
+namespace {
+
+constexpr char kCardPicturesResource[] = "CARDIDLIST";
+
+// The image list lives as long as the process, like the module it came from.
+const ModuleStateReset kResetCardPictures{[] { CardImageList = nullptr; }};
+
+}  // namespace
+
+void LoadCardPictures(HINSTANCE module) {
+  CardImageList = ImageList_LoadImageA(module, kCardPicturesResource, kCardImageWidth, 0,
+                                       kCardImageMask, IMAGE_BITMAP, LR_DEFAULTCOLOR);
+}
 
 void DrawCardPicture(const DRAWITEMSTRUCT& item, int image) {
   // Offsets from the control's own origin: the device context of WM_DRAWITEM is the

@@ -3,6 +3,7 @@
 #include "dialogs/card_text.h"
 #include "dialogs/scratch_text.h"
 #include "gateway/transaction_record.h"
+#include "settings/module_state.h"
 #include "settings/prompt_format.h"
 #include "settings/settings.h"
 
@@ -83,4 +84,8 @@ int32_t ChargeDialogClose(DialogWindow& window) { return CloseTransactionDialog(
 
 int32_t ChargeDialogPicture() { return ChargeState.State; }
 
-void ResetChargeDialog() { ChargeState = TransactionDialogState{}; }
+namespace {
+
+const ModuleStateReset kResetChargeDialog{[] { ChargeState = TransactionDialogState{}; }};
+
+}  // namespace

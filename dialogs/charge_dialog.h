@@ -28,5 +28,3 @@ int32_t ChargeDialogClose(DialogWindow& window);
 
 // The picture control 200 shows: the image number of the current state.
 int32_t ChargeDialogPicture();
-
-void ResetChargeDialog();

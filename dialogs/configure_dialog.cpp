@@ -6,6 +6,7 @@
 #include "dialogs/scratch_text.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
+#include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "settings/settings.h"

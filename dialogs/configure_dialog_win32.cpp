@@ -4,6 +4,15 @@
 #include "dialogs/configure_dialog.h"
 #include "dialogs/dialog_procs_win32.h"
 #include "dialogs/dialog_window_win32.h"
+#include "settings/module_state.h"
+
+HWND OwnerWindow;
+
+namespace {
+
+const ModuleStateReset kResetOwnerWindow{[] { OwnerWindow = nullptr; }};
+
+}  // namespace
 
 INT_PTR CALLBACK ConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   Win32DialogWindow window(dialog);

@@ -3,19 +3,19 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "dialogs/card_text.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/station_deposit.h"
 #include "gateway/transaction_record.h"
+#include "settings/module_state.h"
 
 TransactionDialogState DepositState;
 int32_t DepositBalance;
-const char* DepositUserText;
+char DepositUser[kDepositUserSize];
 
 namespace {
-
-constexpr const char kNoUser[] = "";
 
 int32_t CardStep(DialogWindow& window) {
   if (!ReadEntry(window)) return 0;
@@ -52,7 +52,7 @@ int32_t AmountStep(DialogWindow& window) {
 int32_t CompletionStep(DialogWindow& window) {
   if (CompleteTransaction(window, DepositState) != Completion::Approved) return 0;
   const int32_t result =
-      BookStationDeposit(DepositUserText, CurrentRecord.AmountCents, &DepositBalance);
+      BookStationDeposit(DepositUser, CurrentRecord.AmountCents, &DepositBalance);
   if (result == 0) {
     DepositState.EndCode = CurrentRecord.AmountCents;
   } else {
@@ -94,10 +94,15 @@ bool ParseDepositAmount(const char* text, int32_t* cents) {
   return true;
 }
 
-int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents, const char* user) {
+void KeepDepositUser(const char* user) {
+  if (user == nullptr) user = "";
+  std::strncpy(DepositUser, user, kDepositUserSize - 1);
+  DepositUser[kDepositUserSize - 1] = '\0';
+}
+
+int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents) {
   BeginTransactionDialog(window, DepositState, kDepositNotMade);
   DepositBalance = balanceCents;
-  DepositUserText = user != nullptr ? user : kNoUser;
   CurrentRecord.AmountCents = balanceCents;
   if (HasStationDeposit()) return 1;
   OfferOnlyCancel(window);
@@ -123,8 +128,12 @@ int32_t DepositDialogClose(DialogWindow& window) {
 
 int32_t DepositDialogPicture() { return DepositState.State; }
 
-void ResetDepositDialog() {
+namespace {
+
+const ModuleStateReset kResetDepositDialog{[] {
   DepositState = TransactionDialogState{};
   DepositBalance = 0;
-  DepositUserText = nullptr;
-}
+  std::memset(DepositUser, 0, sizeof DepositUser);
+}};
+
+}  // namespace

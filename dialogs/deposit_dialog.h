@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "dialogs/dialog_window.h"
@@ -19,6 +20,7 @@ inline constexpr int32_t kDepositNotMade = 0;
 inline constexpr int32_t kMinDepositUnits = 1;
 inline constexpr int32_t kMaxDepositUnits = 21474836;  // the most whose cents fit 32 bits
 inline constexpr int32_t kCentsPerUnit = 100;
+inline constexpr size_t kDepositUserSize = 256;
 
 inline constexpr const char* kBalanceFormat =
     "Current print balance is %.02f.\nEnter amount to deposit:";
@@ -31,17 +33,21 @@ inline constexpr const char* kDepositFailedCaption = "Error";
 
 extern TransactionDialogState DepositState;
 extern int32_t DepositBalance;        // as passed in; the station may update it
-extern const char* DepositUserText;   // the text handed to the station's deposit function
+// The text given to SPMDeposit, handed back unchanged to the station's deposit function.
+extern char DepositUser[kDepositUserSize];
+
+// SPMDeposit's copy of its user text into DepositUser: at most 255 characters, always
+// terminated; a null text counts as empty.
+void KeepDepositUser(const char* user);
 
 // Reads a typed amount as strtod does (leading white space skipped), drops the fraction
 // and gives the cents. False when the text does not begin with a number or the whole
 // units lie outside kMinDepositUnits..kMaxDepositUnits.
 bool ParseDepositAmount(const char* text, int32_t* cents);
 
-// WM_INITDIALOG. user: the text given to SPMDeposit, NUL-terminated, kept by the caller
-// until the dialog ends. Returns 1 (the system focuses the edit control), or 0 when
+// WM_INITDIALOG, after KeepDepositUser. Returns 1 (the system focuses the edit control), or 0 when
 // the station has no deposit function and the dialog has put the focus on Cancel.
-int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents, const char* user);
+int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents);
 
 // WM_COMMAND with the low word of wParam. Returns 1 after an approval, for Cancel and
 // for the tick; otherwise 0.
@@ -52,5 +58,3 @@ int32_t DepositDialogClose(DialogWindow& window);
 
 // The picture control 200 shows: the image number of the current state.
 int32_t DepositDialogPicture();
-
-void ResetDepositDialog();

@@ -4,13 +4,12 @@
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/dialog_procs_win32.h"
 #include "dialogs/dialog_window_win32.h"
-#include "host/module_state_win32.h"
 
 INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32DialogWindow window(dialog);
   switch (message) {
     case WM_INITDIALOG:
-      return DepositDialogStart(window, static_cast<int32_t>(lParam), DepositUser);
+      return DepositDialogStart(window, static_cast<int32_t>(lParam));
     case WM_COMMAND:
       return DepositDialogCommand(window, LOWORD(wParam));
     case WM_TIMER:

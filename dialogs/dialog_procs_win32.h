@@ -6,6 +6,9 @@
 // after Save or the close box, 0 after Cancel).
 #include <windows.h>
 
+// The window last given to SPMConfig: the configuration dialog centres itself over it.
+extern HWND OwnerWindow;
+
 INT_PTR CALLBACK ChargeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,8 @@
 #include "dialogs/dialog_window_win32.h"
 
+#include "dialogs/dialog_procs_win32.h"
 #include "dialogs/painting_win32.h"
-#include "host/module_state_win32.h"
+#include "dialogs/station_message_box_win32.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_window.h"
 #include "dialogs/painting.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -15,6 +16,13 @@ constexpr int kRectPointCount = 2;  // a RECT seen as two POINTs by MapWindowPoi
 
 HMODULE GradientLibrary;
 GradientFillFunction GradientFillProc;
+
+// Back to both null. The library is not freed (the product never frees it; a later
+// load only takes another reference).
+const ModuleStateReset kResetGradientFill{[] {
+  GradientLibrary = nullptr;
+  GradientFillProc = nullptr;
+}};
 
 Rect FromRECT(const RECT& rect) {
   return Rect{static_cast<int>(rect.left), static_cast<int>(rect.top),
@@ -60,11 +68,6 @@ bool LoadGradientFillFrom(const char* libraryName, const char* functionName) {
 void LoadGradientFill() { LoadGradientFillFrom(kGradientLibraryName, kGradientFunctionName); }
 
 bool GradientFillLoaded() { return GradientFillProc != nullptr; }
-
-void ResetPaintingState() {
-  GradientLibrary = nullptr;
-  GradientFillProc = nullptr;
-}
 
 void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF topColour, COLORREF bottomColour) {
   if (GradientLibrary == nullptr) {

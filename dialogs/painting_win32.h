@@ -17,10 +17,6 @@ bool LoadGradientFillFrom(const char* libraryName, const char* functionName);
 // Whether GradientFill has been found (tests).
 bool GradientFillLoaded();
 
-// Back to load-time state: both null. The library is not freed (the product never
-// frees it; a later load only takes another reference).
-void ResetPaintingState();
-
 // Vertical gradient over rect on dc: topColour along the top edge, bottomColour
 // along the bottom edge, each row one colour. Loads GradientFill on first use; draws
 // nothing when it cannot be had.

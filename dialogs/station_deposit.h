@@ -2,9 +2,9 @@
 #include <cstdint>
 
 // Platform seam: the station program's deposit function (slot 2 of its function table),
-// which books an approved deposit into the user's print account. The Win32 build
-// implements it over StationFunctions (station_deposit_win32.cpp); native tests use a
-// fake. User-interface thread only.
+// which books an approved deposit into the user's print account. The Win32 host
+// implements it over the table it bound at attach (host/station_functions_win32.cpp);
+// native tests use a fake. User-interface thread only.
 
 // Returned by BookStationDeposit when the station offers no deposit function.
 inline constexpr int32_t kNoStationDeposit = -1;

@@ -8,6 +8,7 @@
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 
 namespace {
@@ -19,6 +20,8 @@ constexpr int32_t kProgressDotCycle = 10;
 // dialogs: a worker whose dialog went away without WM_CLOSE (destroyed by its owner)
 // still owns FormBody and ReplyBuffer until it ends.
 bool WorkerOutstanding = false;
+
+const ModuleStateReset kResetWorkerOutstanding{[] { WorkerOutstanding = false; }};
 
 // True when no earlier worker can still write ReplyBuffer; a finished one nobody
 // polled has its result thrown away here.
@@ -153,5 +156,3 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
 }
 
 bool GatewayWorkerOutstanding() { return WorkerOutstanding; }
-
-void ResetTransactionDialogs() { WorkerOutstanding = false; }

@@ -102,6 +102,3 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
 
 // True while a started worker has not been seen finished by a poll.
 bool GatewayWorkerOutstanding();
-
-// Back to the load-time state (no worker outstanding), for tests.
-void ResetTransactionDialogs();

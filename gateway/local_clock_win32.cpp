@@ -1,7 +1,20 @@
+#include "gateway/local_clock_win32.h"
+
+#include <cstring>
 #include <ctime>
 
 #include "gateway/local_clock.h"
-#include "host/module_state_win32.h"
+#include "settings/module_state.h"
+
+TIME_ZONE_INFORMATION TimeZoneInfo;
+
+namespace {
+
+const ModuleStateReset kResetTimeZone{[] { std::memset(&TimeZoneInfo, 0, sizeof TimeZoneInfo); }};
+
+}  // namespace
+
+void ReadTimeZoneInfo() { GetTimeZoneInformation(&TimeZoneInfo); }
 
 LocalDateTime CurrentLocalTime() {
   const time_t now = time(nullptr);

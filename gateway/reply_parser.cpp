@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gateway/wire_format.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -48,6 +49,12 @@ void TakeMessage(const char* start, GatewayResponse& response) {
 
 constinit GatewayResponse CurrentResponse = DefaultResponse();
 
+namespace {
+
+const ModuleStateReset kResetResponse{[] { CurrentResponse = DefaultResponse(); }};
+
+}  // namespace
+
 void ParseGatewayReply(const char* reply, GatewayResponse& response) {
   response = DefaultResponse();
   if (reply == nullptr) return;
@@ -72,5 +79,3 @@ ReplyKind ClassifyReply(const char* reply, GatewayResponse& response) {
   return std::strcmp(response.ResponseCode, kApprovedCode) == 0 ? ReplyKind::Approved
                                                                 : ReplyKind::NotApproved;
 }
-
-void ResetReplyState() { CurrentResponse = DefaultResponse(); }

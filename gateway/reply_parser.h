@@ -32,6 +32,3 @@ ReplyKind ClassifyReply(const char* reply, GatewayResponse& response);
 
 // True when the first six bytes are "Error:" (case-sensitive).
 bool IsTransportError(const char* reply);
-
-// CurrentResponse back to its load-time defaults, for tests.
-void ResetReplyState();

@@ -7,6 +7,7 @@
 #include "gateway/local_clock.h"
 #include "gateway/sequence_store.h"
 #include "gateway/wire_format.h"
+#include "settings/module_state.h"
 
 char FormBody[kFormBodySize];
 
@@ -63,6 +64,8 @@ class MessageWriter {
 void CopyIndicator(char (&field)[8], const char* value) {
   std::memcpy(field, value, std::strlen(value) + 1);
 }
+
+const ModuleStateReset kResetFormBody{[] { std::memset(FormBody, 0, sizeof FormBody); }};
 
 }  // namespace
 
@@ -153,5 +156,3 @@ void BuildRequest(const TransactionRecord& record, char* formBody) {
   std::memcpy(formBody, kFormFieldName, prefix);
   UrlEncodeForm(message, formBody + prefix);
 }
-
-void ResetRequestState() { std::memset(FormBody, 0, sizeof FormBody); }

@@ -43,6 +43,3 @@ void UrlEncodeForm(const char* source, char* destination);
 
 // True for every byte but A-Z, a-z, 0-9 and ! ' ( ) * - . _ (70 values are copied).
 bool NeedsEscape(unsigned char byte);
-
-// FormBody back to all zero, for tests.
-void ResetRequestState();

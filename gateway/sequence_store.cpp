@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/module_path.h"
+#include "settings/module_path.h"
+#include "settings/module_state.h"
 #include "settings/profile_store.h"
-#include "settings/settings.h"
+#include "settings/text_search.h"
 
 char BatchSeqPath[kBatchSeqPathSize];
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr const char* kSectionFormat = "Batch%06d";
 constexpr size_t kSectionSize = 64;
-constexpr size_t kValueTextSize = 32;
 
 // The number a batch last got while its file could not be written, and what the file
 // held at that moment: as long as the file still holds that value, it is stale.
@@ -68,13 +68,14 @@ RememberedNumber& SlotFor(int32_t batch) {
   return *oldest;
 }
 
-}  // namespace
+const ModuleStateReset kResetSequenceStore{[] {
+  std::memset(BatchSeqPath, 0, sizeof BatchSeqPath);
+  std::memset(Remembered, 0, sizeof Remembered);
+  PathResolved = false;
+  UseClock = 0;
+}};
 
-bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file) {
-  char text[kValueTextSize];
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-  return ProfileWriteString(section, key, text, file);
-}
+}  // namespace
 
 int32_t NextSequenceNumber(int32_t batchNumber) {
   if (!PathResolved) {
@@ -100,9 +101,3 @@ int32_t NextSequenceNumber(int32_t batchNumber) {
   return next;
 }
 
-void ResetSequenceStore() {
-  std::memset(BatchSeqPath, 0, sizeof BatchSeqPath);
-  std::memset(Remembered, 0, sizeof Remembered);
-  PathResolved = false;
-  UseClock = 0;
-}

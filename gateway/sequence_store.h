@@ -30,9 +30,3 @@ extern char BatchSeqPath[kBatchSeqPathSize];
 
 // The next sequence number of the batch; it is written back before it is returned.
 int32_t NextSequenceNumber(int32_t batchNumber);
-
-// Writes value as "%d" under section/key of file. Returns true when written.
-bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file);
-
-// Back to the load-time state (empty path, nothing remembered), for tests.
-void ResetSequenceStore();

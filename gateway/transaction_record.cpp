@@ -1,7 +1,11 @@
 #include "gateway/transaction_record.h"
 
-#include <cstring>
+#include "settings/module_state.h"
 
 TransactionRecord CurrentRecord;
 
-void ResetTransactionRecord() { std::memset(&CurrentRecord, 0, sizeof CurrentRecord); }
+namespace {
+
+const ModuleStateReset kResetRecord{[] { CurrentRecord = TransactionRecord{}; }};
+
+}  // namespace

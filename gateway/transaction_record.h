@@ -29,6 +29,3 @@ inline constexpr int32_t kTestAmountCents = 100;
 inline constexpr int32_t kCurrencyCodeUsd = 840;
 
 extern TransactionRecord CurrentRecord;
-
-// Back to the all-zero state of a freshly loaded library.
-void ResetTransactionRecord();

@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "gateway/https_client.h"
+#include "settings/module_state.h"
 
 char ReplyBuffer[kReplyCapacity + 1];
 
 namespace {
+
+const ModuleStateReset kResetReply{[] { std::memset(ReplyBuffer, 0, sizeof ReplyBuffer); }};
 
 constexpr char kScheme[] = "https://";
 constexpr size_t kSchemeLength = sizeof kScheme - 1;
@@ -101,5 +104,3 @@ void PostToGateway(const char* url, const char* body, char* reply) {
   HttpsClose(connection);
   HttpsClose(session);
 }
-
-void ResetTransportState() { std::memset(ReplyBuffer, 0, sizeof ReplyBuffer); }

@@ -30,5 +30,3 @@ bool SplitGatewayUrl(const char* url, char* host, char* objectName);
 // NUL-terminated, or an error text beginning "Error:". Every handle is closed before it
 // returns.
 void PostToGateway(const char* url, const char* body, char* reply);
-
-void ResetTransportState();

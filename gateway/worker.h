@@ -21,5 +21,3 @@ void GatewayWorker();
 // handle closed at once, never joined). Returns false when no thread could be started;
 // WorkerStatus then stays as it was. Platform seam: worker_win32.cpp, a fake in tests.
 bool StartGatewayWorker();
-
-void ResetWorkerState();

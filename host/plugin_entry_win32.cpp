@@ -2,10 +2,10 @@
 // exports are thin shells that run one modal dialog each and return its end code.
 #include <windows.h>
 
-#include <cstring>
-
+#include "dialogs/deposit_dialog.h"
 #include "dialogs/dialog_procs_win32.h"
-#include "host/module_state_win32.h"
+#include "host/process_attach_win32.h"
+#include "host/station_functions_win32.h"
 #include "host/station_interface.h"
 
 namespace {
@@ -37,9 +37,7 @@ extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t
 
 extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
   // Bounded copy: the text is only handed back to the station's deposit function.
-  if (user == nullptr) user = "";
-  std::strncpy(DepositUser, user, kDepositUserSize - 1);
-  DepositUser[kDepositUserSize - 1] = '\0';
+  KeepDepositUser(user);
   return static_cast<int32_t>(
       CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents));
 }

@@ -2,6 +2,7 @@
 // Platform seam: INI profile files. The Win32 build implements these over the
 // private-profile API (profile_store_win32.cpp); native tests link an in-memory
 // stand-in. Texts are single-byte ANSI, NUL-terminated.
+#include <cstdint>
 
 // Copies the value of section/key into out (outSize bytes), or fallback when the key
 // is missing; a key present with an empty value gives an empty text. A longer value is
@@ -16,3 +17,7 @@ int ProfileReadInt(const char* section, const char* key, int fallback, const cha
 // Creates or replaces the value, creating the section and the file when needed.
 // Returns false when the file could not be written.
 bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);
+
+// Writes value as "%d" under section/key of file, over ProfileWriteString. Returns true
+// when written.
+bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file);

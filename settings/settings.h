@@ -3,7 +3,7 @@
 // [Settings] holds the gateway address and merchant identity (edited through the
 // configuration dialog); [Text] holds three prompts edited by hand only. Read once at
 // attach; afterwards the in-memory values are the truth. The four merchant values live
-// in CurrentRecord (gateway/transaction_record.h), the rest here.
+// in CurrentRecord; gateway/settings_file.h loads and saves the whole file.
 
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kTextSection = "Text";
@@ -37,29 +37,20 @@ struct PluginSettings {
 extern PluginSettings CurrentSettings;
 extern char SettingsPath[256];  // empty when the module path was unusable
 
-// Position of the last occurrence of c in text, or nullptr. Searching for '\0' finds
-// the terminator.
-const char* FindLastChar(const char* text, char c);
-char* FindLastChar(char* text, char c);
-
 // Builds SettingsPath from the module path: everything after the last '.' becomes
 // "INI"; a path without '.' gets ".INI" appended. A path that was cut to the buffer, or
 // that has no room for the new ending, leaves SettingsPath empty (defaults apply and
 // nothing is written to a wrong file).
 void BuildSettingsPath();
 
-// Fills CurrentSettings and the merchant fields of CurrentRecord from SettingsPath.
-// With an empty SettingsPath every value takes its default.
-void LoadSettings();
+// Reads a key of the settings file as ProfileReadString / ProfileReadInt do; with an
+// empty SettingsPath the fallback applies.
+unsigned ReadSettingText(const char* section, const char* key, const char* fallback, char* out,
+                         unsigned outSize);
+int ReadSettingInt(const char* section, const char* key, int fallback);
 
-// Writes the [Settings] values in effect to SettingsPath, in this order: URL,
-// MerchantID, TerminalID as text, BatchNumber and MerchantCode as "%d", PrefixMatch as
-// text. Failed writes are not reported. With an empty SettingsPath nothing is written.
-// [Text] is never written.
-void SaveSettings();
+// Fills CurrentSettings (URL, PrefixMatch and the three prompts) from SettingsPath.
+void LoadPluginSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.
 void ExpandLineBreaks(char* prompt);
-
-// Back to the load-time state (all empty), for tests.
-void ResetSettingsState();

@@ -8,6 +8,7 @@
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ TransactionRecord WithBytes(int first, int last) {
 
 int main() {
   fake::ResetPlatformFakes();
-  ResetSequenceStore();
+  ResetModuleState();
   fake::profiles["C:\\Station\\CSBatchSeq.INI"]["Batch000001"]["SeqNumber"] = "16";
 
   Dump("worked example", Filled(TransactionKind::Charge, "6039501234567890", 250));

@@ -17,10 +17,6 @@ std::string ChargePrompt(const char* amount) {
 
 class ChargeDialogTest : public TransactionDialogFixture {
  protected:
-  void SetUp() override {
-    TransactionDialogFixture::SetUp();
-    ResetChargeDialog();
-  }
   int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
   int Command(int id) override { return ChargeDialogCommand(window, id); }
   int Close() override { return ChargeDialogClose(window); }

@@ -9,14 +9,16 @@
 #include <vector>
 
 #include "dialogs/configure_dialog.h"
+#include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
-#include "fakes/fake_dialog_window.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
+#include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 
 namespace {
@@ -63,12 +65,7 @@ class ConfigureDialogTest : public ::testing::Test {
   void SetUp() override {
     fake::ResetPlatformFakes();
     fake::ResetHttps();
-    ResetSettingsState();
-    ResetTransactionRecord();
-    ResetSequenceStore();
-    ResetRequestState();
-    ResetTransportState();
-    ResetReplyState();
+    ResetModuleState();
     Put("URL", kLoaded.url);
     Put("MerchantID", kLoaded.merchantId);
     Put("TerminalID", kLoaded.terminalId);
@@ -85,8 +82,7 @@ class ConfigureDialogTest : public ::testing::Test {
 
   // A fresh load of the plug-in: settings from the file, as at attach.
   static void LoadPlugin() {
-    ResetSettingsState();
-    ResetTransactionRecord();
+    ResetModuleState();
     BuildSettingsPath();
     LoadSettings();
   }

@@ -19,10 +19,10 @@ class DepositDialogTest : public TransactionDialogFixture {
   void SetUp() override {
     TransactionDialogFixture::SetUp();
     fake::ResetFakeStationDeposit();
-    ResetDepositDialog();
   }
   int Start(int32_t balance, const char* user = kUser) {
-    return DepositDialogStart(window, balance, user);
+    KeepDepositUser(user);
+    return DepositDialogStart(window, balance);
   }
   int Command(int id) override { return DepositDialogCommand(window, id); }
   int Close() override { return DepositDialogClose(window); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gateway/reply_parser.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ TEST(ReplyParser, EachParseStartsFromTheDefaults) {
 
 TEST(ReplyParser, CurrentResponseStartsAtTheDefaults) {
   std::strcpy(CurrentResponse.ResponseCode, "00");
-  ResetReplyState();
+  ResetModuleState();
   EXPECT_STREQ("99", CurrentResponse.ResponseCode);
   EXPECT_STREQ("Unknown data", CurrentResponse.ResponseMessage);
   EXPECT_EQ(ReplyKind::Approved, ClassifyReply(Example().c_str(), CurrentResponse));

@@ -10,6 +10,7 @@
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -86,8 +87,7 @@ class RequestMessageTest : public ::testing::Test {
 
   void ResetAll() {
     fake::ResetPlatformFakes();
-    ResetSequenceStore();
-    ResetRequestState();
+    ResetModuleState();
     std::memset(&record_, 0, sizeof record_);
     std::strcpy(record_.MerchantID, "887700123");
     std::strcpy(record_.TerminalID, "T0001");

@@ -5,6 +5,7 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/sequence_store.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ class SequenceStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetPlatformFakes();
-    ResetSequenceStore();
+    ResetModuleState();
   }
   static void Store(const char* section, const std::string& value) {
     fake::profiles[kStoreFile][section]["SeqNumber"] = value;
@@ -106,7 +107,7 @@ TEST_F(SequenceStoreTest, PathLengthLimit) {
   EXPECT_EQ(1, NextSequenceNumber(1));
   EXPECT_EQ(255u, std::strlen(BatchSeqPath));
 
-  ResetSequenceStore();
+  ResetModuleState();
   fake::profiles.clear();
   fake::modulePath = "C:\\" + std::string(238, 'a') + "\\x.dll";  // one more
   EXPECT_EQ(1, NextSequenceNumber(1));
@@ -125,7 +126,7 @@ TEST_F(SequenceStoreTest, WithoutAUsableFileNumbersAdvanceInMemory) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     fake::ResetPlatformFakes();
-    ResetSequenceStore();
+    ResetModuleState();
     fake::modulePath = row.modulePath;
     fake::modulePathFails = row.fails;
     const int32_t expected[] = {1, 1, 2, 3, 2};
@@ -176,19 +177,6 @@ TEST_F(SequenceStoreTest, RemembersTheMostRecentlyUsedBatches) {
   EXPECT_EQ(1, NextSequenceNumber(2000));  // pushes out batch 1, the least recently used
   EXPECT_EQ(3, NextSequenceNumber(1000));
   EXPECT_EQ(1, NextSequenceNumber(1));
-}
-
-TEST_F(SequenceStoreTest, WriteIntSettingWritesDecimalText) {
-  struct Row { int32_t value; const char* text; };
-  const Row rows[] = {{0, "0"}, {5999, "5999"}, {-7, "-7"}, {-2147483647 - 1, "-2147483648"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    EXPECT_TRUE(WriteIntSetting("Settings", "MerchantCode", row.value, "C:\\x.INI"));
-    EXPECT_EQ(row.text, fake::profiles["C:\\x.INI"]["Settings"]["MerchantCode"]);
-  }
-  fake::readOnlyFiles["C:\\x.INI"] = true;
-  EXPECT_FALSE(WriteIntSetting("Settings", "MerchantCode", 1, "C:\\x.INI"));
-  EXPECT_EQ("-2147483648", fake::profiles["C:\\x.INI"]["Settings"]["MerchantCode"]);
 }
 
 }  // namespace

@@ -4,9 +4,13 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
+#include "settings/module_state.h"
+#include "settings/profile_store.h"
 #include "settings/prompt_format.h"
 #include "settings/settings.h"
+#include "settings/text_search.h"
 
 namespace {
 
@@ -16,8 +20,7 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetPlatformFakes();
-    ResetSettingsState();
-    ResetTransactionRecord();
+    ResetModuleState();
   }
   void Load() {
     BuildSettingsPath();
@@ -141,6 +144,19 @@ TEST_F(SettingsTest, IntegersThatAreNotNumbersReadAsZero) {
   Load();
   EXPECT_EQ(0, CurrentRecord.BatchNumber);
   EXPECT_EQ(-7, CurrentRecord.MerchantCode);
+}
+
+TEST_F(SettingsTest, WriteIntSettingWritesDecimalText) {
+  struct Row { int32_t value; const char* text; };
+  const Row rows[] = {{0, "0"}, {5999, "5999"}, {-7, "-7"}, {-2147483647 - 1, "-2147483648"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_TRUE(WriteIntSetting("Settings", "MerchantCode", row.value, "C:\\x.INI"));
+    EXPECT_EQ(row.text, fake::profiles["C:\\x.INI"]["Settings"]["MerchantCode"]);
+  }
+  fake::readOnlyFiles["C:\\x.INI"] = true;
+  EXPECT_FALSE(WriteIntSetting("Settings", "MerchantCode", 1, "C:\\x.INI"));
+  EXPECT_EQ("-2147483648", fake::profiles["C:\\x.INI"]["Settings"]["MerchantCode"]);
 }
 
 TEST(ExpandLineBreaks, RewritesEveryBackslashN) {

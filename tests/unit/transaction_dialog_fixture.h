@@ -13,10 +13,12 @@
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
+#include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/wire_format.h"
 #include "gateway/worker.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 
 class TransactionDialogFixture : public ::testing::Test {
@@ -24,14 +26,7 @@ class TransactionDialogFixture : public ::testing::Test {
   void SetUp() override {
     fake::ResetPlatformFakes();
     fake::ResetFakeWorker();
-    ResetSettingsState();
-    ResetTransactionRecord();
-    ResetSequenceStore();
-    ResetRequestState();
-    ResetReplyState();
-    ResetTransportState();
-    ResetWorkerState();
-    ResetTransactionDialogs();
+    ResetModuleState();
     BuildSettingsPath();
     LoadSettings();
   }

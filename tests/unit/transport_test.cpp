@@ -10,6 +10,7 @@
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 
 namespace {
@@ -24,9 +25,7 @@ class TransportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetHttps();
-    ResetTransportState();
-    ResetWorkerState();
-    ResetSettingsState();
+    ResetModuleState();
   }
   // Leaves junk in the reply first, so that every byte the transport does not write shows.
   void Post(const char* url = kUrl, const char* body = kBody) {
@@ -230,7 +229,7 @@ TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
     fake::ResetHttps();
-    ResetWorkerState();
+    ResetModuleState();
     std::strcpy(CurrentSettings.URL, row.url);
     fake::https.failingStep = row.failing;
     fake::https.errorNumber = 12029;

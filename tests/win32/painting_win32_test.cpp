@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialogs/painting_win32.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -165,8 +166,8 @@ POINT FirstPixelOtherThan(const Canvas& canvas, COLORREF colour, int width, int 
 
 class PaintingWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override { ResetPaintingState(); }
-  void TearDown() override { ResetPaintingState(); }
+  void SetUp() override { ResetModuleState(); }
+  void TearDown() override { ResetModuleState(); }
 };
 
 TEST_F(PaintingWin32Test, GradientFillIsLoadedOnFirstUseAndDrawsTopToBottom) {
@@ -204,7 +205,7 @@ TEST_F(PaintingWin32Test, AFailedLoadIsTriedAgainAtTheNextGradient) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ResetPaintingState();
+    ResetModuleState();
     EXPECT_FALSE(LoadGradientFillFrom(row.library, row.function));
     EXPECT_FALSE(GradientFillLoaded());
 

@@ -11,7 +11,8 @@
 #include <string>
 
 #include "gateway/sequence_store.h"
-#include "host/module_state_win32.h"
+#include "host/process_attach_win32.h"
+#include "settings/module_state.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class SequenceStoreFileTest : public ::testing::Test {
                   ++serial);
     ASSERT_TRUE(CreateDirectoryA(folder_, nullptr)) << folder_ << " error " << GetLastError();
     std::snprintf(path_, sizeof path_, "%s\\CSBatchSeq.INI", folder_);
-    ResetSequenceStore();
+    ResetModuleState();
     std::strcpy(BatchSeqPath, path_);
   }
 
@@ -33,7 +34,7 @@ class SequenceStoreFileTest : public ::testing::Test {
     if (lock_ != INVALID_HANDLE_VALUE) CloseHandle(lock_);
     DeleteFileA(path_);
     RemoveDirectoryA(folder_);
-    ResetSequenceStore();
+    ResetModuleState();
   }
 
   void Store(const char* section, const char* text) {
@@ -162,7 +163,7 @@ TEST(SequenceStorePath, FolderOfTheModule) {
   expected = expected.substr(0, expected.rfind('\\') + 1) + "CSBatchSeq.INI";
   const bool existed = GetFileAttributesA(expected.c_str()) != INVALID_FILE_ATTRIBUTES;
 
-  ResetSequenceStore();
+  ResetModuleState();
   const int32_t batch = 987654;
   EXPECT_GE(NextSequenceNumber(batch), 1);
   EXPECT_EQ(expected, std::string(BatchSeqPath));
@@ -173,7 +174,7 @@ TEST(SequenceStorePath, FolderOfTheModule) {
   // Leave the folder as it was.
   WritePrivateProfileStringA("Batch987654", nullptr, nullptr, expected.c_str());
   if (!existed) DeleteFileA(expected.c_str());
-  ResetSequenceStore();
+  ResetModuleState();
   ModuleInstance = savedInstance;
 }
 

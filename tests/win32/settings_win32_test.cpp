@@ -5,8 +5,10 @@
 
 #include <string>
 
+#include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
-#include "host/module_state_win32.h"
+#include "host/process_attach_win32.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 #include "win32_test_support.h"
 
@@ -16,11 +18,9 @@ class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testenv::ResetHost();
-    ResetHostState();
-    ResetSettingsState();
-    ResetTransactionRecord();
+    ResetModuleState();
   }
-  void TearDown() override { ResetHostState(); }
+  void TearDown() override { ResetModuleState(); }
 
   // Loads the settings the way attach does, for a plug-in copy in its own folder.
   void LoadBeside(const testenv::LoadedPlugin& plugin) {

@@ -9,7 +9,7 @@
 
 #include "gateway/local_clock.h"
 #include "gateway/request_message.h"
-#include "host/module_state_win32.h"
+#include "gateway/local_clock_win32.h"
 
 namespace {
 

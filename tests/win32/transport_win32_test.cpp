@@ -13,6 +13,7 @@
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "settings/module_state.h"
 #include "settings/settings.h"
 #include "win32_test_support.h"
 
@@ -50,7 +51,7 @@ std::string SendError(int number) { return "Error: HTTP Send [" + std::to_string
 
 class TransportWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override { ResetTransportState(); }
+  void SetUp() override { ResetModuleState(); }
   std::string Post(const std::string& url, const char* body = kBody) {
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
     PostToGateway(url.c_str(), body, ReplyBuffer);
@@ -180,7 +181,7 @@ TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
   constexpr DWORD kPollDeadlineMs = 60000;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.url);
-    ResetWorkerState();
+    ResetModuleState();
     std::strcpy(CurrentSettings.URL, row.url.c_str());
     std::strcpy(FormBody, kBody);
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/module_path.h"
+#include "settings/module_path.h"
 #include "settings/profile_store.h"
 
 namespace fake {

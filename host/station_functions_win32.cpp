@@ -1,21 +1,24 @@
-#include "host/module_state_win32.h"
+// The station program's functions as the rest of the plug-in reaches them: the
+// dialog-box function for the exports, and the message-box and deposit functions that
+// the dialogs ask for through their seams.
+#include "host/station_functions_win32.h"
 
 #include <cstring>
 
-#include "gateway/transaction_record.h"
-#include "settings/settings.h"
+#include "dialogs/station_deposit.h"
+#include "dialogs/station_message_box_win32.h"
+#include "settings/module_state.h"
 
-HINSTANCE ModuleInstance;
-HIMAGELIST CardImageList;
-TIME_ZONE_INFORMATION TimeZoneInfo;
-HWND OwnerWindow;
-char DepositUser[kDepositUserSize];
 StationFunctionTable StationFunctions;
 
 namespace {
 
 constexpr char kGetStationFunctions[] = "GetStationFunctions";
-constexpr char kCardImageResource[] = "CARDIDLIST";
+
+const ModuleStateReset kResetStationFunctions{
+    [] { std::memset(&StationFunctions, 0, sizeof StationFunctions); }};
+
+}  // namespace
 
 void BindStationFunctions() {
   HMODULE station = GetModuleHandleA(nullptr);
@@ -28,8 +31,6 @@ void BindStationFunctions() {
   StationFunctions.StationMessageBox = MessageBoxA;
   StationFunctions.StationDialogBoxParam = DialogBoxParamA;
 }
-
-}  // namespace
 
 int CallStationMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
   // A host that left the slot empty gets the system's message box.
@@ -46,22 +47,9 @@ INT_PTR CallStationDialogBoxParam(HINSTANCE module, LPCSTR templateName, HWND ow
   return dialogBox(module, templateName, owner, proc, init);
 }
 
-void ProcessAttach(HINSTANCE module) {
-  ModuleInstance = module;
-  InitCommonControls();
-  CardImageList = ImageList_LoadImageA(module, kCardImageResource, kCardImageWidth, 0, kCardImageMask,
-                                       IMAGE_BITMAP, LR_DEFAULTCOLOR);
-  BindStationFunctions();
-  BuildSettingsPath();
-  GetTimeZoneInformation(&TimeZoneInfo);
-  LoadSettings();
-}
+bool HasStationDeposit() { return StationFunctions.StationDeposit != nullptr; }
 
-void ResetHostState() {
-  ModuleInstance = nullptr;
-  CardImageList = nullptr;
-  std::memset(&TimeZoneInfo, 0, sizeof TimeZoneInfo);
-  OwnerWindow = nullptr;
-  std::memset(DepositUser, 0, sizeof DepositUser);
-  std::memset(&StationFunctions, 0, sizeof StationFunctions);
+int32_t BookStationDeposit(const char* user, int32_t amountCents, int32_t* balanceCents) {
+  if (StationFunctions.StationDeposit == nullptr) return kNoStationDeposit;
+  return StationFunctions.StationDeposit(user, amountCents, balanceCents);
 }

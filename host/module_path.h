@@ -1,6 +1,0 @@
-#pragma once
-// Platform seam: the full path of the plug-in's own module file (not the station
-// program's), as GetModuleFileNameA gives it for ModuleInstance. Writes at most
-// outSize bytes; returns the number of characters written without the NUL, which
-// equals outSize when the path was cut (the Win32 contract), 0 on failure.
-unsigned ModuleFilePath(char* out, unsigned outSize);
