@@ -1,12 +1,11 @@
 #include "dialogs/card_picture_win32.h"
 
+#include "resources/resource_ids.h"
 #include "settings/module_state.h"
 
 HIMAGELIST CardImageList;
 
 namespace {
-
-constexpr char kCardPicturesResource[] = "CARDIDLIST";
 
 // The image list lives as long as the process, like the module it came from.
 const ModuleStateReset kResetCardPictures{[] { CardImageList = nullptr; }};
@@ -14,7 +13,7 @@ const ModuleStateReset kResetCardPictures{[] { CardImageList = nullptr; }};
 }  // namespace
 
 void LoadCardPictures(HINSTANCE module) {
-  CardImageList = ImageList_LoadImageA(module, kCardPicturesResource, kCardImageWidth, 0,
+  CardImageList = ImageList_LoadImageA(module, CARD_PICTURES_RESOURCE, kCardImageWidth, 0,
                                        kCardImageMask, IMAGE_BITMAP, LR_DEFAULTCOLOR);
 }
 

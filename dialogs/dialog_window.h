@@ -2,6 +2,7 @@
 // Platform seam: the window operations the dialogs perform. The dialog procedures
 // (*_win32.cpp) wrap their HWND in Win32DialogWindow; native tests use a recording
 // fake. Control ids are the template's; texts are single-byte ANSI.
+#include "resources/resource_ids.h"
 
 class DialogWindow {
  public:
@@ -41,12 +42,12 @@ class DialogWindow {
 inline constexpr int kDialogTimerId = 2499;
 inline constexpr unsigned kDialogTimerPeriodMs = 1000;
 inline constexpr int kTickCommand = 999;
-inline constexpr int kOkId = 1;
-inline constexpr int kCancelId = 2;
-inline constexpr int kMessageLineId = 100;
-inline constexpr int kCardEditId = 101;
-inline constexpr int kPictureId = 200;
-inline constexpr int kMiniIconId = 3534;
-inline constexpr int kExitIconId = 3535;
+inline constexpr int kOkId = IDC_OK;
+inline constexpr int kCancelId = IDC_CANCEL;
+inline constexpr int kMessageLineId = IDC_CARD_MESSAGE;
+inline constexpr int kCardEditId = IDC_CARD_ENTRY;
+inline constexpr int kPictureId = IDC_CARD_PICTURE;
+inline constexpr int kMiniIconId = IDC_CARD_MINI_ICON;
+inline constexpr int kExitIconId = IDC_CARD_EXIT_ICON;
 inline constexpr unsigned kMessageBoxIconError = 0x10;
 inline constexpr unsigned kMessageBoxIconInformation = 0x40;

@@ -2,12 +2,16 @@
 """Compiles the resource scripts with windres and decodes what it produced: the
 CARDPIN and CONFIGURE extended dialog templates must carry exactly the ids, classes,
 texts, styles and positions below (windres adds styles of its own unless told not
-to), and CARDIDLIST must be the 144 x 37 8-bit bitmap.
+to), and CARDIDLIST must be the 144 x 37 8-bit bitmap. The names and texts come from
+the resource header that the scripts and the C++ code share, so this checks that each
+script puts the right name in the right place.
 
 Usage: dialog_templates_test.py [WINDRES]   (default i686-w64-mingw32-windres)
 """
 
+import ast
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -34,46 +38,59 @@ EDIT = CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL
 LABEL = CHILD | SS_RIGHT
 RULE = CHILD | BS_GROUPBOX
 
+def read_resource_ids(path):
+    """The #define NAME VALUE lines of the shared resource header: numbers and texts."""
+    ids = {}
+    with open(path) as stream:
+        for line in stream:
+            match = re.match(r'#define\s+(\w+)\s+(-?\d+|"(?:[^"\\]|\\.)*")', line)
+            if match:
+                ids[match.group(1)] = ast.literal_eval(match.group(2))
+    return ids
+
+
+ID = read_resource_ids(os.path.join(RESOURCES, "resource_ids.h"))
+
 # (id, class, text, style, (x, y, cx, cy)) in template order.
 EXPECTED = {
-    "CARDPIN": dict(
+    ID["CARDPIN_TEMPLATE"]: dict(
         style=WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK,
-        caption="Card ID", rect=(153, 86, 235, 108),
+        caption=ID["CARDPIN_CAPTION"], rect=(153, 86, 235, 108),
         items=[
-            (101, "EDIT", "", EDIT | ES_PASSWORD, (15, 54, 205, 12)),
-            (1, "BUTTON", "&Next >", CHILD | WS_TABSTOP | BS_PUSHBUTTON, (104, 84, 54, 14)),
-            (2, "BUTTON", "&Cancel", CHILD | WS_TABSTOP, (166, 84, 54, 14)),
-            (100, "STATIC",
-             "Please enter your card ID number,\nor swipe your card in the card reader.",
-             CHILD | SS_LEFT, (15, 15, 156, 33)),
-            (200, "BUTTON", "", CHILD | BS_OWNERDRAW, (177, 20, 40, 30)),
-            (3534, "BUTTON", "MiniIcon", CHILD | BS_ICON, (1, 1, 12, 11)),
-            (3535, "BUTTON", "ExitIcon", CHILD | BS_ICON, (15, 1, 12, 11)),
+            (ID["IDC_CARD_ENTRY"], "EDIT", "", EDIT | ES_PASSWORD, (15, 54, 205, 12)),
+            (ID["IDC_OK"], "BUTTON", ID["CARDPIN_NEXT_TEXT"], CHILD | WS_TABSTOP | BS_PUSHBUTTON,
+             (104, 84, 54, 14)),
+            (ID["IDC_CANCEL"], "BUTTON", ID["CARDPIN_CANCEL_TEXT"], CHILD | WS_TABSTOP, (166, 84, 54, 14)),
+            (ID["IDC_CARD_MESSAGE"], "STATIC", ID["CARDPIN_PROMPT"], CHILD | SS_LEFT, (15, 15, 156, 33)),
+            (ID["IDC_CARD_PICTURE"], "BUTTON", "", CHILD | BS_OWNERDRAW, (177, 20, 40, 30)),
+            (ID["IDC_CARD_MINI_ICON"], "BUTTON", ID["CARDPIN_MINI_ICON_TEXT"], CHILD | BS_ICON, (1, 1, 12, 11)),
+            (ID["IDC_CARD_EXIT_ICON"], "BUTTON", ID["CARDPIN_EXIT_ICON_TEXT"], CHILD | BS_ICON, (15, 1, 12, 11)),
         ]),
-    "CONFIGURE": dict(
+    ID["CONFIGURE_TEMPLATE"]: dict(
         style=WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
         | DS_3DLOOK,
-        caption="Quillbar CardSmith Interface", rect=(49, 25, 325, 222),
+        caption=ID["CONFIGURE_CAPTION"], rect=(49, 25, 325, 222),
         items=[
-            (100, "EDIT", "", EDIT, (143, 20, 172, 12)),
-            (101, "EDIT", "", EDIT, (143, 36, 172, 12)),
-            (102, "EDIT", "", EDIT, (143, 52, 172, 12)),
-            (103, "EDIT", "", EDIT | ES_NUMBER, (143, 68, 172, 12)),
-            (104, "EDIT", "", EDIT | ES_NUMBER, (143, 84, 172, 12)),
-            (105, "EDIT", "", EDIT | ES_NUMBER, (143, 100, 172, 12)),
-            (110, "EDIT", "", EDIT, (100, 132, 169, 12)),
-            (111, "BUTTON", "Test", CHILD | WS_TABSTOP, (274, 131, 40, 14)),
-            (1, "BUTTON", "Save", CHILD | WS_TABSTOP | BS_DEFPUSHBUTTON, (218, 199, 45, 16)),
-            (2, "BUTTON", "Cancel", CHILD | WS_TABSTOP, (271, 199, 45, 16)),
-            (-1, "STATIC", "Merchant Card Acceptor ID:", LABEL, (38, 38, 100, 8)),
-            (-1, "STATIC", "Terminal ID:", LABEL, (56, 54, 82, 8)),
-            (-1, "STATIC", "Batch number:", LABEL, (38, 70, 100, 8)),
-            (-1, "STATIC", "Access URL:", LABEL, (38, 22, 100, 8)),
-            (-1, "BUTTON", "", RULE, (10, 118, 305, 5)),
-            (-1, "STATIC", "Account number:", LABEL, (32, 134, 64, 8)),
-            (119, "BUTTON", "", RULE, (10, 150, 305, 5)),
-            (-1, "STATIC", "Merchant category code:", LABEL, (38, 86, 100, 8)),
-            (-1, "STATIC", "Card prefix sequence match:", LABEL, (39, 102, 100, 8)),
+            (ID["IDC_CONFIG_URL"], "EDIT", "", EDIT, (143, 20, 172, 12)),
+            (ID["IDC_CONFIG_MERCHANT_ID"], "EDIT", "", EDIT, (143, 36, 172, 12)),
+            (ID["IDC_CONFIG_TERMINAL_ID"], "EDIT", "", EDIT, (143, 52, 172, 12)),
+            (ID["IDC_CONFIG_BATCH_NUMBER"], "EDIT", "", EDIT | ES_NUMBER, (143, 68, 172, 12)),
+            (ID["IDC_CONFIG_MERCHANT_CODE"], "EDIT", "", EDIT | ES_NUMBER, (143, 84, 172, 12)),
+            (ID["IDC_CONFIG_PREFIX_MATCH"], "EDIT", "", EDIT | ES_NUMBER, (143, 100, 172, 12)),
+            (ID["IDC_CONFIG_ACCOUNT_NUMBER"], "EDIT", "", EDIT, (100, 132, 169, 12)),
+            (ID["IDC_CONFIG_TEST"], "BUTTON", ID["CONFIGURE_TEST_TEXT"], CHILD | WS_TABSTOP, (274, 131, 40, 14)),
+            (ID["IDC_OK"], "BUTTON", ID["CONFIGURE_SAVE_TEXT"], CHILD | WS_TABSTOP | BS_DEFPUSHBUTTON,
+             (218, 199, 45, 16)),
+            (ID["IDC_CANCEL"], "BUTTON", ID["CONFIGURE_CANCEL_TEXT"], CHILD | WS_TABSTOP, (271, 199, 45, 16)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_MERCHANT_ID_LABEL"], LABEL, (38, 38, 100, 8)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_TERMINAL_ID_LABEL"], LABEL, (56, 54, 82, 8)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_BATCH_NUMBER_LABEL"], LABEL, (38, 70, 100, 8)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_URL_LABEL"], LABEL, (38, 22, 100, 8)),
+            (ID["IDC_STATIC"], "BUTTON", "", RULE, (10, 118, 305, 5)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_ACCOUNT_NUMBER_LABEL"], LABEL, (32, 134, 64, 8)),
+            (ID["IDC_CONFIG_LOWER_RULE"], "BUTTON", "", RULE, (10, 150, 305, 5)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_MERCHANT_CODE_LABEL"], LABEL, (38, 86, 100, 8)),
+            (ID["IDC_STATIC"], "STATIC", ID["CONFIGURE_PREFIX_MATCH_LABEL"], LABEL, (39, 102, 100, 8)),
         ]),
 }
 
@@ -187,14 +204,14 @@ class DialogTemplateTest(unittest.TestCase):
                 self.assertEqual(rect, got["rect"])
 
     def test_card_dialog_template(self):
-        self.check_dialog("CARDPIN")
+        self.check_dialog(ID["CARDPIN_TEMPLATE"])
 
     def test_configure_dialog_template(self):
-        self.check_dialog("CONFIGURE")
+        self.check_dialog(ID["CONFIGURE_TEMPLATE"])
 
     def test_card_bitmap_resource(self):
-        self.assertIn((RT_BITMAP, "CARDIDLIST"), self.resources)
-        header = struct.unpack_from("<IiiHH", self.resources[(RT_BITMAP, "CARDIDLIST")])
+        self.assertIn((RT_BITMAP, ID["CARD_PICTURES_RESOURCE"]), self.resources)
+        header = struct.unpack_from("<IiiHH", self.resources[(RT_BITMAP, ID["CARD_PICTURES_RESOURCE"])])
         self.assertEqual((40, 144, 37, 1, 8), header)
 
 

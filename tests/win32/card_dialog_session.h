@@ -12,15 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource_ids.h"
 #include "win32_test_support.h"
 
 namespace cardtest {
 
 // The CARDPIN template's controls besides OK (IDOK) and Cancel (IDCANCEL).
-inline constexpr int kMessageLine = 100;
-inline constexpr int kEntry = 101;
-inline constexpr int kMiniIcon = 3534;
-inline constexpr int kExitIcon = 3535;
+inline constexpr int kMessageLine = IDC_CARD_MESSAGE;
+inline constexpr int kEntry = IDC_CARD_ENTRY;
+inline constexpr int kMiniIcon = IDC_CARD_MINI_ICON;
+inline constexpr int kExitIcon = IDC_CARD_EXIT_ICON;
 
 // Gateway stand-ins, see tests/win32/run_with_gateways.sh.
 inline constexpr const char* kDialogGateway = "127.0.0.13";  // cards: dialog_accounts.txt
@@ -36,9 +37,8 @@ inline constexpr const char* kCardPrefix = "603950";
 inline constexpr int32_t kSeededSequence = 41;
 
 // The template's own prompt and caption.
-inline constexpr const char* kTemplatePrompt =
-    "Please enter your card ID number,\nor swipe your card in the card reader.";
-inline constexpr const char* kTemplateCaption = "Card ID";
+inline constexpr const char* kTemplatePrompt = CARDPIN_PROMPT;
+inline constexpr const char* kTemplateCaption = CARDPIN_CAPTION;
 inline constexpr const char* kErrorCaption = "Transaction error";
 
 // A copy of the plug-in in a folder of its own, loaded, with a settings file that

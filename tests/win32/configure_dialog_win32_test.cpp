@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 #include "win32_test_support.h"
 
@@ -22,16 +23,16 @@ using testenv::LoadedPlugin;
 
 namespace {
 
-constexpr int kUrl = 100;
-constexpr int kMerchantId = 101;
-constexpr int kTerminalId = 102;
-constexpr int kBatchNumber = 103;
-constexpr int kMerchantCode = 104;
-constexpr int kPrefixMatch = 105;
-constexpr int kAccountNumber = 110;
-constexpr int kTest = 111;
-constexpr int kSave = IDOK;
-constexpr int kCancel = IDCANCEL;
+constexpr int kUrl = IDC_CONFIG_URL;
+constexpr int kMerchantId = IDC_CONFIG_MERCHANT_ID;
+constexpr int kTerminalId = IDC_CONFIG_TERMINAL_ID;
+constexpr int kBatchNumber = IDC_CONFIG_BATCH_NUMBER;
+constexpr int kMerchantCode = IDC_CONFIG_MERCHANT_CODE;
+constexpr int kPrefixMatch = IDC_CONFIG_PREFIX_MATCH;
+constexpr int kAccountNumber = IDC_CONFIG_ACCOUNT_NUMBER;
+constexpr int kTest = IDC_CONFIG_TEST;
+constexpr int kSave = IDC_OK;
+constexpr int kCancel = IDC_CANCEL;
 constexpr int kHandlerWaitMs = 5000;
 constexpr int kPollMs = 20;
 
@@ -245,7 +246,7 @@ TEST_F(ConfigureDialogWin32Test, OpensWithTheLoadedSettingsThroughTheSystemDialo
   EXPECT_EQ(0, result);
   ExpectFields({"https://127.0.0.50/ipsx/gateway", "887700123", "T0001", "42", "742", "603950"},
                shown);
-  EXPECT_EQ("Quillbar CardSmith Interface", caption);
+  EXPECT_EQ(CONFIGURE_CAPTION, caption);
   EXPECT_TRUE(urlFocused) << "the first tab stop has the focus";
   EXPECT_TRUE(host.dialogCalls.empty()) << "the station's dialog function was used";
   EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
+
 namespace {
 
 constexpr const char* kPluginFile = "CSPlugin.dll";
@@ -115,10 +117,11 @@ TEST_F(ResourcesWin32Test, CardDialogTemplateIsNotAPopupAndHasItsControls) {
   const LONG style = GetWindowLongA(dialog, GWL_STYLE);
   EXPECT_EQ(0, style & (WS_POPUP | WS_CHILD)) << std::hex << style;
   EXPECT_EQ(WS_CAPTION, style & WS_CAPTION) << std::hex << style;
-  for (int id : {101, 1, 2, 100, 200, 3534, 3535}) {
+  for (int id : {IDC_CARD_ENTRY, IDC_OK, IDC_CANCEL, IDC_CARD_MESSAGE, IDC_CARD_PICTURE,
+                 IDC_CARD_MINI_ICON, IDC_CARD_EXIT_ICON}) {
     EXPECT_NE(nullptr, GetDlgItem(dialog, id)) << "control " << id;
   }
-  EXPECT_EQ("&Next >", ItemText(dialog, IDOK));
+  EXPECT_EQ(CARDPIN_NEXT_TEXT, ItemText(dialog, IDOK));
   DestroyWindow(dialog);
 }
 
@@ -129,17 +132,21 @@ TEST_F(ResourcesWin32Test, ConfigureDialogTabsThroughItsFieldsAndSavesOnEnter) {
   const LRESULT defaultId = SendMessageA(dialog, DM_GETDEFID, 0, 0);
   EXPECT_EQ(DC_HASDEFID, HIWORD(defaultId));
   EXPECT_EQ(IDOK, LOWORD(defaultId)) << "Enter activates Save";
-  EXPECT_EQ("Save", ItemText(dialog, IDOK));
+  EXPECT_EQ(CONFIGURE_SAVE_TEXT, ItemText(dialog, IDOK));
 
-  const std::vector<int> expected{100, 101, 102, 103, 104, 105, 110, 111, IDOK, IDCANCEL};
+  const std::vector<int> expected{IDC_CONFIG_URL,           IDC_CONFIG_MERCHANT_ID,
+                                  IDC_CONFIG_TERMINAL_ID,   IDC_CONFIG_BATCH_NUMBER,
+                                  IDC_CONFIG_MERCHANT_CODE, IDC_CONFIG_PREFIX_MATCH,
+                                  IDC_CONFIG_ACCOUNT_NUMBER, IDC_CONFIG_TEST,
+                                  IDOK,                     IDCANCEL};
   std::vector<int> order;
-  HWND item = GetDlgItem(dialog, 100);
+  HWND item = GetDlgItem(dialog, IDC_CONFIG_URL);
   for (size_t i = 0; i < expected.size() && item != nullptr; ++i) {
     order.push_back(GetDlgCtrlID(item));
     item = GetNextDlgTabItem(dialog, item, FALSE);
   }
   EXPECT_EQ(expected, order);
-  EXPECT_EQ(GetDlgItem(dialog, 100), item) << "the tab order wraps to the URL field";
+  EXPECT_EQ(GetDlgItem(dialog, IDC_CONFIG_URL), item) << "the tab order wraps to the URL field";
   DestroyWindow(dialog);
 }
 

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "dialogs/dialog_window.h"
+#include "resources/resource_ids.h"
 
 namespace fake {
 
-inline constexpr const char* kTemplatePrompt =
-    "Please enter your card ID number,\nor swipe your card in the card reader.";
-inline constexpr const char* kTemplateCaption = "Card ID";
-inline constexpr const char* kTemplateNextText = "&Next >";
-inline constexpr const char* kTemplateCancelText = "&Cancel";
+inline constexpr const char* kTemplatePrompt = CARDPIN_PROMPT;
+inline constexpr const char* kTemplateCaption = CARDPIN_CAPTION;
+inline constexpr const char* kTemplateNextText = CARDPIN_NEXT_TEXT;
+inline constexpr const char* kTemplateCancelText = CARDPIN_CANCEL_TEXT;
 
 // What the controls hold when the window opens.
 enum class Controls {
