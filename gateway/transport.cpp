@@ -1,9 +1,9 @@
 #include "gateway/transport.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "gateway/https_client.h"
+#include "gateway/transport_errors.h"
 #include "settings/module_state.h"
 
 char ReplyBuffer[kReplyCapacity + 1];
@@ -16,21 +16,13 @@ constexpr char kScheme[] = "https://";
 constexpr size_t kSchemeLength = sizeof kScheme - 1;
 constexpr unsigned long kStatusOk = 200;
 
-constexpr char kInvalidUrlText[] = "Error: Invalid URL";
-constexpr char kConnectErrorFormat[] = "Error: HTTP Connect [%d]\n";
-constexpr char kOpenErrorFormat[] = "Error: HTTP Open [%d]\n";
-constexpr char kSendErrorFormat[] = "Error: HTTP Send [%d]\n";
-constexpr char kQueryErrorFormat[] = "Error: HTTP Query [%d]\n";
-constexpr char kServerErrorFormat[] = "Error: HTTP Server [%d]\n";
-constexpr char kReadErrorFormat[] = "Error: HTTP Read [%d]\n";
-
-void ReportFailure(char* reply, const char* format, int number) {
-  std::snprintf(reply, kReplyCapacity + 1, format, number);
+void ReportFailure(char* reply, TransportStep step, int number) {
+  FormatTransportFailure(step, number, reply, kReplyCapacity + 1);
 }
 
-void ReportStepFailure(char* reply, const char* format) {
+void ReportStepFailure(char* reply, TransportStep step) {
   // Taken before anything else runs, so that no later call can overwrite the number.
-  ReportFailure(reply, format, HttpsLastError());
+  ReportFailure(reply, step, HttpsLastError());
 }
 
 void CopyBounded(char* destination, const char* source) {
@@ -41,21 +33,21 @@ void CopyBounded(char* destination, const char* source) {
 // The steps after the request has been opened; every outcome leaves its text in reply.
 void Exchange(HttpsHandle request, const char* body, char* reply) {
   if (!HttpsSend(request, body, static_cast<unsigned long>(std::strlen(body)))) {
-    ReportStepFailure(reply, kSendErrorFormat);
+    ReportStepFailure(reply, TransportStep::Send);
     return;
   }
   unsigned long status = 0;
   if (!HttpsQueryStatus(request, &status)) {
-    ReportStepFailure(reply, kQueryErrorFormat);
+    ReportStepFailure(reply, TransportStep::QueryStatus);
     return;
   }
   if (status != kStatusOk) {
-    ReportFailure(reply, kServerErrorFormat, static_cast<int>(status));
+    ReportFailure(reply, TransportStep::CheckStatus, static_cast<int>(status));
     return;
   }
   unsigned long count = 0;
   if (!HttpsRead(request, reply, kReplyCapacity, &count)) {
-    ReportStepFailure(reply, kReadErrorFormat);
+    ReportStepFailure(reply, TransportStep::Read);
     return;
   }
   reply[count < kReplyCapacity ? count : kReplyCapacity] = '\0';
@@ -78,7 +70,7 @@ void PostToGateway(const char* url, const char* body, char* reply) {
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
   if (!SplitGatewayUrl(url, host, objectName)) {
-    std::memcpy(reply, kInvalidUrlText, sizeof kInvalidUrlText);
+    ReportFailure(reply, TransportStep::SplitUrl, 0);
     return;
   }
 
@@ -87,13 +79,13 @@ void PostToGateway(const char* url, const char* body, char* reply) {
   HttpsLimitWaits(session, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
   HttpsHandle connection = HttpsConnect(session, host);
   if (connection == nullptr) {
-    ReportStepFailure(reply, kConnectErrorFormat);
+    ReportStepFailure(reply, TransportStep::Connect);
     HttpsClose(session);
     return;
   }
   HttpsHandle request = HttpsOpenRequest(connection, objectName);
   if (request == nullptr) {
-    ReportStepFailure(reply, kOpenErrorFormat);
+    ReportStepFailure(reply, TransportStep::OpenRequest);
     HttpsClose(connection);
     HttpsClose(session);
     return;

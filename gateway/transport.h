@@ -2,7 +2,8 @@
 #include <cstddef>
 
 // One transaction to the gateway as a single HTTPS form POST. The reply, or a text
-// beginning "Error:" that names the failed step, is left in the reply buffer.
+// beginning "Error:" that names the failed step (gateway/transport_errors.h), is left in
+// the reply buffer.
 
 inline constexpr size_t kReplyCapacity = 1024;       // bytes of reply text read at most
 extern char ReplyBuffer[kReplyCapacity + 1];

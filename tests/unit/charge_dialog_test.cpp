@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dialogs/charge_dialog.h"
+#include "fakes/fake_https.h"
 #include "transaction_dialog_fixture.h"
 
 namespace {
@@ -202,8 +203,8 @@ TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
 TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
   struct Row { std::string reply; std::string shown; };
   const Row rows[] = {
-      {"Error: HTTP Send [12029]\n", "Error: HTTP Send [12029]\n"},
-      {"Error: Invalid URL", "Error: Invalid URL"},
+      {fake::FailureText(TransportStep::Send, 12029), fake::FailureText(TransportStep::Send, 12029)},
+      {fake::FailureText(TransportStep::SplitUrl, 0), fake::FailureText(TransportStep::SplitUrl, 0)},
       {"Error:" + Reply("00", "APPROVED"), "Error:" + Reply("00", "APPROVED")},
       {Reply("05", "DECLINED"), "Transaction error:\n[05] DECLINED"},
       {"", "Transaction error:\n[99] Unknown data"},

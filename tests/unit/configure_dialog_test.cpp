@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -323,7 +324,7 @@ TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveWritesNothingButKeepsT
 TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
   struct Row {
     const char* name;
-    fake::HttpsStep failAt;
+    std::optional<TransportStep> failAt;
     int error;
     unsigned long status;
     std::string reply;
@@ -335,21 +336,21 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
   };
   const std::string url = kTyped.url;
   const Row rows[] = {
-      {"approved", fake::HttpsStep::None, 0, 200, Reply("00", "APPROVED THANK YOU"), url,
+      {"approved", std::nullopt, 0, 200, Reply("00", "APPROVED THANK YOU"), url,
        "Response Code: 00\nMessage: APPROVED THANK YOU", "Success!", kMessageBoxIconInformation,
        true},
-      {"declined", fake::HttpsStep::None, 0, 200, Reply("05", "DECLINED"), url,
+      {"declined", std::nullopt, 0, 200, Reply("05", "DECLINED"), url,
        "Response Code: 05\nMessage: DECLINED", "Error", kMessageBoxIconError, true},
-      {"empty reply", fake::HttpsStep::None, 0, 200, "", url,
+      {"empty reply", std::nullopt, 0, 200, "", url,
        "Response Code: 99\nMessage: Unknown data", "Error", kMessageBoxIconError, true},
-      {"reply beginning Error:", fake::HttpsStep::None, 0, 200, "Error: gateway down", url,
+      {"reply beginning Error:", std::nullopt, 0, 200, "Error: gateway down", url,
        "Error: gateway down", "Error", kMessageBoxIconError, true},
-      {"send fails", fake::HttpsStep::Send, 12029, 200, "", url, "Error: HTTP Send [12029]\n",
+      {"send fails", TransportStep::Send, 12029, 200, "", url, fake::FailureText(TransportStep::Send, 12029),
        "Error", kMessageBoxIconError, true},
-      {"server status 500", fake::HttpsStep::None, 0, 500, "", url, "Error: HTTP Server [500]\n",
+      {"server status 500", std::nullopt, 0, 500, "", url, fake::FailureText(TransportStep::CheckStatus, 500),
        "Error", kMessageBoxIconError, true},
-      {"no path after the host", fake::HttpsStep::None, 0, 200, "", "https://127.0.0.2",
-       "Error: Invalid URL", "Error", kMessageBoxIconError, false},
+      {"no path after the host", std::nullopt, 0, 200, "", "https://127.0.0.2",
+       fake::FailureText(TransportStep::SplitUrl, 0), "Error", kMessageBoxIconError, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -418,15 +419,15 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   fake::https.body = Reply("05", "DECLINED");
   Press(kConfigTestId);
   EXPECT_EQ(42, CurrentRecord.SequenceNumber);
-  fake::https.failingStep = fake::HttpsStep::Connect;
+  fake::https.failingStep = TransportStep::Connect;
   fake::https.errorNumber = 12007;
   Press(kConfigTestId);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
-  EXPECT_EQ("Error: HTTP Connect [12007]\n", window.messageBoxes.back().text);
+  EXPECT_EQ(fake::FailureText(TransportStep::Connect, 12007), window.messageBoxes.back().text);
 
   window.texts[kConfigBatchNumberId] = "7";
-  fake::https.failingStep = fake::HttpsStep::None;
+  fake::https.failingStep = std::nullopt;
   Press(kConfigTestId);
   EXPECT_EQ(1, CurrentRecord.SequenceNumber);
   EXPECT_EQ("1", SeqNumber("Batch000007"));

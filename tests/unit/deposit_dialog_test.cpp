@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dialogs/deposit_dialog.h"
+#include "fakes/fake_https.h"
 #include "fakes/fake_station_deposit.h"
 #include "transaction_dialog_fixture.h"
 
@@ -174,7 +175,8 @@ TEST_F(DepositDialogTest, FailedStationDepositIsReportedAndEndsWithZero) {
 TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
   struct Row { std::string reply; std::string shown; };
   const Row rows[] = {
-      {"Error: HTTP Server [500]\n", "Error: HTTP Server [500]\n"},
+      {fake::FailureText(TransportStep::CheckStatus, 500),
+       fake::FailureText(TransportStep::CheckStatus, 500)},
       {Reply("51", "INSUFFICIENT FUNDS"), "Transaction error:\n[51] INSUFFICIENT FUNDS"},
   };
   for (const Row& row : rows) {

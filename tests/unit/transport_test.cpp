@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "fakes/fake_https.h"
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
+#include "gateway/transport_errors.h"
 #include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
@@ -110,26 +112,26 @@ TEST_F(TransportTest, SuccessfulExchangeMakesEveryStepOnceAndClosesInOrder) {
 
 TEST_F(TransportTest, EachFailingStepLeavesItsTextAndClosesWhatWasOpened) {
   struct Row {
-    fake::HttpsStep step;
+    TransportStep step;
     int error;
     const char* lastStepCall;  // the failing call (or, for the session, the connect after it)
     const char* text;
     Calls after;
   };
   const Row rows[] = {
-      {fake::HttpsStep::OpenSession, 12001, "connect", "Error: HTTP Connect [6]\n", {"close null"}},
-      {fake::HttpsStep::Connect, 12007, "connect", "Error: HTTP Connect [12007]\n", {"close session"}},
-      {fake::HttpsStep::OpenRequest, 12005, "request", "Error: HTTP Open [12005]\n",
+      {TransportStep::OpenSession, 12001, "connect", "Error: HTTP Connect [6]\n", {"close null"}},
+      {TransportStep::Connect, 12007, "connect", "Error: HTTP Connect [12007]\n", {"close session"}},
+      {TransportStep::OpenRequest, 12005, "request", "Error: HTTP Open [12005]\n",
        {"close connection", "close session"}},
-      {fake::HttpsStep::Send, 12029, "send", "Error: HTTP Send [12029]\n",
+      {TransportStep::Send, 12029, "send", "Error: HTTP Send [12029]\n",
        {"close request", "close connection", "close session"}},
-      {fake::HttpsStep::Send, 12002, "send", "Error: HTTP Send [12002]\n",
+      {TransportStep::Send, 12002, "send", "Error: HTTP Send [12002]\n",
        {"close request", "close connection", "close session"}},
-      {fake::HttpsStep::QueryStatus, 12150, "query", "Error: HTTP Query [12150]\n",
+      {TransportStep::QueryStatus, 12150, "query", "Error: HTTP Query [12150]\n",
        {"close request", "close connection", "close session"}},
-      {fake::HttpsStep::Read, 12030, "read", "Error: HTTP Read [12030]\n",
+      {TransportStep::Read, 12030, "read", "Error: HTTP Read [12030]\n",
        {"close request", "close connection", "close session"}},
-      {fake::HttpsStep::Read, -2, "read", "Error: HTTP Read [-2]\n",
+      {TransportStep::Read, -2, "read", "Error: HTTP Read [-2]\n",
        {"close request", "close connection", "close session"}},
   };
   for (const Row& row : rows) {
@@ -152,7 +154,7 @@ TEST_F(TransportTest, StatusOtherThan200IsAServerErrorWithTheStatus) {
     fake::https.status = status;
     fake::https.body = "not found";
     Post();
-    EXPECT_EQ("Error: HTTP Server [" + std::to_string(status) + "]\n", std::string(ReplyBuffer));
+    EXPECT_EQ(fake::FailureText(TransportStep::CheckStatus, static_cast<int>(status)), ReplyBuffer);
     EXPECT_EQ((Calls{"close request", "close connection", "close session"}), CallsAfter("query"));
   }
 }
@@ -188,7 +190,7 @@ TEST_F(TransportTest, ReplyIsOneReadOfAtMost1024BytesEndedAtTheCount) {
 TEST_F(TransportTest, ReplyIsEmptiedBeforeTheExchange) {
   char seenDuringSend = 'x';
   fake::https.duringSend = [&] { seenDuringSend = ReplyBuffer[0]; };
-  fake::https.failingStep = fake::HttpsStep::Send;
+  fake::https.failingStep = TransportStep::Send;
   Post();
   EXPECT_EQ('\0', seenDuringSend);
 }
@@ -219,12 +221,12 @@ TEST_F(TransportTest, WorkerPostsTheFormBodyToTheUrlSettingAndFinishesAfterTheRe
 TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
   struct Row {
     const char* url;
-    fake::HttpsStep failing;
-    const char* text;
+    std::optional<TransportStep> failing;
+    std::string text;
   };
   const Row rows[] = {
-      {"ftp://gateway.test/x", fake::HttpsStep::None, "Error: Invalid URL"},
-      {kUrl, fake::HttpsStep::Send, "Error: HTTP Send [12029]\n"},
+      {"ftp://gateway.test/x", std::nullopt, fake::FailureText(TransportStep::SplitUrl, 0)},
+      {kUrl, TransportStep::Send, fake::FailureText(TransportStep::Send, 12029)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
@@ -235,8 +237,55 @@ TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
     fake::https.errorNumber = 12029;
     std::thread(GatewayWorker).join();
     EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
-    EXPECT_STREQ(row.text, ReplyBuffer);
+    EXPECT_EQ(row.text, ReplyBuffer);
   }
+}
+
+TEST(TransportErrors, EveryFailureTextReadsBackToItsStepAndNumber) {
+  struct Row {
+    TransportStep step;
+    int number;
+    TransportStep readBack;
+  };
+  const Row rows[] = {
+      {TransportStep::SplitUrl, 0, TransportStep::SplitUrl},
+      {TransportStep::OpenSession, 6, TransportStep::Connect},
+      {TransportStep::Connect, 12007, TransportStep::Connect},
+      {TransportStep::OpenRequest, 12005, TransportStep::OpenRequest},
+      {TransportStep::Send, 12029, TransportStep::Send},
+      {TransportStep::QueryStatus, 12150, TransportStep::QueryStatus},
+      {TransportStep::CheckStatus, 500, TransportStep::CheckStatus},
+      {TransportStep::Read, -2, TransportStep::Read},
+  };
+  for (const Row& row : rows) {
+    const std::string text = fake::FailureText(row.step, row.number);
+    SCOPED_TRACE(text);
+    TransportStep step = TransportStep::OpenSession;
+    int number = -1;
+    ASSERT_TRUE(ParseTransportFailure(text.c_str(), &step, &number));
+    EXPECT_EQ(row.readBack, step);
+    EXPECT_EQ(row.number, number);
+  }
+  for (const char* other : {"", "Error:", "Error: HTTP Send [12029]", "Error: HTTP Send [x]\n",
+                            "Error: HTTP Send [12029]\nmore", "Error: Invalid URL ", "00"}) {
+    SCOPED_TRACE(other);
+    TransportStep step;
+    int number;
+    EXPECT_FALSE(ParseTransportFailure(other, &step, &number));
+  }
+}
+
+TEST(TransportErrors, TableIsInAscendingOrderAndNamesEachNumberOnce) {
+  int previous = 0;
+  for (const TransportError& row : TransportErrors()) {
+    SCOPED_TRACE(row.name);
+    EXPECT_GT(row.number, previous);
+    previous = row.number;
+    EXPECT_EQ(&row, FindTransportError(row.number));
+    EXPECT_NE('\0', row.meaning[0]);
+  }
+  EXPECT_EQ(nullptr, FindTransportError(12345));
+  EXPECT_STREQ("ERROR_INTERNET_CANNOT_CONNECT", FindTransportError(12029)->name);
 }
 
 }  // namespace

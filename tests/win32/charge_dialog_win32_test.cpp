@@ -106,14 +106,14 @@ TEST_F(ChargeDialogWin32Test, FailedTransactionIsShownUntilCancel) {
     const char* name;
     const char* gateway;
     const char* card;
-    const char* shown;
+    std::string shown;
     size_t journaled;  // lines the dialog's gateway adds
     const char* shot;
   } rows[] = {
       {"declined", kDialogGateway, kPoorCard, "Transaction error:\n[51] INSUFFICIENT FUNDS", 1,
        "charge-declined"},
       // A transport failure is shown exactly as the transport words it.
-      {"no listener", kNoListener, kCard, "Error: HTTP Send [12029]\n", 0, nullptr},
+      {"no listener", kNoListener, kCard, testenv::FailureText(TransportStep::Send, 12029), 0, nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -424,10 +424,10 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   });
   ASSERT_EQ(2u, boxes.size());
   EXPECT_EQ("Error", boxes[0].caption);
-  EXPECT_EQ("Error: HTTP Send [12029]\n", boxes[0].text);
+  EXPECT_EQ(testenv::FailureText(TransportStep::Send, 12029), boxes[0].text);
   EXPECT_EQ("error", boxes[0].icon);
   EXPECT_EQ("Error", boxes[1].caption);
-  EXPECT_EQ("Error: Invalid URL", boxes[1].text);
+  EXPECT_EQ(testenv::FailureText(TransportStep::SplitUrl, 0), boxes[1].text);
   EXPECT_EQ("error", boxes[1].icon);
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
   const std::string seq = testenv::ReadTextFile(FolderOf(plugin) + "CSBatchSeq.INI");
@@ -453,7 +453,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
       {"declined", kGatewayUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED", "error"},
       {"unknown card", kGatewayUrl, kUnknownCard, "Error", "Response Code: 14\nMessage: INVALID CARD",
        "error"},
-      {"server error", kStatus500Url, kActiveCard, "Error", "Error: HTTP Server [500]\n", "error"},
+      {"server error", kStatus500Url, kActiveCard, "Error", testenv::FailureText(TransportStep::CheckStatus, 500), "error"},
   };
   const size_t journaledBefore = JournalLines(kGatewayAddress).size();
   std::vector<SeenBox> boxes;

@@ -118,12 +118,12 @@ TEST_F(DepositDialogWin32Test, FailedTransactionIsShownAndNothingIsBooked) {
     const char* name;
     const char* gateway;
     const char* card;
-    const char* shown;
+    std::string shown;
     size_t journaled;
     const char* shot;
   } rows[] = {
       {"declined", kDialogGateway, kBlockedCard, "Transaction error:\n[05] DECLINED", 1, "deposit-declined"},
-      {"no listener", kNoListener, kCard, "Error: HTTP Send [12029]\n", 0, nullptr},
+      {"no listener", kNoListener, kCard, testenv::FailureText(TransportStep::Send, 12029), 0, nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

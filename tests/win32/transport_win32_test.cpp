@@ -47,7 +47,7 @@ constexpr int kNameNotResolved = 12007;   // ERROR_INTERNET_NAME_NOT_RESOLVED
 
 std::string UrlOf(const std::string& address) { return "https://" + address + kGatewayPath; }
 
-std::string SendError(int number) { return "Error: HTTP Send [" + std::to_string(number) + "]\n"; }
+std::string SendError(int number) { return testenv::FailureText(TransportStep::Send, number); }
 
 class TransportWin32Test : public ::testing::Test {
  protected:
@@ -71,7 +71,7 @@ TEST_F(TransportWin32Test, InvalidUrlFailsAtOnce) {
   const char* urls[] = {"HTTPS://127.0.0.50/ipsx/gateway", "https://127.0.0.50", "https:/", ""};
   for (const char* url : urls) {
     SCOPED_TRACE(url);
-    EXPECT_EQ("Error: Invalid URL", Post(url));
+    EXPECT_EQ(testenv::FailureText(TransportStep::SplitUrl, 0), Post(url));
   }
 }
 
@@ -122,8 +122,8 @@ TEST_F(GatewayExchangeWin32Test, EachKindOfAnswerLeavesItsReplyAfterOneRequest) 
     size_t requests;       // requests the stand-in journals: one attempt, no retry
   };
   const Row rows[] = {
-      {kStatus404, Expect::Exactly, "Error: HTTP Server [404]\n", 1},
-      {kStatus500, Expect::Exactly, "Error: HTTP Server [500]\n", 1},
+      {kStatus404, Expect::Exactly, testenv::FailureText(TransportStep::CheckStatus, 404), 1},
+      {kStatus500, Expect::Exactly, testenv::FailureText(TransportStep::CheckStatus, 500), 1},
       {kEmpty, Expect::Exactly, "", 1},
       {kOversize, Expect::FirstRead, "", 1},
       {kGarbage, Expect::GatewayText, "", 1},
@@ -176,7 +176,7 @@ TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
   const Row rows[] = {
       {UrlOf(kLateAnswer), true, "FS"},
       {UrlOf(kNoListener), false, SendError(kCannotConnect)},
-      {"HTTPS://127.0.0.2/ipsx/gateway", false, "Error: Invalid URL"},
+      {"HTTPS://127.0.0.2/ipsx/gateway", false, testenv::FailureText(TransportStep::SplitUrl, 0)},
   };
   constexpr DWORD kPollDeadlineMs = 60000;
   for (const Row& row : rows) {

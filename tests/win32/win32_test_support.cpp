@@ -36,6 +36,12 @@ void WriteTextFile(const std::string& path, const std::string& text) {
   out << text;
 }
 
+std::string FailureText(TransportStep step, int number) {
+  char text[64];
+  FormatTransportFailure(step, number, text, sizeof text);
+  return text;
+}
+
 std::string ReadTextFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream buffer;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gateway/transport_errors.h"
 #include "host/station_interface.h"
 
 namespace testenv {
@@ -18,6 +19,9 @@ std::string BuildDir();
 std::string MakeScratchDir(const std::string& name);
 
 void WriteTextFile(const std::string& path, const std::string& text);
+
+// The text the transport leaves when step fails with number.
+std::string FailureText(TransportStep step, int number);
 std::string ReadTextFile(const std::string& path);
 
 // The gateway stand-ins' work folder (GATEWAYS_DIR, set by tests/win32/run_with_gateways.sh)

@@ -21,7 +21,7 @@ constexpr int kClobberedError = 999999;
 // What WinINet reports for a null handle.
 constexpr int kInvalidHandleError = 6;
 
-bool Fails(HttpsStep step) {
+bool Fails(TransportStep step) {
   if (https.failingStep != step) return false;
   lastError = https.errorNumber;
   return true;
@@ -36,6 +36,12 @@ std::string NameOf(HttpsHandle handle) {
 
 }  // namespace
 
+std::string FailureText(TransportStep step, int number) {
+  char text[64];
+  FormatTransportFailure(step, number, text, sizeof text);
+  return text;
+}
+
 void ResetHttps() {
   https = HttpsScript{};
   httpsCalls.clear();
@@ -48,7 +54,7 @@ using fake::httpsCalls;
 
 HttpsHandle HttpsOpenSession() {
   httpsCalls.push_back("open");
-  return fake::Fails(fake::HttpsStep::OpenSession) ? nullptr : &fake::sessionTag;
+  return fake::Fails(TransportStep::OpenSession) ? nullptr : &fake::sessionTag;
 }
 
 HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
@@ -58,31 +64,31 @@ HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
     fake::lastError = fake::kInvalidHandleError;
     return nullptr;
   }
-  return fake::Fails(fake::HttpsStep::Connect) ? nullptr : &fake::connectionTag;
+  return fake::Fails(TransportStep::Connect) ? nullptr : &fake::connectionTag;
 }
 
 HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName) {
   httpsCalls.push_back("request " + std::string(objectName));
   if (connection != &fake::connectionTag) return nullptr;
-  return fake::Fails(fake::HttpsStep::OpenRequest) ? nullptr : &fake::requestTag;
+  return fake::Fails(TransportStep::OpenRequest) ? nullptr : &fake::requestTag;
 }
 
 bool HttpsSend(HttpsHandle request, const char* body, unsigned long length) {
   httpsCalls.push_back("send " + std::to_string(length) + " " + std::string(body, length));
   if (fake::https.duringSend) fake::https.duringSend();
-  return request == &fake::requestTag && !fake::Fails(fake::HttpsStep::Send);
+  return request == &fake::requestTag && !fake::Fails(TransportStep::Send);
 }
 
 bool HttpsQueryStatus(HttpsHandle request, unsigned long* status) {
   httpsCalls.push_back("query");
-  if (request != &fake::requestTag || fake::Fails(fake::HttpsStep::QueryStatus)) return false;
+  if (request != &fake::requestTag || fake::Fails(TransportStep::QueryStatus)) return false;
   *status = fake::https.status;
   return true;
 }
 
 bool HttpsRead(HttpsHandle request, char* buffer, unsigned long size, unsigned long* count) {
   httpsCalls.push_back("read " + std::to_string(size));
-  if (request != &fake::requestTag || fake::Fails(fake::HttpsStep::Read)) return false;
+  if (request != &fake::requestTag || fake::Fails(TransportStep::Read)) return false;
   const size_t n = std::min<size_t>({fake::https.body.size(), size, fake::https.maxDelivered});
   std::memcpy(buffer, fake::https.body.data(), n);
   *count = static_cast<unsigned long>(n);

@@ -2,15 +2,18 @@
 // A scripted stand-in for the HTTPS seam (gateway/https_client.h). Each test starts
 // with fake::ResetHttps().
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "gateway/transport_errors.h"
+
 namespace fake {
 
-enum class HttpsStep { None, OpenSession, Connect, OpenRequest, Send, QueryStatus, Read };
-
 struct HttpsScript {
-  HttpsStep failingStep = HttpsStep::None;  // this step fails with errorNumber
+  // The seam call of this step fails with errorNumber: OpenSession, Connect,
+  // OpenRequest, Send, QueryStatus or Read.
+  std::optional<TransportStep> failingStep;
   int errorNumber = 0;
   unsigned long status = 200;
   std::string body;                          // what the server answers
@@ -25,5 +28,8 @@ extern HttpsScript https;
 extern std::vector<std::string> httpsCalls;
 
 void ResetHttps();
+
+// The text the transport leaves when step fails with number.
+std::string FailureText(TransportStep step, int number);
 
 }  // namespace fake

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstddef>
+#include <span>
+
+// How an exchange with the gateway can fail, in one place: the steps of the exchange,
+// the text each failed step leaves in the reply, and the platform's error numbers that
+// can stand in those texts with what each means. The transport writes the texts, the
+// dialogs show them unchanged; tests and documents read them from here.
+
+// The steps of one exchange, in the order they run.
+enum class TransportStep {
+  SplitUrl,     // "https://" + host + "/" + path taken apart; no number
+  OpenSession,  // no text of its own: a failed open shows up as a failed connect
+  Connect,
+  OpenRequest,
+  Send,         // name resolution, TCP connection, TLS, request and reply headers
+  QueryStatus,
+  CheckStatus,  // the number is the HTTP status, not a platform error
+  Read,
+};
+
+// Writes the failure text of step into out (outSize bytes, always terminated):
+// "Error: Invalid URL" for SplitUrl, otherwise "Error: HTTP <step> [<number>]" and a
+// line feed, where number is the platform's error number of the step or, for
+// CheckStatus, the HTTP status (the table in transport_errors.cpp has every text).
+void FormatTransportFailure(TransportStep step, int number, char* out, size_t outSize);
+
+// The reverse: the step and number of a text that FormatTransportFailure writes
+// (OpenSession reads back as Connect; SplitUrl gives number 0). False for any other text.
+bool ParseTransportFailure(const char* text, TransportStep* step, int* number);
+
+// A platform (WinINet) error number that an exchange can end with.
+struct TransportError {
+  int number;
+  const char* name;     // the platform's symbolic name
+  const char* meaning;  // one plain sentence
+};
+
+// Every error number the exchange is known to end with, in ascending order.
+std::span<const TransportError> TransportErrors();
+
+// The row of number, or nullptr when it is not a known one.
+const TransportError* FindTransportError(int number);
