@@ -15,13 +15,13 @@ int32_t CardStep(DialogWindow& window) {
   if (!ReadEntry(window)) return 0;
   const char* card = ExtractCardText(ScratchText);
   if (!MatchesCardPrefix(card, CurrentSettings.PrefixMatch)) {
-    ChargeState.State = kFinishedState;
+    ChargeState.Step = DialogStep::Finished;
     window.SetItemText(kMessageLineId, kInvalidCardText);
     window.EnableItem(kOkId, false);
   } else {
     // The card text lives in ScratchText, which the prompt overwrites: store it first.
     StoreCardNumber(card, CurrentRecord);
-    ChargeState.State = kConfirmState;
+    ChargeState.Step = DialogStep::Confirming;
     FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
                        ScratchText, kScratchTextSize);
     window.SetItemText(kMessageLineId, ScratchText);
@@ -33,10 +33,7 @@ int32_t CardStep(DialogWindow& window) {
 }
 
 int32_t ConfirmStep(DialogWindow& window) {
-  if (!LaunchTransaction(window, ChargeState, TransactionKind::Charge)) {
-    ChargeState.State = kFinishedState;
-    window.Redraw();
-  }
+  if (!LaunchTransaction(window, ChargeState, TransactionKind::Charge)) window.Redraw();
   return 0;
 }
 
@@ -47,13 +44,21 @@ int32_t CompletionStep(DialogWindow& window) {
   return 1;
 }
 
-// OK: which step runs depends on the state and on where the transaction stands; an OK
-// that reaches the dialog while its button is disabled finds no step and does nothing.
+// OK runs the action of the step; an OK that reaches the dialog while its button is
+// disabled (Running, Finished) finds none and does nothing.
 int32_t Ok(DialogWindow& window) {
-  if (ChargeState.Phase == TransactionPhase::ResultReady) return CompletionStep(window);
-  if (ChargeState.Phase != TransactionPhase::Idle) return 0;
-  if (ChargeState.State == kCardEntryState) return CardStep(window);
-  if (ChargeState.State == kConfirmState) return ConfirmStep(window);
+  switch (ChargeState.Step) {
+    case DialogStep::CardEntry:
+      return CardStep(window);
+    case DialogStep::Confirming:
+      return ConfirmStep(window);
+    case DialogStep::ResultReady:
+      return CompletionStep(window);
+    case DialogStep::AmountEntry:
+    case DialogStep::Running:
+    case DialogStep::Finished:
+      break;
+  }
   return 0;
 }
 
@@ -82,7 +87,7 @@ int32_t ChargeDialogCommand(DialogWindow& window, int command) {
 
 int32_t ChargeDialogClose(DialogWindow& window) { return CloseTransactionDialog(window, ChargeState); }
 
-int32_t ChargeDialogPicture() { return ChargeState.State; }
+int32_t ChargeDialogPicture() { return static_cast<int32_t>(PictureFor(ChargeState.Step)); }
 
 namespace {
 

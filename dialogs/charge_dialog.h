@@ -5,9 +5,9 @@
 #include "dialogs/transaction_dialog.h"
 
 // The card charge dialog's logic, driven by its dialog procedure (charge_dialog_win32.cpp)
-// or by tests. The creation parameter is the amount to charge in cents. States: 0 card
-// entry, 1 confirming (and while the transaction runs), 2 finished. End code: 1 when the
-// gateway approved the charge, 2 in every other case.
+// or by tests. The creation parameter is the amount to charge in cents. Steps: card
+// entry, confirming, running, result ready, finished (see transaction_dialog.h). End
+// code: 1 when the gateway approved the charge, 2 in every other case.
 
 inline constexpr int32_t kChargeApproved = 1;
 inline constexpr int32_t kChargeNotApproved = 2;
@@ -26,5 +26,5 @@ int32_t ChargeDialogCommand(DialogWindow& window, int command);
 // WM_CLOSE. Returns 1.
 int32_t ChargeDialogClose(DialogWindow& window);
 
-// The picture control 200 shows: the image number of the current state.
+// The image number of the picture control 200 shows at the current step.
 int32_t ChargeDialogPicture();

@@ -20,7 +20,7 @@ namespace {
 int32_t CardStep(DialogWindow& window) {
   if (!ReadEntry(window)) return 0;
   StoreCardNumber(ExtractCardText(ScratchText), CurrentRecord);
-  DepositState.State = kAmountEntryState;
+  DepositState.Step = DialogStep::AmountEntry;
   std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(DepositBalance));
   window.SetItemText(kMessageLineId, ScratchText);
   window.SetItemText(kCardEditId, "");
@@ -42,9 +42,8 @@ int32_t AmountStep(DialogWindow& window) {
     return 0;
   }
   CurrentRecord.AmountCents = cents;
-  const bool started = LaunchTransaction(window, DepositState, TransactionKind::Deposit);
+  LaunchTransaction(window, DepositState, TransactionKind::Deposit);
   window.ShowItem(kCardEditId, false);
-  DepositState.State = started ? kConfirmState : kFinishedState;
   window.Redraw();
   return 0;
 }
@@ -64,19 +63,27 @@ int32_t CompletionStep(DialogWindow& window) {
   return 1;
 }
 
+// OK runs the action of the step; an OK while the button is disabled does nothing.
 int32_t Ok(DialogWindow& window) {
-  if (DepositState.Phase == TransactionPhase::ResultReady) return CompletionStep(window);
-  if (DepositState.Phase != TransactionPhase::Idle) return 0;
-  if (DepositState.State == kCardEntryState) return CardStep(window);
-  if (DepositState.State == kAmountEntryState) return AmountStep(window);
+  switch (DepositState.Step) {
+    case DialogStep::CardEntry:
+      return CardStep(window);
+    case DialogStep::AmountEntry:
+      return AmountStep(window);
+    case DialogStep::ResultReady:
+      return CompletionStep(window);
+    case DialogStep::Confirming:
+    case DialogStep::Running:
+    case DialogStep::Finished:
+      break;
+  }
   return 0;
 }
 
 // Nothing can be credited without the station's deposit function, so nothing is taken
 // from the card either.
 void OfferOnlyCancel(DialogWindow& window) {
-  DepositState.State = kFinishedState;
-  DepositState.Phase = TransactionPhase::Finished;
+  DepositState.Step = DialogStep::Finished;
   window.SetItemText(kMessageLineId, kNoDepositText);
   window.EnableItem(kOkId, false);
   window.ShowItem(kCardEditId, false);
@@ -126,7 +133,7 @@ int32_t DepositDialogClose(DialogWindow& window) {
   return CloseTransactionDialog(window, DepositState);
 }
 
-int32_t DepositDialogPicture() { return DepositState.State; }
+int32_t DepositDialogPicture() { return static_cast<int32_t>(PictureFor(DepositState.Step)); }
 
 namespace {
 

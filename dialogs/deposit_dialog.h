@@ -6,10 +6,11 @@
 #include "dialogs/transaction_dialog.h"
 
 // The deposit dialog's logic, driven by its dialog procedure (deposit_dialog_win32.cpp)
-// or by tests. The creation parameter is the user's print balance in cents. States: 0
-// card entry, 3 amount entry, 1 transaction under way, 2 finished. End code: the
-// deposited amount in cents once the gateway approved it and the station's deposit
-// function booked it; 0 in every other case (cancelled, refused, failed, not booked).
+// or by tests. The creation parameter is the user's print balance in cents. Steps: card
+// entry, amount entry, running, result ready, finished (see transaction_dialog.h). End
+// code: the deposited amount in cents once the gateway approved it and the station's
+// deposit function booked it; 0 in every other case (cancelled, refused, failed, not
+// booked).
 //
 // A station without a deposit function gets no deposit at all: the dialog says so as
 // it opens and offers only Cancel. Typed amounts are whole currency units from
@@ -56,5 +57,5 @@ int32_t DepositDialogCommand(DialogWindow& window, int command);
 // WM_CLOSE. Returns 1.
 int32_t DepositDialogClose(DialogWindow& window);
 
-// The picture control 200 shows: the image number of the current state.
+// The image number of the picture control 200 shows at the current step.
 int32_t DepositDialogPicture();

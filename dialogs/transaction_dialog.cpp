@@ -34,17 +34,32 @@ bool ClaimWorkerSlot() {
 }
 
 bool TransactionUnderWay(const TransactionDialogState& dialog) {
-  return dialog.Phase == TransactionPhase::Running ||
-         dialog.Phase == TransactionPhase::ResultReady;
+  return dialog.Step == DialogStep::Running || dialog.Step == DialogStep::ResultReady;
 }
 
 void FailToStart(DialogWindow& window, TransactionDialogState& dialog, const char* text) {
-  dialog.Phase = TransactionPhase::Finished;
+  dialog.Step = DialogStep::Finished;
   window.EnableItem(kOkId, false);
   ShowTransactionError(window, text);
 }
 
 }  // namespace
+
+CardPicture PictureFor(DialogStep step) {
+  switch (step) {
+    case DialogStep::CardEntry:
+      return CardPicture::CardIntoReader;
+    case DialogStep::Confirming:
+    case DialogStep::Running:
+      return CardPicture::Keypad;
+    case DialogStep::AmountEntry:
+      return CardPicture::Banknote;
+    case DialogStep::ResultReady:
+    case DialogStep::Finished:
+      break;
+  }
+  return CardPicture::RedDisc;
+}
 
 double CentsToUnits(int32_t cents) {
   return static_cast<double>(cents) * static_cast<double>(kCentsToUnits);
@@ -52,10 +67,9 @@ double CentsToUnits(int32_t cents) {
 
 void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog,
                             int32_t initialEndCode) {
-  dialog.State = kCardEntryState;
+  dialog.Step = DialogStep::CardEntry;
   dialog.TickCount = 0;
   dialog.EndCode = initialEndCode;
-  dialog.Phase = TransactionPhase::Idle;
   if (CurrentSettings.SwipePrompt[0] != '\0') {
     window.SetItemText(kMessageLineId, CurrentSettings.SwipePrompt);
   }
@@ -86,18 +100,17 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
     return false;
   }
   WorkerOutstanding = true;
-  dialog.Phase = TransactionPhase::Running;
+  dialog.Step = DialogStep::Running;
   return true;
 }
 
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
-  if (dialog.Phase != TransactionPhase::Running) return 1;
+  if (dialog.Step != DialogStep::Running) return 1;
   const int32_t status = WorkerStatus.load(std::memory_order_acquire);
   if (status == kWorkerFinished) {
     WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
     WorkerOutstanding = false;
-    dialog.State = kFinishedState;
-    dialog.Phase = TransactionPhase::ResultReady;
+    dialog.Step = DialogStep::ResultReady;
     window.PostCommand(kOkId);
   } else if (status != kWorkerIdle) {
     ++dialog.TickCount;
@@ -112,8 +125,8 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
 }
 
 Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog) {
-  if (dialog.Phase != TransactionPhase::ResultReady) return Completion::NotDue;
-  dialog.Phase = TransactionPhase::Finished;
+  if (dialog.Step != DialogStep::ResultReady) return Completion::NotDue;
+  dialog.Step = DialogStep::Finished;
   window.Redraw();
   switch (ClassifyReply(ReplyBuffer, CurrentResponse)) {
     case ReplyKind::Approved:

@@ -18,11 +18,31 @@
 // to the next one. The poll reads WorkerStatus only while this dialog's own worker is
 // running, and ReplyBuffer only after the poll has seen it finished.
 
-// Dialog states; the state is also the number of the picture drawn in control 200.
-inline constexpr int32_t kCardEntryState = 0;
-inline constexpr int32_t kConfirmState = 1;   // charge: confirming, then running; deposit: running
-inline constexpr int32_t kFinishedState = 2;
-inline constexpr int32_t kAmountEntryState = 3;  // deposit only
+// Where a charge or deposit dialog stands. OK runs the step's action:
+//
+//   step          charge                    deposit                   picture
+//   CardEntry     card step                 card step                 card into reader
+//   Confirming    confirm: start the sale   -                         keypad
+//   AmountEntry   -                         amount step: start it     banknote
+//   Running       nothing (buttons off)     nothing (buttons off)     keypad
+//   ResultReady   completion                completion                red disc
+//   Finished      nothing                   nothing                   red disc
+//
+// Running and ResultReady are "under way": Cancel and the close box only beep.
+enum class DialogStep : int32_t {
+  CardEntry,
+  Confirming,
+  AmountEntry,
+  Running,      // worker started; the poll watches WorkerStatus
+  ResultReady,  // the poll saw the worker finished and posted the completion
+  Finished,     // result shown, card refused, or the transaction could not be started
+};
+
+// The pictures of the CARDIDLIST image list, by their image numbers.
+enum class CardPicture : int32_t { CardIntoReader = 0, Keypad = 1, RedDisc = 2, Banknote = 3 };
+
+// The picture control 200 shows at step.
+CardPicture PictureFor(DialogStep step);
 
 // GetDlgItemTextA buffer size for the edit control (255 characters at most).
 inline constexpr unsigned kEntryReadSize = 256;
@@ -35,26 +55,17 @@ inline constexpr const char* kWorkerNotStartedText =
 inline constexpr const char* kEarlierWorkerRunningText =
     "Error: An earlier transaction is still running.\nNothing was sent to the gateway.";
 
-enum class TransactionPhase : int32_t {
-  Idle,         // nothing started by this dialog
-  Running,      // worker started; the poll watches WorkerStatus
-  ResultReady,  // the poll saw the worker finished and posted the completion
-  Finished,     // result shown, or the transaction could not be started
-};
-
 struct TransactionDialogState {
-  int32_t State;      // picture number, see above
+  DialogStep Step;
   int32_t TickCount;  // polls that found the worker busy
   int32_t EndCode;    // what WM_CLOSE passes to EndDialog
-  TransactionPhase Phase;
 };
 
 // Amount in cents as shown to the user: cents times the single-precision 0.01f, the
 // product formed in double precision (exact below 22369622 cents in magnitude).
 double CentsToUnits(int32_t cents);
 
-// Start of either dialog (WM_INITDIALOG): state 0, no ticks, the given end code, no
-// transaction; SwipePrompt into the message line and TitlePrompt as the caption when
+// Start of either dialog (WM_INITDIALOG): card entry, no ticks, the given end code; SwipePrompt into the message line and TitlePrompt as the caption when
 // they are not empty; focus on the edit control; the dialog timer started.
 void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog,
                             int32_t initialEndCode);
@@ -65,16 +76,15 @@ bool ReadEntry(DialogWindow& window);
 
 // Fills the sale fields of CurrentRecord (CardNumber and AmountCents already set),
 // builds FormBody, disables OK and Cancel, shows "Transaction in progress." and starts
-// the worker. Returns true when it runs. When it cannot start, or a worker of an
-// earlier dialog has not finished yet (then nothing is filled and no sequence number is
-// used), shows an "Error:" text with Cancel enabled, marks the transaction finished and
-// returns false; the caller moves to kFinishedState.
+// the worker: the dialog is Running. When it cannot start, or a worker of an earlier
+// dialog has not finished yet (then nothing is filled and no sequence number is used),
+// shows an "Error:" text with Cancel enabled and the dialog is Finished. Returns
+// whether the worker runs.
 bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind);
 
 // Command 999, posted by every WM_TIMER. With this dialog's worker running: finished
-// (-1) resets WorkerStatus to 0, moves to kFinishedState and posts OK for the
-// completion; busy advances the progress dots; idle (0, the worker not yet begun) does
+// (-1) resets WorkerStatus to 0, moves to ResultReady and posts OK for the completion; busy advances the progress dots; idle (0, the worker not yet begun) does
 // nothing. Returns 1.
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog);
 
@@ -84,7 +94,8 @@ enum class Completion {
   Approved,  // the gateway answered "00"; the caller books it and closes
 };
 
-// OK while a finished reply waits: redraws, then classifies ReplyBuffer. A transport
+// OK while a finished reply waits (ResultReady): the dialog is Finished; redraws, then
+// classifies ReplyBuffer. A transport
 // error is shown unchanged, a refusal as "Transaction error:\n[code] message", both
 // with the caption "Transaction error" and Cancel enabled again.
 Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog);

@@ -25,7 +25,7 @@ class ChargeDialogTest : public TransactionDialogFixture {
   void RunUntilWorkerStarted(int32_t amount = 150) {
     Start(amount);
     Enter(kSwipe);
-    ASSERT_EQ(kConfirmState, ChargeState.State);
+    ASSERT_EQ(DialogStep::Confirming, ChargeState.Step);
     Ok();
     ASSERT_EQ(1, fake::workerStarts);
     WorkerStatus.store(kWorkerBusy);
@@ -33,10 +33,9 @@ class ChargeDialogTest : public TransactionDialogFixture {
 };
 
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
-  ChargeState = TransactionDialogState{kFinishedState, 7, kChargeApproved,
-                                       TransactionPhase::Finished};
+  ChargeState = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved};
   EXPECT_EQ(1, Start(150));
-  EXPECT_EQ(kCardEntryState, ChargeState.State);
+  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
   EXPECT_EQ(0, ChargeState.TickCount);
   EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
   EXPECT_EQ(150, CurrentRecord.AmountCents);
@@ -62,7 +61,7 @@ TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
   Start(150);
   window.focus = kOkId;
   EXPECT_EQ(0, Enter(""));
-  EXPECT_EQ(kCardEntryState, ChargeState.State);
+  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
   EXPECT_EQ(kCardEditId, window.focus);
   EXPECT_TRUE(window.Visible(kCardEditId));
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
@@ -73,7 +72,7 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   Start(150);
   EXPECT_EQ(0, Enter(kSwipe));
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
-  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
   EXPECT_EQ(1, ChargeDialogPicture());
   EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
   EXPECT_EQ(ChargePrompt("1.50"), window.Text(kMessageLineId));
@@ -104,10 +103,10 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
     EXPECT_FALSE(window.Visible(kCardEditId));
     EXPECT_EQ(1, window.redraws);
     if (row.accepted) {
-      EXPECT_EQ(kConfirmState, ChargeState.State);
+      EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
       EXPECT_TRUE(window.Enabled(kOkId));
     } else {
-      EXPECT_EQ(kFinishedState, ChargeState.State);
+      EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
       EXPECT_EQ("Invalid card number.", window.Text(kMessageLineId));
       EXPECT_FALSE(window.Enabled(kOkId));
       EXPECT_EQ("&Next >", window.Text(kOkId));
@@ -153,7 +152,7 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
   EXPECT_FALSE(window.Enabled(kOkId));
   EXPECT_FALSE(window.Enabled(kCancelId));
-  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
@@ -176,7 +175,7 @@ TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
     }
     EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(kMessageLineId));
   }
-  EXPECT_EQ(kConfirmState, ChargeState.State);
+  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
@@ -185,7 +184,7 @@ TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
   WorkerFinishes(Reply("00", "APPROVED"));
   EXPECT_EQ(1, Tick());
   EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
-  EXPECT_EQ(kFinishedState, ChargeState.State);
+  EXPECT_EQ(DialogStep::ResultReady, ChargeState.Step);
   ASSERT_EQ(1u, window.posted.size());
   EXPECT_EQ(kOkId, window.posted.front().command);
   window.posted.clear();
@@ -302,7 +301,7 @@ TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   EXPECT_EQ("Transaction error", window.caption);
   EXPECT_TRUE(window.Enabled(kCancelId));
   EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(kFinishedState, ChargeState.State);
+  EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
   EXPECT_EQ(0, Ok());
   Tick();
   EXPECT_TRUE(window.posted.empty());

@@ -30,7 +30,7 @@ class DepositDialogTest : public TransactionDialogFixture {
   void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
     Start(1234, user);
     Enter(kCard);
-    ASSERT_EQ(kAmountEntryState, DepositState.State);
+    ASSERT_EQ(DialogStep::AmountEntry, DepositState.Step);
     Enter(amount);
     ASSERT_EQ(1, fake::workerStarts);
     WorkerStatus.store(kWorkerBusy);
@@ -38,9 +38,9 @@ class DepositDialogTest : public TransactionDialogFixture {
 };
 
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
-  DepositState = TransactionDialogState{kFinishedState, 4, 500, TransactionPhase::Finished};
+  DepositState = TransactionDialogState{DialogStep::Finished, 4, 500};
   EXPECT_EQ(1, Start(1234));
-  EXPECT_EQ(kCardEntryState, DepositState.State);
+  EXPECT_EQ(DialogStep::CardEntry, DepositState.Step);
   EXPECT_EQ(0, DepositState.TickCount);
   EXPECT_EQ(0, DepositState.EndCode);
   EXPECT_EQ(1234, DepositBalance);
@@ -68,7 +68,7 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
     window.texts[kCardEditId] = "typed";
     Start(row.balance);
     EXPECT_EQ(0, Enter(row.entry));
-    EXPECT_EQ(kAmountEntryState, DepositState.State);
+    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
     EXPECT_EQ(3, DepositDialogPicture());
     EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
@@ -96,7 +96,7 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     Enter(kCard);
     EXPECT_EQ(0, Enter(row.text));
     EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
-    EXPECT_EQ(kConfirmState, DepositState.State);
+    EXPECT_EQ(DialogStep::Running, DepositState.Step);
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
     EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
@@ -122,7 +122,7 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     EXPECT_EQ("", window.Text(kCardEditId));
     EXPECT_EQ(kCardEditId, window.focus);
     EXPECT_TRUE(window.Visible(kCardEditId));
-    EXPECT_EQ(kAmountEntryState, DepositState.State);
+    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
     EXPECT_EQ(1234, CurrentRecord.AmountCents);
@@ -141,7 +141,7 @@ TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
   EXPECT_EQ(0, Enter(""));
   EXPECT_EQ(kCardEditId, window.focus);
   EXPECT_EQ(prompt, window.Text(kMessageLineId));
-  EXPECT_EQ(kAmountEntryState, DepositState.State);
+  EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
 }
 
 TEST_F(DepositDialogTest, ApprovedDepositIsBookedAndEndsWithTheAmount) {
@@ -241,7 +241,7 @@ TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
   EXPECT_TRUE(window.Enabled(kCancelId));
   EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(kFinishedState, DepositState.State);
+  EXPECT_EQ(DialogStep::Finished, DepositState.Step);
   EXPECT_EQ(0, Ok());
   Command(kCancelId);
   Pump();
