@@ -1,7 +1,5 @@
 #include "gateway/worker.h"
 
-#include <mutex>
-
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "settings/module_state.h"
@@ -20,9 +18,8 @@ struct Watch {
   uint32_t serial;      // counts watches, so that a worker knows whether it is the one watched
 };
 
-// Held by the worker from storing -1 to the end of the notice, and by whoever changes
-// the watch, so that a watch that has ended can never be notified.
-constinit std::mutex WatchLock;
+// Under the watch lock. The worker holds it from storing -1 to the end of the notice,
+// and whoever changes the watch holds it, so that a watch that has ended is never told.
 Watch CurrentWatch;
 
 const ModuleStateReset kResetWorker{[] {
@@ -32,32 +29,36 @@ const ModuleStateReset kResetWorker{[] {
 
 }  // namespace
 
+// The lock is taken and given back by plain calls, not by an object, so that nothing
+// here needs the unwinding machinery that would come with a destructor.
 uint32_t WatchNextWorker(WorkerNotice notice, uintptr_t target) {
-  const std::lock_guard<std::mutex> lock(WatchLock);
+  LockWorkerWatch();
   CurrentWatch = Watch{notice, target, CurrentWatch.serial + 1};
-  return CurrentWatch.serial;
+  const uint32_t serial = CurrentWatch.serial;
+  UnlockWorkerWatch();
+  return serial;
 }
 
 void StopWatchingWorker() {
-  const std::lock_guard<std::mutex> lock(WatchLock);
+  LockWorkerWatch();
   CurrentWatch.notice = nullptr;
+  UnlockWorkerWatch();
 }
 
 void GatewayWorker() {
-  uint32_t watched = 0;
-  {
-    // The watch for this worker was set before the thread was started.
-    const std::lock_guard<std::mutex> lock(WatchLock);
-    watched = CurrentWatch.serial;
-  }
+  // The watch for this worker was set before the thread was started.
+  LockWorkerWatch();
+  const uint32_t watched = CurrentWatch.serial;
+  UnlockWorkerWatch();
   WorkerStatus.store(kWorkerBusy, std::memory_order_relaxed);
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
   SecureErase(FormBody, sizeof FormBody);  // the request has gone; it held the card number
 
-  const std::lock_guard<std::mutex> lock(WatchLock);
+  LockWorkerWatch();
   const bool watchedStill = CurrentWatch.notice != nullptr && CurrentWatch.serial == watched;
   if (!watchedStill) SecureErase(ReplyBuffer, sizeof ReplyBuffer);
   // Release: whoever loads -1 with acquire order sees the whole reply.
   WorkerStatus.store(kWorkerFinished, std::memory_order_release);
   if (watchedStill) CurrentWatch.notice(CurrentWatch.target, CurrentWatch.serial);
+  UnlockWorkerWatch();
 }

@@ -42,3 +42,8 @@ void GatewayWorker();
 // handle closed at once, never joined). Returns false when no thread could be started;
 // WorkerStatus then stays as it was. Platform seam: worker_win32.cpp, a fake in tests.
 bool StartGatewayWorker();
+
+// Platform seam: the lock around the watch, held for a few instructions at a time
+// (worker_win32.cpp: a slim reader/writer lock; a mutex in tests).
+void LockWorkerWatch();
+void UnlockWorkerWatch();
