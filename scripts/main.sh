@@ -34,14 +34,15 @@ status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)
 bash "$root/scripts/wine_session.sh" --build "$root/build/win32" "${display_flag[@]}" -- \
-  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/journal.log" -- \
+  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/gateway" -- \
   wine station/StationSim.exe "${steps[@]}" || status=$?
 for shot in shots/*.bmp; do
   [[ -e "$shot" ]] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"
 done
 echo
-echo "gateway journal ($demo/journal.log):"
-sed 's/^/  /' journal.log 2>/dev/null || echo "  (no requests)"
+journal="$demo/gateway/127.0.0.2.journal"
+echo "gateway journal ($journal):"
+sed 's/^/  /' "$journal" 2>/dev/null || echo "  (no requests)"
 echo "sequence numbers beside the plug-in (CSBatchSeq.INI):"
 sed 's/^/  /' station/CSBatchSeq.INI 2>/dev/null || true
 [[ -d shots ]] && echo "screenshots: $(ls "$demo"/shots/*.png 2>/dev/null | tr '\n' ' ')"
