@@ -71,3 +71,21 @@ add_test(NAME win32_tests
 add_test(NAME win32_screenshots
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)
 set_tests_properties(win32_screenshots PROPERTIES DEPENDS win32_tests)
+
+# The time-zone code, once per zone: the test program in a mount namespace of its own
+# with the zone's file over /etc/localtime (scripts/in_zone.sh), expecting the code in
+# STATION_TEST_ZONE_CODE. A run in which the test was skipped or not found fails.
+set(TIME_ZONE_CODES
+    America/Chicago=706 America/Denver=707 America/Los_Angeles=708
+    Europe/London=705 Europe/Berlin=706)
+foreach(row IN LISTS TIME_ZONE_CODES)
+  string(REPLACE "=" ";" row ${row})
+  list(GET row 0 zone)
+  list(GET row 1 code)
+  add_test(NAME time_zone_${zone}
+           COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/in_zone.sh ${zone} --
+                   wine $<TARGET_FILE:win32_tests> --gtest_filter=TimeZoneCode.* --gtest_brief=1)
+  set_tests_properties(time_zone_${zone} PROPERTIES
+                       ENVIRONMENT STATION_TEST_ZONE_CODE=${code}
+                       FAIL_REGULAR_EXPRESSION "PASSED  \\] 0 tests|SKIPPED")
+endforeach()
