@@ -3,12 +3,23 @@
 # and runs the plug-in in the station simulator under Wine: the administrator's gateway
 # test, a charge, a declined charge and a deposit, driven as a card reader and a user
 # would drive the dialogs. Prints what the station saw and what the gateway received.
-#   --interactive   open the same dialogs for a person to operate, on $DISPLAY
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() {
+  cat <<'USAGE'
+usage: main.sh [--interactive]
+  --interactive   open the dialogs for a person to operate, on $DISPLAY
+USAGE
+}
 interactive=0
-[[ "${1:-}" == "--interactive" ]] && interactive=1
+for arg in "$@"; do
+  case "$arg" in
+    --interactive) interactive=1 ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "main: unexpected '$arg'" >&2; usage >&2; exit 2 ;;
+  esac
+done
 
 bash scripts/build.sh >/dev/null
 demo="$root/build/demo"
