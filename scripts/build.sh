@@ -17,11 +17,11 @@ done
 bash scripts/setup.sh
 
 jobs=2
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash scripts/configure.sh build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/native -j$jobs
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win32 -j$jobs
 if [[ $sanitize -eq 1 ]]; then
-  cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+  bash scripts/configure.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
   cmake --build build/asan -j$jobs
 fi
