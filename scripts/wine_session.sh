@@ -37,7 +37,7 @@ while [[ $# -gt 0 ]]; do
       zone_args=(--zone "$2"); shift 2 ;;
     --build)
       [[ $# -ge 2 ]] || usage_error "--build needs a folder"
-      build=$(mkdir -p "$2" && cd "$2" && pwd); shift 2 ;;
+      build=$2; shift 2 ;;
     --use-display) use_display=1; shift ;;
     -h|--help) usage; exit 0 ;;
     --) shift; break ;;
@@ -51,6 +51,7 @@ if [[ $(id -u) -ne 0 ]]; then
        "(unshare -m -n), and the gateway stand-ins listen on port 443" >&2
   exit 1
 fi
+build=$(mkdir -p "$build" && cd "$build" && pwd)
 
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win32
