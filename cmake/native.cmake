@@ -39,14 +39,10 @@ add_test(NAME form_body_decode
                  $<TARGET_FILE:form_body_dump>)
 
 if(FUZZ)
-  include(cmake/fuzz.cmake OPTIONAL)
+  include(cmake/fuzz.cmake)
 elseif(NOT SANITIZE)
-  include(cmake/bench.cmake OPTIONAL)
-  foreach(tool gateway_sim)
-    if(EXISTS ${CMAKE_SOURCE_DIR}/tools/${tool}/CMakeLists.txt)
-      add_subdirectory(tools/${tool})
-    endif()
-  endforeach()
+  include(cmake/bench.cmake)
+  add_subdirectory(tools/gateway_sim)
 endif()
 
 # The resource sources are data checked by scripts: the image-list bitmap drawn from

@@ -5,14 +5,23 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage="usage: build.sh [--sanitize]"
+sanitize=0
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) sanitize=1 ;;
+    -h|--help) echo "$usage"; exit 0 ;;
+    *) echo "build: unexpected '$arg'" >&2; echo "$usage" >&2; exit 2 ;;
+  esac
+done
 bash scripts/setup.sh
 
 jobs=2
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash scripts/configure.sh build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/native -j$jobs
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win32 -j$jobs
-if [[ "${1:-}" == "--sanitize" ]]; then
-  cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON >/dev/null
+if [[ $sanitize -eq 1 ]]; then
+  bash scripts/configure.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
   cmake --build build/asan -j$jobs
 fi

@@ -10,7 +10,7 @@ seconds=${1:-10}
 shift || true
 build="$root/build/fuzz"
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CC=clang CXX=clang++ bash "$root/scripts/configure.sh" "$build" -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if [[ $# -gt 0 ]]; then
   targets=("$@")

@@ -3,12 +3,23 @@
 # and runs the plug-in in the station simulator under Wine: the administrator's gateway
 # test, a charge, a declined charge and a deposit, driven as a card reader and a user
 # would drive the dialogs. Prints what the station saw and what the gateway received.
-#   --interactive   open the same dialogs for a person to operate, on $DISPLAY
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+usage() {
+  cat <<'USAGE'
+usage: main.sh [--interactive]
+  --interactive   open the dialogs for a person to operate, on $DISPLAY
+USAGE
+}
 interactive=0
-[[ "${1:-}" == "--interactive" ]] && interactive=1
+for arg in "$@"; do
+  case "$arg" in
+    --interactive) interactive=1 ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "main: unexpected '$arg'" >&2; usage >&2; exit 2 ;;
+  esac
+done
 
 bash scripts/build.sh >/dev/null
 demo="$root/build/demo"
@@ -34,14 +45,15 @@ status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)
 bash "$root/scripts/wine_session.sh" --build "$root/build/win32" "${display_flag[@]}" -- \
-  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/journal.log" -- \
+  bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/gateway" -- \
   wine station/StationSim.exe "${steps[@]}" || status=$?
 for shot in shots/*.bmp; do
   [[ -e "$shot" ]] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"
 done
 echo
-echo "gateway journal ($demo/journal.log):"
-sed 's/^/  /' journal.log 2>/dev/null || echo "  (no requests)"
+journal="$demo/gateway/127.0.0.2.journal"
+echo "gateway journal ($journal):"
+sed 's/^/  /' "$journal" 2>/dev/null || echo "  (no requests)"
 echo "sequence numbers beside the plug-in (CSBatchSeq.INI):"
 sed 's/^/  /' station/CSBatchSeq.INI 2>/dev/null || true
 [[ -d shots ]] && echo "screenshots: $(ls "$demo"/shots/*.png 2>/dev/null | tr '\n' ' ')"

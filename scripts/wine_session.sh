@@ -1,92 +1,113 @@
 #!/usr/bin/env bash
 # Runs a command in the project's Wine test environment and cleans up after it:
 #   - a private Wine prefix under the build tree (never the user's), no Mono or Gecko prompt;
-#   - a private X display (Xvfb) for the dialogs;
-#   - a private mount namespace in which the host's CA bundle is the bundle with the
-#     throwaway test CA, so only this run's processes trust the gateway simulator;
-#   - a private network namespace with its own loopback, so the gateway simulators of
-#     one run never meet another run's (or anything else listening on port 443);
-#   - optionally a time zone (--zone America/Chicago) bind-mounted over /etc/localtime;
+#   - a private X display (Xvfb picks a free one itself) for the dialogs;
+#   - the throwaway test CA (scripts/make_test_ca.sh) in TLS_DIR;
+#   - then, in private mount and network namespaces, scripts/wine_session_inner.sh:
+#     the test CA trusted, loopback up, optionally the time zone, the command, and the
+#     prefix's wineserver stopped;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
-# usage: wine_session.sh [--zone ZONE] [--build DIR] [--use-display] -- COMMAND [ARGS...]
-#   --use-display  show the windows on $DISPLAY (for a person) instead of a private Xvfb
+# Needs root (for the namespaces, and for port 443 of the gateway stand-ins).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
+
+usage() {
+  cat <<'USAGE'
+usage: wine_session.sh [--build DIR] [--zone ZONE] [--use-display] -- COMMAND [ARGS...]
+  --build DIR    the build folder that holds the prefix (wineprefix/) and the test CA
+                 (tls/); default build/
+  --zone ZONE    run with /usr/share/zoneinfo/ZONE as the local time zone
+  --use-display  show the windows on $DISPLAY (for a person) instead of a private Xvfb
+USAGE
+}
+usage_error() {
+  echo "wine_session: $1" >&2
+  usage >&2
+  exit 2
+}
+
 build="$root/build"
-zone=""
+zone_args=()
 use_display=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
-    --zone) zone=$2; shift 2 ;;
-    --build) build=$(mkdir -p "$2" && cd "$2" && pwd); shift 2 ;;
+    --zone)
+      [[ $# -ge 2 ]] || usage_error "--zone needs a zone name"
+      zone_args=(--zone "$2"); shift 2 ;;
+    --build)
+      [[ $# -ge 2 ]] || usage_error "--build needs a folder"
+      build=$2; shift 2 ;;
     --use-display) use_display=1; shift ;;
+    -h|--help) usage; exit 0 ;;
     --) shift; break ;;
-    *) break ;;
+    -*) usage_error "unknown option '$1'" ;;
+    *) usage_error "'--' must come before the command ('$1')" ;;
   esac
 done
-[[ $# -gt 0 ]] || { echo "usage: wine_session.sh [--zone ZONE] [--build DIR] -- COMMAND..." >&2; exit 2; }
-
-# Inside the namespace: trust the test CA, set the zone, run, stop the prefix's server.
-if [[ "${WINE_SESSION_INNER:-}" == 1 ]]; then
-  ip link set lo up
-  mount --bind "$TLS_DIR/bundle.crt" /etc/ssl/certs/ca-certificates.crt
-  if [[ -n "$zone" ]]; then
-    mount --bind "/usr/share/zoneinfo/$zone" /etc/localtime
-  fi
-  status=0
-  "$@" || status=$?
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  exit $status
+[[ $# -gt 0 ]] || usage_error "no command given"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "wine_session: must run as root: it makes private mount and network namespaces" \
+       "(unshare -m -n), and the gateway stand-ins listen on port 443" >&2
+  exit 1
 fi
+build=$(mkdir -p "$build" && cd "$build" && pwd)
 
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win32
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 export TLS_DIR="$build/tls"
+# Wine takes the zone from /etc/localtime; the Windows C runtime misreads TZ.
 unset TZ
 bash "$here/make_test_ca.sh" "$TLS_DIR"
 
 xvfb_pid=""
 cleanup() {
-  WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
 }
 trap cleanup EXIT
+
 if [[ $use_display -eq 0 || -z "${DISPLAY:-}" ]]; then
-  # A free display number for our own Xvfb.
-  display=""
-  for n in $(seq 90 140); do
-    if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
-  done
-  [[ -n "$display" ]] || { echo "wine_session: no free X display" >&2; exit 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb takes the first free display itself and writes its number once it accepts
+  # connections.
+  exec {display_fd}< <(exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>&1 >/dev/null 2>&1)
   xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    [[ -e /tmp/.X11-unix/X$display ]] && break
-    sleep 0.1
-  done
+  display=""
+  read -r -t 20 -u "$display_fd" display || true
+  exec {display_fd}<&-
+  [[ -n "$display" ]] || { echo "wine_session: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$display"
 fi
 
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   echo "wine_session: creating the Wine prefix (once, about 10 s)"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  boot_output=$(wineboot -i 2>&1) || true
   wineserver -w 2>/dev/null || true
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    echo "wine_session: wineboot did not create the prefix $WINEPREFIX:" >&2
+    echo "$boot_output" >&2
+    exit 1
+  fi
 fi
-if [[ ! -f "$WINEPREFIX/.station-configured" ]]; then
+configured="$WINEPREFIX/.station-configured"
+if [[ ! -f "$configured" ]]; then
   # Xvfb has no window manager: let Wine draw the captions and frames itself, so that
   # screenshots show windows as a user sees them.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+  key='HKCU\Software\Wine\X11 Driver'
+  if ! reg_output=$(wine reg add "$key" /v Managed /d N /f 2>&1 &&
+                    wine reg add "$key" /v Decorated /d N /f 2>&1); then
+    echo "wine_session: could not set Managed=N and Decorated=N under $key:" >&2
+    echo "$reg_output" >&2
+    exit 1
+  fi
   wineserver -w 2>/dev/null || true
-  touch "$WINEPREFIX/.station-configured"
+  touch "$configured"
 fi
 
 # Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett, ...) where the
@@ -98,4 +119,5 @@ if [[ -d /usr/share/wine/fonts && ! -e "$fonts/tahoma.ttf" ]]; then
   cp /usr/share/wine/fonts/*.ttf "$fonts/"
 fi
 
-WINE_SESSION_INNER=1 unshare -m -n bash "$0" --zone "$zone" --build "$build" -- "$@"
+unshare -m -n bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" \
+  "${zone_args[@]}" -- "$@"

@@ -1,23 +1,21 @@
 #!/usr/bin/env bash
-# Starts the gateway simulator on 127.0.0.2:443 (certificate from $TLS_DIR, as
-# wine_session.sh sets it), runs COMMAND, and stops the simulator, also when COMMAND fails.
-# usage: with_gateway.sh ACCOUNTS JOURNAL -- COMMAND [ARGS...]
+# The main job's gateway: the simulator on 127.0.0.2:443 with the given accounts, its
+# journal, log and ready file in WORK_DIR (127.0.0.2.journal, ...). Runs COMMAND and
+# stops the simulator, also when COMMAND fails (scripts/gateways.sh does both).
+# usage: with_gateway.sh ACCOUNTS WORK_DIR -- COMMAND [ARGS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-accounts=${1:?usage: with_gateway.sh ACCOUNTS JOURNAL -- COMMAND}
-journal=${2:?usage: with_gateway.sh ACCOUNTS JOURNAL -- COMMAND}
-shift 2
-[[ "${1:-}" == "--" ]] && shift
-ready=$(mktemp -u)
-"$root/build/native/tools/gateway_sim/gateway_sim" --address 127.0.0.2 \
-  --cert "$TLS_DIR/server.pem" --key "$TLS_DIR/server.key" \
-  --accounts "$accounts" --journal "$journal" --ready-file "$ready" --quiet &
-gateway=$!
-trap 'kill $gateway 2>/dev/null || true; wait $gateway 2>/dev/null || true; rm -f "$ready"' EXIT
-for _ in $(seq 1 50); do
-  [[ -s "$ready" ]] && break
-  kill -0 $gateway 2>/dev/null || { echo "with_gateway: the gateway simulator did not start" >&2; exit 1; }
-  sleep 0.1
-done
-echo "gateway: $(cat "$ready")"
+usage="usage: with_gateway.sh ACCOUNTS WORK_DIR -- COMMAND [ARGS...]"
+if [[ $# -lt 4 || "$3" != "--" ]]; then
+  echo "$usage" >&2
+  exit 2
+fi
+accounts=$1
+work=$2
+shift 3
+
+source "$root/scripts/gateways.sh"
+gateways_begin "$work"
+gateway_sim 127.0.0.2 server --accounts "$accounts"
+echo "gateway: $(cat "$GATEWAYS_DIR/127.0.0.2.ready")"
 "$@"

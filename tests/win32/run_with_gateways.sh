@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the gateway stand-ins that the Win32 tests talk to, each on its own loopback
-# address on port 443, runs COMMAND, and stops them again, also when COMMAND fails.
+# address on port 443, runs COMMAND, and stops them again, also when COMMAND fails
+# (scripts/gateways.sh does the starting, waiting and stopping).
 #
 # The stand-ins are Linux programs, so they are started here rather than from the test
 # program: Wine can start a Unix program (CreateProcess on its Z: path) but hands back
@@ -8,7 +9,7 @@
 #
 # usage: run_with_gateways.sh [--sim PATH] [--work DIR] -- COMMAND [ARGS...]
 #   --sim   the gateway simulator (default: build/native/tools/gateway_sim/gateway_sim)
-#   --work  journals, captures and ready files (default: build/win32/gateways)
+#   --work  journals, logs, captures and ready files (default: build/win32/gateways)
 # Needs TLS_DIR with the test CA's server.pem/key and the untrusted rogue.pem/key (made
 # by scripts/make_test_ca.sh; scripts/wine_session.sh sets TLS_DIR), and root for port 443.
 #
@@ -35,79 +36,35 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
+usage="usage: run_with_gateways.sh [--sim PATH] [--work DIR] -- COMMAND [ARGS...]"
 sim="$root/build/native/tools/gateway_sim/gateway_sim"
 work="$root/build/win32/gateways"
 while [[ $# -gt 0 ]]; do
   case "$1" in
-    --sim) sim=$2; shift 2 ;;
-    --work) work=$2; shift 2 ;;
+    --sim) sim=${2:?$usage}; shift 2 ;;
+    --work) work=${2:?$usage}; shift 2 ;;
     --) shift; break ;;
-    *) break ;;
+    *) echo "run_with_gateways: unexpected '$1'" >&2; echo "$usage" >&2; exit 2 ;;
   esac
 done
-[[ $# -gt 0 ]] || { echo "usage: run_with_gateways.sh [--sim PATH] [--work DIR] -- COMMAND..." >&2; exit 2; }
-[[ -x "$sim" ]] || { echo "run_with_gateways: no gateway simulator at $sim (build build/native first)" >&2; exit 2; }
-tls=${TLS_DIR:?run_with_gateways: TLS_DIR is not set (run inside scripts/wine_session.sh)}
+[[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 
-rm -rf "$work"
-mkdir -p "$work/capture"
-work=$(cd "$work" && pwd)
-ready_wait_tenths=100
+source "$root/scripts/gateways.sh"
+gateways_begin "$work" "$sim"
+gateway_sim 127.0.0.2 server --accounts "$root/tools/demo/accounts.txt"
+gateway_sim 127.0.0.2:8443 server
+gateway_sim 127.0.0.3 server --behaviour status:404
+gateway_sim 127.0.0.4 server --behaviour status:500
+gateway_sim 127.0.0.5 server --behaviour empty
+gateway_sim 127.0.0.6 server --behaviour oversize
+gateway_sim 127.0.0.7 server --behaviour garbage
+gateway_sim 127.0.0.8 rogue
+gateway_sim 127.0.0.9 server --behaviour hang
+gateway_sim 127.0.0.10 server --behaviour reset
+gateway_sim 127.0.0.11 server --behaviour delay:10
+gateway_sim 127.0.0.13 server --accounts "$here/dialog_accounts.txt"
+mkdir -p "$GATEWAYS_DIR/capture"
+gateway_start 127.0.0.12 python3 "$here/capture_gateway.py" 127.0.0.12 \
+  "$TLS_DIR/server.pem" "$TLS_DIR/server.key" "$GATEWAYS_DIR/capture" "$GATEWAYS_DIR/127.0.0.12.ready"
 
-pids=()
-stop_all() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-}
-trap stop_all EXIT
-
-# start ADDRESS READY_FILE COMMAND...: runs COMMAND in the background, waits for its
-# ready file, and fails loudly when it dies first (an address already taken, say).
-start() {
-  local address=$1 ready=$2
-  shift 2
-  "$@" >"$work/$address.log" 2>&1 &
-  pids+=($!)
-  local pid=$!
-  for _ in $(seq 1 $ready_wait_tenths); do
-    [[ -s "$ready" ]] && return 0
-    if ! kill -0 "$pid" 2>/dev/null; then break; fi
-    sleep 0.1
-  done
-  echo "run_with_gateways: the stand-in on $address did not start:" >&2
-  cat "$work/$address.log" >&2
-  exit 1
-}
-
-# simulator ADDRESS CERT BEHAVIOUR [PORT [MORE OPTIONS]]: files are named ADDRESS, or
-# ADDRESS-PORT for a port other than 443.
-simulator() {
-  local address=$1 cert=$2 behaviour=$3 port=${4:-443}
-  shift $(( $# < 4 ? $# : 4 ))
-  local name=$address
-  [[ $port == 443 ]] || name=$address-$port
-  start "$name" "$work/$name.ready" "$sim" --address "$address" --port "$port" \
-    --cert "$tls/$cert.pem" --key "$tls/$cert.key" --behaviour "$behaviour" \
-    --journal "$work/$name.journal" --ready-file "$work/$name.ready" --quiet "$@"
-}
-
-simulator 127.0.0.2 server none 443 --accounts "$root/tools/demo/accounts.txt"
-simulator 127.0.0.2 server none 8443
-simulator 127.0.0.3 server status:404
-simulator 127.0.0.4 server status:500
-simulator 127.0.0.5 server empty
-simulator 127.0.0.6 server oversize
-simulator 127.0.0.7 server garbage
-simulator 127.0.0.8 rogue none
-simulator 127.0.0.9 server hang
-simulator 127.0.0.10 server reset
-simulator 127.0.0.11 server delay:10
-simulator 127.0.0.13 server none 443 --accounts "$here/dialog_accounts.txt"
-start 127.0.0.12 "$work/127.0.0.12.ready" python3 "$here/capture_gateway.py" 127.0.0.12 \
-  "$tls/server.pem" "$tls/server.key" "$work/capture" "$work/127.0.0.12.ready"
-
-export GATEWAYS_DIR="$work"
-status=0
-"$@" || status=$?
-exit $status
+"$@"

@@ -1,5 +1,5 @@
 // The time-zone code of the request comes from the first letter of the standard
-// time-zone name Windows reports. The test script runs this test once per zone, with
+// time-zone name Windows reports. ctest runs this test once per zone (time_zone_*), with
 // the zone bind-mounted over /etc/localtime and the expected code in the environment.
 #include <gtest/gtest.h>
 #include <windows.h>
