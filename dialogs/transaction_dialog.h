@@ -5,9 +5,10 @@
 #include "gateway/request_message.h"
 
 // What the charge and the deposit dialog share on the CARDPIN template: the module-wide
-// variables each keeps, reading the edit control, starting the gateway worker, the
-// once-a-second poll with its progress dots, taking the finished reply apart and
-// showing an error, and the way out through WM_CLOSE. Each dialog keeps its own
+// variables each keeps, reading the edit control, starting and watching the gateway
+// worker, the once-a-second poll with its progress dots, taking the finished reply
+// apart and showing an error, the way out through WM_CLOSE, and erasing the card data
+// at WM_DESTROY. Each dialog keeps its own
 // instance of TransactionDialogState; the dialogs run on the user-interface thread, one
 // at a time.
 //
@@ -15,8 +16,9 @@
 // while its finished reply waits for the posted completion, neither Cancel (Escape) nor
 // WM_CLOSE (the close box) ends the dialog, so the outcome of a charge that may have
 // gone through is always shown, and no worker outlives its dialog to hand its result
-// to the next one. The poll reads WorkerStatus only while this dialog's own worker is
-// running, and ReplyBuffer only after the poll has seen it finished.
+// to the next one. The poll, and the worker's notice which brings the same news at
+// once, read WorkerStatus only while this dialog's own worker is running, and
+// ReplyBuffer only after it has been seen finished.
 
 // Where a charge or deposit dialog stands. OK runs the step's action:
 //
