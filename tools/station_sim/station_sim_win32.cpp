@@ -10,6 +10,8 @@
 //             --fail-deposit N     the deposit function refuses with error number N
 //             --empty-slot N       leave slot N (2, 3 or 4) of the function table empty
 //             --no-owner           pass no owner window to the exports
+//             --times              print when each export returned (microseconds since
+//                                  1970, UTC), for benchmarks
 #include <windows.h>
 
 #include <cstdio>
@@ -31,6 +33,7 @@ struct Options {
   int failDeposit = 0;
   bool emptySlot[5] = {};
   bool owner = true;
+  bool times = false;
 };
 
 Options options;
@@ -119,6 +122,15 @@ INT_PTR WINAPI StationDialogBoxParam(HINSTANCE module, LPCSTR templateName, HWND
 
 // --- Running the commands. ---
 
+unsigned long long MicrosecondsSince1970() {
+  constexpr unsigned long long kFileTimeAt1970 = 116444736000000000ULL;  // 100 ns units
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return (ticks - kFileTimeAt1970) / 10;
+}
+
 struct DriveJob {
   DWORD uiThread;
   std::string script;
@@ -148,6 +160,7 @@ int32_t RunExport(const std::string& script, Call call, bool* scriptPassed) {
   HANDLE thread = nullptr;
   if (!script.empty()) thread = CreateThread(nullptr, 0, DriveThread, &job, 0, nullptr);
   const int32_t result = call();
+  if (options.times) std::printf("station: returned at %llu\n", MicrosecondsSince1970());
   InterlockedExchange(&job.exportReturned, 1);
   if (thread != nullptr) {
     WaitForSingleObject(thread, kGiveUpMs);
@@ -166,7 +179,7 @@ HWND CreateStationWindow() {
 int Usage() {
   std::fprintf(stderr,
                "usage: StationSim.exe [--plugin PATH] [--accounts FILE] [--fail-deposit N] "
-               "[--empty-slot N] [--no-owner]\n"
+               "[--empty-slot N] [--no-owner] [--times]\n"
                "       COMMAND [--drive SCRIPT] ...\n"
                "commands: charge CENTS | deposit USER [BALANCE] | config | eject | balance USER\n");
   return 2;
@@ -197,6 +210,8 @@ int main(int argc, char** argv) {
     const std::string flag = argv[i];
     if (flag == "--no-owner") {
       options.owner = false;
+    } else if (flag == "--times") {
+      options.times = true;
     } else if (i + 1 >= argc) {
       return Usage();
     } else if (flag == "--plugin") {
