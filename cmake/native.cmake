@@ -54,3 +54,9 @@ if(WINDRES_FOR_TESTS)
   add_test(NAME dialog_templates
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/dialog_templates_test.py ${WINDRES_FOR_TESTS})
 endif()
+
+# The administrator's guide's troubleshooting table, printed from the plug-in's tables
+# and compared with ADMIN.md.
+add_executable(troubleshooting_table ${CMAKE_SOURCE_DIR}/tools/admin_guide/troubleshooting_table.cpp)
+target_link_libraries(troubleshooting_table PRIVATE plugin_core)
+target_compile_options(troubleshooting_table PRIVATE ${WARNINGS})

@@ -5,6 +5,7 @@
 
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
+#include "dialogs/troubleshooting.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
@@ -67,9 +68,23 @@ int Save(DialogWindow& window) {
   return 1;
 }
 
+constexpr int kFailureTextLimit = 64;
+
+// The transport's own text, then the plain line that says what it means.
+void ShowTransportError(DialogWindow& window) {
+  const char* plainLine = PlainLineFor(ReplyBuffer);
+  if (plainLine == nullptr) {
+    window.SystemMessageBox(ReplyBuffer, kTestErrorCaption, kMessageBoxIconError);
+    return;
+  }
+  // The failure text is one short line (transport_errors), far below the buffer.
+  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", kFailureTextLimit, ReplyBuffer, plainLine);
+  window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+}
+
 void ShowTestOutcome(DialogWindow& window) {
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    window.SystemMessageBox(ReplyBuffer, kTestErrorCaption, kMessageBoxIconError);
+    ShowTransportError(window);
     return;
   }
   std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,

@@ -33,7 +33,7 @@ bool ParseTransportFailure(const char* text, TransportStep* step, int* number);
 struct TransportError {
   int number;
   const char* name;     // the platform's symbolic name
-  const char* meaning;  // one plain sentence
+  const char* meaning;  // one plain sentence for an administrator (the Test shows it)
 };
 
 // Every error number the exchange is known to end with, in ascending order.
