@@ -88,3 +88,20 @@ foreach(row IN LISTS TIME_ZONE_CODES)
                        ENVIRONMENT STATION_TEST_ZONE_CODE=${code}
                        FAIL_REGULAR_EXPRESSION "PASSED  \\] 0 tests|SKIPPED")
 endforeach()
+
+# The completion benchmark (scripts/bench_completion.sh), built only when asked for:
+# the plug-in as it was before the worker's notice, which completes at the next tick
+# only, and the bare exchange over WinINet.
+add_library(plugin_win32_tick_only STATIC EXCLUDE_FROM_ALL ${CORE_SOURCES} ${WIN32_SOURCES})
+target_include_directories(plugin_win32_tick_only PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(plugin_win32_tick_only PRIVATE CSPLUGIN_COMPLETE_ON_TICK_ONLY)
+target_link_libraries(plugin_win32_tick_only PUBLIC comctl32 wininet gdi32 user32 kernel32)
+add_library(CSPluginTickOnly SHARED EXCLUDE_FROM_ALL ${ENTRY_SOURCE} ${RESOURCE_SCRIPTS}
+            ${CMAKE_SOURCE_DIR}/host/plugin.def)
+add_dependencies(CSPluginTickOnly card_bitmap)
+set_target_properties(CSPluginTickOnly PROPERTIES PREFIX "" OUTPUT_NAME "CSPlugin_TickOnly")
+target_link_libraries(CSPluginTickOnly PRIVATE plugin_win32_tick_only)
+add_executable(exchange_bench EXCLUDE_FROM_ALL
+               ${CMAKE_SOURCE_DIR}/tests/bench/win32/exchange_bench_win32.cpp)
+target_link_libraries(exchange_bench PRIVATE plugin_win32)
+target_compile_options(exchange_bench PRIVATE ${WARNINGS})

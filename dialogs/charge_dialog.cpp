@@ -5,6 +5,7 @@
 #include "gateway/transaction_record.h"
 #include "settings/module_state.h"
 #include "settings/prompt_format.h"
+#include "settings/secure_erase.h"
 #include "settings/settings.h"
 
 TransactionDialogState ChargeState;
@@ -14,13 +15,16 @@ namespace {
 int32_t CardStep(DialogWindow& window) {
   if (!ReadEntry(window)) return 0;
   const char* card = ExtractCardText(ScratchText);
-  if (!MatchesCardPrefix(card, CurrentSettings.PrefixMatch)) {
+  const bool accepted = MatchesCardPrefix(card, CurrentSettings.PrefixMatch);
+  if (accepted) StoreCardNumber(card, CurrentRecord);
+  // What was typed or swiped is needed no more, neither in the control nor here.
+  window.EraseItemText(kCardEditId);
+  SecureErase(ScratchText, sizeof ScratchText);
+  if (!accepted) {
     ChargeState.Step = DialogStep::Finished;
     window.SetItemText(kMessageLineId, kInvalidCardText);
     window.EnableItem(kOkId, false);
   } else {
-    // The card text lives in ScratchText, which the prompt overwrites: store it first.
-    StoreCardNumber(card, CurrentRecord);
     ChargeState.Step = DialogStep::Confirming;
     FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
                        ScratchText, kScratchTextSize);
@@ -83,6 +87,10 @@ int32_t ChargeDialogCommand(DialogWindow& window, int command) {
     default:
       return 0;
   }
+}
+
+int32_t ChargeDialogWorkerFinished(DialogWindow& window, uint32_t serial) {
+  return TransactionWorkerFinished(window, ChargeState, serial);
 }
 
 int32_t ChargeDialogClose(DialogWindow& window) { return CloseTransactionDialog(window, ChargeState); }

@@ -23,6 +23,9 @@ int32_t ChargeDialogStart(DialogWindow& window, int32_t amountCents);
 // 1 after an approval, for Cancel and for the tick; otherwise 0.
 int32_t ChargeDialogCommand(DialogWindow& window, int command);
 
+// The worker's notice with its serial (see TransactionWorkerFinished). Returns 0.
+int32_t ChargeDialogWorkerFinished(DialogWindow& window, uint32_t serial);
+
 // WM_CLOSE. Returns 1.
 int32_t ChargeDialogClose(DialogWindow& window);
 

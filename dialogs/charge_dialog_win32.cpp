@@ -8,6 +8,9 @@
 
 INT_PTR CALLBACK ChargeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32DialogWindow window(dialog);
+  if (message == WorkerFinishedMessage()) {
+    return ChargeDialogWorkerFinished(window, static_cast<uint32_t>(wParam));
+  }
   switch (message) {
     case WM_INITDIALOG:
       return ChargeDialogStart(window, static_cast<int32_t>(lParam));
@@ -18,6 +21,8 @@ INT_PTR CALLBACK ChargeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_CLOSE:
       return ChargeDialogClose(window);
+    case WM_DESTROY:
+      return EndTransactionDialog(window);
     case WM_DRAWITEM:
       DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), ChargeDialogPicture());
       return 0;

@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "dialogs/scratch_text.h"
+#include "dialogs/transaction_dialog.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
+#include "settings/secure_erase.h"
 #include "settings/settings.h"
 
 namespace {
@@ -87,6 +89,7 @@ int Test(DialogWindow& window) {
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
+  SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
   window.RestoreCursor();
   ShowTestOutcome(window);
   return 0;
@@ -124,4 +127,9 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
 int ConfigureOnClose(DialogWindow& window) {
   window.End(kConfigClosedEndCode);
   return 1;
+}
+
+int ConfigureOnDestroy(DialogWindow& window) {
+  EraseCardData(window, kConfigAccountNumberId);
+  return 0;
 }

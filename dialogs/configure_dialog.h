@@ -55,3 +55,8 @@ int ConfigureOnCommand(DialogWindow& window, int id);
 
 // WM_CLOSE: ends with 1 without writing anything; returns 1.
 int ConfigureOnClose(DialogWindow& window);
+
+// WM_DESTROY, however the dialog ended: the test account number is erased from the
+// control and from memory, with the request and reply that carried it (see
+// EraseCardData). Returns 0.
+int ConfigureOnDestroy(DialogWindow& window);

@@ -23,6 +23,8 @@ INT_PTR CALLBACK ConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
       return ConfigureOnCommand(window, LOWORD(wParam));
     case WM_CLOSE:
       return ConfigureOnClose(window);
+    case WM_DESTROY:
+      return ConfigureOnDestroy(window);
     default:
       return FALSE;
   }

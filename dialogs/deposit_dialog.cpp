@@ -10,6 +10,7 @@
 #include "dialogs/station_deposit.h"
 #include "gateway/transaction_record.h"
 #include "settings/module_state.h"
+#include "settings/secure_erase.h"
 
 TransactionDialogState DepositState;
 int32_t DepositBalance;
@@ -20,10 +21,12 @@ namespace {
 int32_t CardStep(DialogWindow& window) {
   if (!ReadEntry(window)) return 0;
   StoreCardNumber(ExtractCardText(ScratchText), CurrentRecord);
+  SecureErase(ScratchText, sizeof ScratchText);
   DepositState.Step = DialogStep::AmountEntry;
   std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(DepositBalance));
   window.SetItemText(kMessageLineId, ScratchText);
-  window.SetItemText(kCardEditId, "");
+  // The amount is typed into the same control: nothing of the card may stay in it.
+  window.EraseItemText(kCardEditId);
   window.UnmaskEdit(kCardEditId);
   window.FocusItem(kCardEditId);
   window.Redraw();
@@ -127,6 +130,10 @@ int32_t DepositDialogCommand(DialogWindow& window, int command) {
     default:
       return 0;
   }
+}
+
+int32_t DepositDialogWorkerFinished(DialogWindow& window, uint32_t serial) {
+  return TransactionWorkerFinished(window, DepositState, serial);
 }
 
 int32_t DepositDialogClose(DialogWindow& window) {

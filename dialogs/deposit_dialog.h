@@ -54,6 +54,9 @@ int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents);
 // for the tick; otherwise 0.
 int32_t DepositDialogCommand(DialogWindow& window, int command);
 
+// The worker's notice with its serial (see TransactionWorkerFinished). Returns 0.
+int32_t DepositDialogWorkerFinished(DialogWindow& window, uint32_t serial);
+
 // WM_CLOSE. Returns 1.
 int32_t DepositDialogClose(DialogWindow& window);
 

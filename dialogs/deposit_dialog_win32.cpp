@@ -7,6 +7,9 @@
 
 INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32DialogWindow window(dialog);
+  if (message == WorkerFinishedMessage()) {
+    return DepositDialogWorkerFinished(window, static_cast<uint32_t>(wParam));
+  }
   switch (message) {
     case WM_INITDIALOG:
       return DepositDialogStart(window, static_cast<int32_t>(lParam));
@@ -17,6 +20,8 @@ INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_CLOSE:
       return DepositDialogClose(window);
+    case WM_DESTROY:
+      return EndTransactionDialog(window);
     case WM_DRAWITEM:
       DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), DepositDialogPicture());
       return 0;

@@ -2,11 +2,16 @@
 // Platform seam: the window operations the dialogs perform. The dialog procedures
 // (*_win32.cpp) wrap their HWND in Win32DialogWindow; native tests use a recording
 // fake. Control ids are the template's; texts are single-byte ANSI.
+#include <cstdint>
+
 #include "resources/resource_ids.h"
 
 class DialogWindow {
  public:
   virtual void SetItemText(int id, const char* text) = 0;
+  // Overwrites the control's text in place with as many filler characters before
+  // emptying it, so that the control's buffer keeps nothing of what was typed.
+  virtual void EraseItemText(int id) = 0;
   // Reads at most size - 1 characters into out, terminated; returns the count.
   virtual unsigned GetItemText(int id, char* out, unsigned size) = 0;
   virtual void SetItemUnsigned(int id, unsigned value) = 0;
@@ -33,6 +38,11 @@ class DialogWindow {
   virtual void SystemMessageBox(const char* text, const char* caption, unsigned flags) = 0;
   // The station program's message-box function, owned by the dialog.
   virtual void StationMessageBox(const char* text, const char* caption, unsigned flags) = 0;
+  // Watches the next gateway worker (gateway/worker.h) for this dialog: when it
+  // finishes, its notice reaches the dialog as a message carrying the serial (Win32:
+  // a registered window message), which the dialog hands to TransactionWorkerFinished.
+  // Returns the watch's serial.
+  virtual uint32_t WatchWorker() = 0;
 
  protected:
   ~DialogWindow() = default;

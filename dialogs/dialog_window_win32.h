@@ -5,11 +5,17 @@
 
 #include "dialogs/dialog_window.h"
 
+// The message that tells a charge or deposit dialog its worker has finished; wParam is
+// the watch's serial. A registered message, so that no other window can mistake it
+// for one of its own.
+UINT WorkerFinishedMessage();
+
 class Win32DialogWindow final : public DialogWindow {
  public:
   explicit Win32DialogWindow(HWND dialog) : dialog_(dialog) {}
 
   void SetItemText(int id, const char* text) override;
+  void EraseItemText(int id) override;
   unsigned GetItemText(int id, char* out, unsigned size) override;
   void SetItemUnsigned(int id, unsigned value) override;
   unsigned GetItemUnsigned(int id) override;
@@ -31,6 +37,7 @@ class Win32DialogWindow final : public DialogWindow {
   void CenterOnOwner() override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
+  uint32_t WatchWorker() override;
 
  private:
   HWND dialog_;

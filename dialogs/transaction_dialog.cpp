@@ -9,6 +9,7 @@
 #include "gateway/transport.h"
 #include "gateway/worker.h"
 #include "settings/module_state.h"
+#include "settings/secure_erase.h"
 #include "settings/settings.h"
 
 namespace {
@@ -23,14 +24,29 @@ bool WorkerOutstanding = false;
 
 const ModuleStateReset kResetWorkerOutstanding{[] { WorkerOutstanding = false; }};
 
+// True when no worker can still write FormBody or ReplyBuffer.
+bool WorkerBuffersFree() {
+  return !WorkerOutstanding || WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished;
+}
+
 // True when no earlier worker can still write ReplyBuffer; a finished one nobody
 // polled has its result thrown away here.
 bool ClaimWorkerSlot() {
-  if (!WorkerOutstanding) return true;
-  if (WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished) return false;
+  if (!WorkerBuffersFree()) return false;
+  if (WorkerOutstanding) {
+    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
+    WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
+    WorkerOutstanding = false;
+  }
+  return true;
+}
+
+// The finished worker's result is taken: the completion is posted as OK.
+void TakeFinishedWorker(DialogWindow& window, TransactionDialogState& dialog) {
   WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
   WorkerOutstanding = false;
-  return true;
+  dialog.Step = DialogStep::ResultReady;
+  window.PostCommand(kOkId);
 }
 
 bool TransactionUnderWay(const TransactionDialogState& dialog) {
@@ -95,7 +111,10 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
   window.EnableItem(kOkId, false);
   window.EnableItem(kCancelId, false);
   window.SetItemText(kMessageLineId, kInProgressText);
+  dialog.WorkerSerial = window.WatchWorker();
   if (!StartGatewayWorker()) {
+    StopWatchingWorker();
+    SecureErase(FormBody, sizeof FormBody);
     FailToStart(window, dialog, kWorkerNotStartedText);
     return false;
   }
@@ -108,10 +127,7 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
   if (dialog.Step != DialogStep::Running) return 1;
   const int32_t status = WorkerStatus.load(std::memory_order_acquire);
   if (status == kWorkerFinished) {
-    WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
-    WorkerOutstanding = false;
-    dialog.Step = DialogStep::ResultReady;
-    window.PostCommand(kOkId);
+    TakeFinishedWorker(window, dialog);
   } else if (status != kWorkerIdle) {
     ++dialog.TickCount;
     const size_t base = std::strlen(kInProgressText);
@@ -122,6 +138,15 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
     window.SetItemText(kMessageLineId, ScratchText);
   }
   return 1;
+}
+
+int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& dialog,
+                                  uint32_t serial) {
+  if (dialog.Step != DialogStep::Running || serial != dialog.WorkerSerial) return 0;
+  if (WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished) {
+    TakeFinishedWorker(window, dialog);
+  }
+  return 0;
 }
 
 Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog) {
@@ -166,6 +191,23 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
   window.StopTimer();
   window.End(dialog.EndCode);
   return 1;
+}
+
+int32_t EndTransactionDialog(DialogWindow& window) {
+  StopWatchingWorker();
+  EraseCardData(window, kCardEditId);
+  return 0;
+}
+
+void EraseCardData(DialogWindow& window, int entryId) {
+  window.EraseItemText(entryId);
+  SecureErase(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber);
+  SecureErase(ScratchText, sizeof ScratchText);
+  // A worker still running owns these; it erases them itself when it ends unwatched.
+  if (WorkerBuffersFree()) {
+    SecureErase(FormBody, sizeof FormBody);
+    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
+  }
 }
 
 bool GatewayWorkerOutstanding() { return WorkerOutstanding; }

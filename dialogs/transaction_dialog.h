@@ -5,9 +5,10 @@
 #include "gateway/request_message.h"
 
 // What the charge and the deposit dialog share on the CARDPIN template: the module-wide
-// variables each keeps, reading the edit control, starting the gateway worker, the
-// once-a-second poll with its progress dots, taking the finished reply apart and
-// showing an error, and the way out through WM_CLOSE. Each dialog keeps its own
+// variables each keeps, reading the edit control, starting and watching the gateway
+// worker, the once-a-second poll with its progress dots, taking the finished reply
+// apart and showing an error, the way out through WM_CLOSE, and erasing the card data
+// at WM_DESTROY. Each dialog keeps its own
 // instance of TransactionDialogState; the dialogs run on the user-interface thread, one
 // at a time.
 //
@@ -15,8 +16,9 @@
 // while its finished reply waits for the posted completion, neither Cancel (Escape) nor
 // WM_CLOSE (the close box) ends the dialog, so the outcome of a charge that may have
 // gone through is always shown, and no worker outlives its dialog to hand its result
-// to the next one. The poll reads WorkerStatus only while this dialog's own worker is
-// running, and ReplyBuffer only after the poll has seen it finished.
+// to the next one. The poll, and the worker's notice which brings the same news at
+// once, read WorkerStatus only while this dialog's own worker is running, and
+// ReplyBuffer only after it has been seen finished.
 
 // Where a charge or deposit dialog stands. OK runs the step's action:
 //
@@ -57,8 +59,9 @@ inline constexpr const char* kEarlierWorkerRunningText =
 
 struct TransactionDialogState {
   DialogStep Step;
-  int32_t TickCount;  // polls that found the worker busy
-  int32_t EndCode;    // what WM_CLOSE passes to EndDialog
+  int32_t TickCount;      // polls that found the worker busy
+  int32_t EndCode;        // what WM_CLOSE passes to EndDialog
+  uint32_t WorkerSerial;  // the watch of this dialog's worker
 };
 
 // Amount in cents as shown to the user: cents times the single-precision 0.01f, the
@@ -75,8 +78,8 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
 bool ReadEntry(DialogWindow& window);
 
 // Fills the sale fields of CurrentRecord (CardNumber and AmountCents already set),
-// builds FormBody, disables OK and Cancel, shows "Transaction in progress." and starts
-// the worker: the dialog is Running. When it cannot start, or a worker of an earlier
+// builds FormBody, disables OK and Cancel, shows "Transaction in progress.", watches
+// the worker and starts it: the dialog is Running. When it cannot start, or a worker of an earlier
 // dialog has not finished yet (then nothing is filled and no sequence number is used),
 // shows an "Error:" text with Cancel enabled and the dialog is Finished. Returns
 // whether the worker runs.
@@ -87,6 +90,12 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
 // (-1) resets WorkerStatus to 0, moves to ResultReady and posts OK for the completion; busy advances the progress dots; idle (0, the worker not yet begun) does
 // nothing. Returns 1.
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog);
+
+// The worker's notice that it has finished (posted by the watch with its serial): the
+// same as the poll that sees -1, at once. Ignored unless this dialog's worker is
+// running and the serial is its watch's. Returns 0.
+int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& dialog,
+                                  uint32_t serial);
 
 enum class Completion {
   NotDue,    // no finished reply is waiting: nothing was done
@@ -110,6 +119,15 @@ int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogSta
 // WM_CLOSE: kills the timer and ends the dialog with its end code, or beeps and stays
 // open while the transaction is under way. Returns 1.
 int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog);
+
+// WM_DESTROY of either dialog, however it ended (WM_CLOSE, or destroyed by its owner
+// while it ran): the watch ends and the card data is erased. Returns 0.
+int32_t EndTransactionDialog(DialogWindow& window);
+
+// Erases every copy of the card number and track data: the entry control entryId,
+// CurrentRecord.CardNumber, ScratchText, and FormBody and ReplyBuffer unless a worker
+// still running owns them.
+void EraseCardData(DialogWindow& window, int entryId);
 
 // True while a started worker has not been seen finished by a poll.
 bool GatewayWorkerOutstanding();

@@ -8,6 +8,7 @@
 #include "gateway/sequence_store.h"
 #include "gateway/wire_format.h"
 #include "settings/module_state.h"
+#include "settings/secure_erase.h"
 
 char FormBody[kFormBodySize];
 
@@ -155,4 +156,5 @@ void BuildRequest(const TransactionRecord& record, char* formBody) {
   const size_t prefix = std::strlen(kFormFieldName);
   std::memcpy(formBody, kFormFieldName, prefix);
   UrlEncodeForm(message, formBody + prefix);
+  SecureErase(message, sizeof message);  // it holds the card number
 }

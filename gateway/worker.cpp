@@ -3,6 +3,7 @@
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "settings/module_state.h"
+#include "settings/secure_erase.h"
 #include "settings/settings.h"
 
 std::atomic<int32_t> WorkerStatus{kWorkerIdle};
@@ -11,13 +12,53 @@ static_assert(std::atomic<int32_t>::is_always_lock_free, "WorkerStatus must be o
 
 namespace {
 
-const ModuleStateReset kResetWorker{[] { WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed); }};
+struct Watch {
+  WorkerNotice notice;  // null: nobody watches
+  uintptr_t target;
+  uint32_t serial;      // counts watches, so that a worker knows whether it is the one watched
+};
+
+// Under the watch lock. The worker holds it from storing -1 to the end of the notice,
+// and whoever changes the watch holds it, so that a watch that has ended is never told.
+Watch CurrentWatch;
+
+const ModuleStateReset kResetWorker{[] {
+  WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
+  CurrentWatch = Watch{};
+}};
 
 }  // namespace
 
+// The lock is taken and given back by plain calls, not by an object, so that nothing
+// here needs the unwinding machinery that would come with a destructor.
+uint32_t WatchNextWorker(WorkerNotice notice, uintptr_t target) {
+  LockWorkerWatch();
+  CurrentWatch = Watch{notice, target, CurrentWatch.serial + 1};
+  const uint32_t serial = CurrentWatch.serial;
+  UnlockWorkerWatch();
+  return serial;
+}
+
+void StopWatchingWorker() {
+  LockWorkerWatch();
+  CurrentWatch.notice = nullptr;
+  UnlockWorkerWatch();
+}
+
 void GatewayWorker() {
+  // The watch for this worker was set before the thread was started.
+  LockWorkerWatch();
+  const uint32_t watched = CurrentWatch.serial;
+  UnlockWorkerWatch();
   WorkerStatus.store(kWorkerBusy, std::memory_order_relaxed);
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
+  SecureErase(FormBody, sizeof FormBody);  // the request has gone; it held the card number
+
+  LockWorkerWatch();
+  const bool watchedStill = CurrentWatch.notice != nullptr && CurrentWatch.serial == watched;
+  if (!watchedStill) SecureErase(ReplyBuffer, sizeof ReplyBuffer);
   // Release: whoever loads -1 with acquire order sees the whole reply.
   WorkerStatus.store(kWorkerFinished, std::memory_order_release);
+  if (watchedStill) CurrentWatch.notice(CurrentWatch.target, CurrentWatch.serial);
+  UnlockWorkerWatch();
 }

@@ -13,7 +13,12 @@ unsigned __stdcall GatewayThreadEntry(void*) {
   return 0;
 }
 
+SRWLOCK WatchLock = SRWLOCK_INIT;
+
 }  // namespace
+
+void LockWorkerWatch() { AcquireSRWLockExclusive(&WatchLock); }
+void UnlockWorkerWatch() { ReleaseSRWLockExclusive(&WatchLock); }
 
 bool StartGatewayWorker() {
   unsigned threadId = 0;

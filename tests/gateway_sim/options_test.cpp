@@ -23,7 +23,7 @@ TEST(OptionsTest, DefaultsAndBothValueForms) {
   ASSERT_TRUE(gwsim::ParseOptions({"--cert=a.pem", "--key", "a.key", "--address=127.0.0.9",
                                    "--port", "8443", "--path=/gw", "--behaviour=delay:3",
                                    "--accounts", "acc.txt", "--journal=j.log",
-                                   "--ready-file", "ready", "--quiet"},
+                                   "--ready-file", "ready", "--sent-times", "t.log", "--quiet"},
                                   other, error))
       << error;
   EXPECT_EQ("a.pem", other.certFile);
@@ -36,6 +36,7 @@ TEST(OptionsTest, DefaultsAndBothValueForms) {
   EXPECT_EQ("acc.txt", other.accountsFile);
   EXPECT_EQ("j.log", other.journalFile);
   EXPECT_EQ("ready", other.readyFile);
+  EXPECT_EQ("t.log", other.sentTimesFile);
   EXPECT_TRUE(other.quiet);
 }
 

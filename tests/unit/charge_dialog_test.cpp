@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "dialogs/charge_dialog.h"
 #include "fakes/fake_https.h"
+#include "gateway/worker.h"
 #include "transaction_dialog_fixture.h"
 
 namespace {
@@ -21,6 +23,7 @@ class ChargeDialogTest : public TransactionDialogFixture {
   int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
   int Command(int id) override { return ChargeDialogCommand(window, id); }
   int Close() override { return ChargeDialogClose(window); }
+  int WorkerFinished(uint32_t serial) override { return ChargeDialogWorkerFinished(window, serial); }
   // Opens the dialog, takes the card and confirms: the worker is started.
   void RunUntilWorkerStarted(int32_t amount = 150) {
     Start(amount);
@@ -343,6 +346,94 @@ TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
   EXPECT_TRUE(window.posted.empty());
   EXPECT_FALSE(window.ended);
   EXPECT_TRUE(GatewayWorkerOutstanding());
+}
+
+// The watched worker's own notice completes the dialog at once: no tick is needed.
+TEST_F(ChargeDialogTest, TheWorkersNoticeClosesAnApprovedChargeWithoutATick) {
+  fake::workerRunsInline = true;
+  fake::https.body = Reply("00", "APPROVED");
+  Start(150);
+  Enter(kSwipe);
+  Ok();  // the worker runs here, to its end, and posts its notice
+  ASSERT_EQ(1u, window.posted.size());
+  EXPECT_TRUE(window.posted.front().notice);
+  Pump();
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(kChargeApproved, window.endCode);
+  EXPECT_EQ(0, ChargeState.TickCount);
+  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
+}
+
+TEST_F(ChargeDialogTest, OnlyTheNoticeOfItsOwnFinishedWorkerCompletes) {
+  RunUntilWorkerStarted();
+  const uint32_t serial = window.watchSerial;
+  EXPECT_EQ(0, WorkerFinished(serial));  // still busy: nothing to take
+  WorkerFinishes(Reply("05", "DECLINED"));
+  EXPECT_EQ(0, WorkerFinished(serial + 1));  // another watch's
+  EXPECT_TRUE(window.posted.empty());
+  EXPECT_EQ(0, WorkerFinished(serial));
+  Pump();
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
+  EXPECT_EQ(1, Tick());  // the tick that comes after it finds nothing to do
+  EXPECT_EQ(0, WorkerFinished(serial));
+  EXPECT_TRUE(window.posted.empty());
+  EXPECT_EQ(0, ChargeState.TickCount);
+}
+
+// However the dialog ends, nothing of the card stays behind once it is destroyed.
+TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
+  const std::string card = "6039501234567890";
+  struct Row {
+    const char* way;
+    std::function<void()> play;
+  };
+  const Row rows[] = {
+      {"cancelled while typing", [&] { window.texts[kCardEditId] = kSwipe; }},
+      {"card refused", [&] { Enter("5039501234567890"); }},
+      {"cancelled at the confirmation", [&] { Enter(kSwipe); }},
+      {"approved", [&] { RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
+      {"declined", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("05", ("DECLINED " + card).c_str())); }},
+      {"transport error", [&] { RunUntilWorkerStarted(); FinishWith("Error: HTTP Read [12030]\n"); }},
+      {"worker not started", [&] { fake::workerStartFails = true; Enter(kSwipe); Ok(); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.way);
+    Fresh();
+    Start(150);
+    row.play();
+    Command(kCancelId);
+    Pump();
+    EXPECT_EQ(0, EndTransactionDialog(window));  // WM_DESTROY
+    EXPECT_TRUE(CardDataErased());
+    EXPECT_EQ(1u, window.erased.count(kCardEditId));
+    EXPECT_EQ("", window.Text(kCardEditId));
+  }
+}
+
+TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
+  for (const char* entry : {kSwipe, "5039501234567890"}) {
+    SCOPED_TRACE(entry);
+    Fresh();
+    Start(150);
+    Enter(entry);
+    EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find("1234567890"));
+    EXPECT_EQ(1u, window.erased.count(kCardEditId));
+  }
+}
+
+// Destroyed by its owner while its worker runs: the worker keeps its buffers, is no
+// longer watched, and leaves nothing behind when it ends.
+TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt) {
+  fake::https.body = Reply("00", "APPROVED");
+  RunUntilWorkerStarted();
+  const std::string sent = FormBody;
+  EndTransactionDialog(window);
+  EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
+  EXPECT_EQ(sent, FormBody) << "the running worker still owns the request";
+  GatewayWorker();  // it ends now, on this thread
+  EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";
+  EXPECT_TRUE(CardDataErased());
+  EXPECT_EQ(kWorkerFinished, WorkerStatus.load());
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialogs/configure_dialog.h"
+#include "dialogs/scratch_text.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
@@ -395,7 +397,7 @@ TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheType
   const Sent& sent = requests[0];
   EXPECT_EQ("127.0.0.2", sent.host);
   EXPECT_EQ("ipsx/gateway", sent.objectName);
-  EXPECT_EQ(std::string(FormBody), sent.body);
+  EXPECT_EQ("", std::string(FormBody)) << "the body, with the account number, is erased once sent";
   const std::string expectedStart =
       "Transaction=IPS.123456%1C021000MERCH01%1CTERM7%1CC0000012000001CU00%20D706" + kAccount +
       "%1CH%1CY%1C%1C100%1C%1C%1C%1C5411%1C840%1CU%1CN07182018140509%1C";
@@ -473,6 +475,35 @@ TEST_F(ConfigureDialogTest, OtherCommandsDoNothing) {
     EXPECT_EQ(0, Press(id));
   }
   EXPECT_TRUE(window.log.empty());
+}
+
+// Closing the dialog, however it closes, takes the test account number with it: from
+// its field, the record, and the request and reply that carried it.
+TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
+  for (const int way : {kOkId, kCancelId, 0}) {
+    SCOPED_TRACE(way);
+    SetUp();
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
+    OpenAndType();
+    fake::https.body = Reply("05", "DECLINED " + kAccount);  // a gateway that echoes it
+    Press(kConfigTestId);
+    ASSERT_EQ(kAccount, CurrentRecord.CardNumber) << "in effect until the dialog closes";
+    if (way == 0) {
+      ConfigureOnClose(window);
+    } else {
+      Press(way);
+    }
+    EXPECT_EQ(0, ConfigureOnDestroy(window));
+    EXPECT_EQ("", window.Text(kConfigAccountNumberId));
+    EXPECT_EQ(1u, window.erased.count(kConfigAccountNumberId));
+    for (const auto& [name, data, size] :
+         {std::tuple{"card number", CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber},
+          std::tuple{"form body", FormBody, sizeof FormBody},
+          std::tuple{"reply", ReplyBuffer, sizeof ReplyBuffer},
+          std::tuple{"scratch text", ScratchText, sizeof ScratchText}}) {
+      EXPECT_EQ(std::string(size, '\0'), std::string(data, size)) << name;
+    }
+  }
 }
 
 }  // namespace

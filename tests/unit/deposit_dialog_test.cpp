@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "dialogs/deposit_dialog.h"
@@ -27,6 +28,7 @@ class DepositDialogTest : public TransactionDialogFixture {
   }
   int Command(int id) override { return DepositDialogCommand(window, id); }
   int Close() override { return DepositDialogClose(window); }
+  int WorkerFinished(uint32_t serial) override { return DepositDialogWorkerFinished(window, serial); }
   void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
     Start(1234, user);
     Enter(kCard);
@@ -267,6 +269,48 @@ TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(0, window.endCode);
+}
+
+TEST_F(DepositDialogTest, TheWorkersNoticeBooksAnApprovedDepositAtOnce) {
+  RunUntilWorkerStarted("20");
+  FinishWithNotice(Reply("00", "APPROVED"));
+  EXPECT_TRUE(window.ended);
+  EXPECT_EQ(2000, window.endCode);
+  EXPECT_EQ(1u, fake::stationDeposits.size());
+  EXPECT_EQ(0, DepositState.TickCount);
+}
+
+TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
+  const std::string card = "6039501234567890";
+  struct Row {
+    const char* way;
+    std::function<void()> play;
+  };
+  const Row rows[] = {
+      {"cancelled while typing", [&] { window.texts[kCardEditId] = kCard; }},
+      {"cancelled at the amount", [&] { Enter(kCard); }},
+      {"amount refused", [&] { Enter(kCard); Enter("0"); }},
+      {"booked", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("00", "OK")); }},
+      {"not booked",
+       [&] { fake::stationDepositResult = 3; RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
+      {"declined", [&] { RunUntilWorkerStarted(); FinishWith(Reply("51", card.c_str())); }},
+      {"no deposit function", [&] { fake::stationDepositPresent = false; Fresh(); Start(1234); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.way);
+    Fresh();
+    Start(1234);
+    row.play();
+    if (DepositState.Step == DialogStep::AmountEntry) {
+      EXPECT_EQ(1u, window.erased.count(kCardEditId)) << "the card is gone before the amount is typed";
+      EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
+    }
+    Command(kCancelId);
+    Pump();
+    EXPECT_EQ(0, EndTransactionDialog(window));
+    EXPECT_TRUE(CardDataErased());
+    EXPECT_EQ("", window.Text(kCardEditId));
+  }
 }
 
 }  // namespace

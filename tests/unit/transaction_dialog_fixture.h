@@ -3,9 +3,11 @@
 // time, the default settings loaded, a recording window, and the worker played by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_platform.h"
@@ -53,9 +55,10 @@ class TransactionDialogFixture : public ::testing::Test {
   // Sequence numbers handed out so far (each is written to the batch store).
   static int SequenceNumbersUsed() { return fake::profileWrites; }
 
-  // The dialog under test: its WM_COMMAND and WM_CLOSE handlers.
+  // The dialog under test: its WM_COMMAND and WM_CLOSE handlers, and the worker's notice.
   virtual int Command(int id) = 0;
   virtual int Close() = 0;
+  virtual int WorkerFinished(uint32_t serial) = 0;
 
   int Ok() { return Command(kOkId); }
   int Tick() { return Command(kTickCommand); }
@@ -66,13 +69,30 @@ class TransactionDialogFixture : public ::testing::Test {
   }
   // Delivers what the dialog posted to itself, as its message loop would.
   void Pump() {
-    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); });
+    window.Pump([this](int id) { return Command(id); }, [this] { return Close(); },
+                [this](uint32_t serial) { return WorkerFinished(serial); });
   }
   // The tick that sees the worker finished, and the completion it posts.
   void FinishWith(const std::string& reply) {
     WorkerFinishes(reply);
     EXPECT_EQ(1, Tick());
     Pump();
+  }
+  // The worker finishes and its notice arrives, as the watch posts it; no tick.
+  void FinishWithNotice(const std::string& reply) {
+    WorkerFinishes(reply);
+    window.posted.push_back({false, 0, true, window.watchSerial});
+    Pump();
+  }
+
+  // Every copy of the card data the dialogs keep, all zero.
+  static bool CardDataErased() {
+    return AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber) &&
+           AllZero(ScratchText, sizeof ScratchText) && AllZero(FormBody, sizeof FormBody) &&
+           AllZero(ReplyBuffer, sizeof ReplyBuffer);
+  }
+  static bool AllZero(const char* data, size_t size) {
+    return std::all_of(data, data + size, [](char c) { return c == '\0'; });
   }
 
   fake::RecordingDialogWindow window;

@@ -195,12 +195,27 @@ TEST_F(TransportTest, ReplyIsEmptiedBeforeTheExchange) {
   EXPECT_EQ('\0', seenDuringSend);
 }
 
+// What a watch's notice saw, on the worker's thread.
+struct SeenNotice {
+  uint32_t serial;
+  int32_t status;
+  std::string reply;
+};
+std::vector<SeenNotice> seenNotices;
+
+void RecordNotice(uintptr_t target, uint32_t serial) {
+  EXPECT_EQ(42u, target);
+  seenNotices.push_back({serial, WorkerStatus.load(std::memory_order_acquire), ReplyBuffer});
+}
+
 TEST_F(TransportTest, WorkerPostsTheFormBodyToTheUrlSettingAndFinishesAfterTheReply) {
   std::strcpy(CurrentSettings.URL, "https://127.0.0.2/ipsx/gateway");
   std::strcpy(FormBody, kBody);
   fake::https.body = std::string(1500, 'r');
   int32_t seenDuringSend = 0;
   fake::https.duringSend = [&] { seenDuringSend = WorkerStatus.load(std::memory_order_relaxed); };
+  seenNotices.clear();
+  const uint32_t serial = WatchNextWorker(RecordNotice, 42);
 
   EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
   std::thread worker(GatewayWorker);
@@ -216,6 +231,12 @@ TEST_F(TransportTest, WorkerPostsTheFormBodyToTheUrlSettingAndFinishesAfterTheRe
   EXPECT_EQ(kWorkerBusy, seenDuringSend);
   EXPECT_EQ("connect 127.0.0.2", CallsAfter("limit session").at(0));
   EXPECT_EQ("send " + std::to_string(std::strlen(kBody)) + " " + kBody, CallsAfter("limit request").at(0));
+  ASSERT_EQ(1u, seenNotices.size()) << "the watch is told once";
+  EXPECT_EQ(serial, seenNotices[0].serial);
+  EXPECT_EQ(kWorkerFinished, seenNotices[0].status) << "told after -1 is stored";
+  EXPECT_EQ(std::string(1024, 'r'), seenNotices[0].reply);
+  EXPECT_EQ(std::string(sizeof FormBody, '\0'), std::string(FormBody, sizeof FormBody))
+      << "the sent body, with the card number, is erased";
 }
 
 TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
@@ -232,12 +253,36 @@ TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
     SCOPED_TRACE(row.text);
     fake::ResetHttps();
     ResetModuleState();
+    seenNotices.clear();
     std::strcpy(CurrentSettings.URL, row.url);
     fake::https.failingStep = row.failing;
     fake::https.errorNumber = 12029;
+    WatchNextWorker(RecordNotice, 42);
     std::thread(GatewayWorker).join();
     EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
     EXPECT_EQ(row.text, ReplyBuffer);
+    EXPECT_EQ(1u, seenNotices.size());
+  }
+}
+
+// A worker whose dialog has gone: nobody will read its reply, so it leaves none.
+TEST_F(TransportTest, WorkerThatNobodyWatchesAnyMoreErasesItsReply) {
+  for (const bool stopped : {false, true}) {
+    SCOPED_TRACE(stopped ? "watch stopped while it ran" : "never watched");
+    fake::ResetHttps();
+    ResetModuleState();
+    seenNotices.clear();
+    std::strcpy(CurrentSettings.URL, kUrl);
+    std::strcpy(FormBody, kBody);
+    fake::https.body = "reply";
+    if (stopped) {
+      WatchNextWorker(RecordNotice, 42);
+      fake::https.duringSend = [] { StopWatchingWorker(); };
+    }
+    std::thread(GatewayWorker).join();
+    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
+    EXPECT_EQ(std::string(sizeof ReplyBuffer, '\0'), std::string(ReplyBuffer, sizeof ReplyBuffer));
+    EXPECT_TRUE(seenNotices.empty());
   }
 }
 

@@ -17,7 +17,7 @@ constexpr const char* kGatewayPath = "/ipsx/gateway";
 constexpr const char* kSequenceStoreName = "CSBatchSeq.INI";
 constexpr int kPollMs = 50;
 // How long a dialog may take to close once its driver is done: the slowest stand-in
-// answer the tests use is 3 s, and the result shows at the next one-second tick.
+// answer the tests use is 3 s.
 constexpr int kCloseWaitMs = 10000;
 // Forcing a stuck dialog shut: Cancel, WM_CLOSE and OK on any message box, repeated.
 constexpr int kForceAttempts = 120;

@@ -186,6 +186,11 @@ TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
     std::strcpy(FormBody, kBody);
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
 
+    // The watch's notice, on the worker's thread, sets the event; the reply must be
+    // complete by then.
+    HANDLE told = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    WatchNextWorker([](uintptr_t event, uint32_t) { SetEvent(reinterpret_cast<HANDLE>(event)); },
+                    reinterpret_cast<uintptr_t>(told));
     std::vector<int32_t> seen = {WorkerStatus.load(std::memory_order_acquire)};
     ASSERT_TRUE(StartGatewayWorker());
     const DWORD started = GetTickCount();
@@ -199,6 +204,9 @@ TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
     EXPECT_TRUE(seen == full || (!row.mustBeSeenBusy && seen == quick))
         << "status went " << ::testing::PrintToString(seen);
     ASSERT_EQ(kWorkerFinished, seen.back());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(told, 5000)) << "the watch was told";
+    CloseHandle(told);
+    StopWatchingWorker();
 
     const std::string reply = ReplyBuffer;
     if (row.reply == "FS") {

@@ -36,6 +36,8 @@ const char* UsageText() {
          "  --behaviour B      misbehave for every request: none, status:N, empty,\n"
          "                     oversize, garbage, error, delay:N, hang, reset\n"
          "  --ready-file FILE  write FILE once listening\n"
+         "  --sent-times FILE  append, for each reply written, the time it was sent\n"
+         "                     (microseconds since 1970, UTC), for benchmarks\n"
          "  --quiet            do not echo journal lines on stdout\n"
          "  --version          print the version and stop\n"
          "  --help             this text\n";
@@ -52,6 +54,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options,
       {"--cert", &options.certFile},         {"--key", &options.keyFile},
       {"--make-cert", &options.makeCertDir}, {"--accounts", &options.accountsFile},
       {"--journal", &options.journalFile},   {"--ready-file", &options.readyFile},
+      {"--sent-times", &options.sentTimesFile},
   };
 
   for (size_t i = 0; i < arguments.size(); ++i) {

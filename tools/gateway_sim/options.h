@@ -22,6 +22,7 @@ struct Options {
   std::string accountsFile;    // none: every card is unknown
   std::string journalFile;     // none: no journal
   std::string readyFile;
+  std::string sentTimesFile;   // none: the reply times are not kept
   Behaviour behaviour;         // for every request whose card has none of its own
   bool quiet = false;          // no journal lines on stdout
   bool help = false;

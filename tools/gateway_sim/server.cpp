@@ -169,6 +169,21 @@ int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalF
     response.status = answer.status;
     response.set_content(answer.body, kReplyContentType);
   };
+  // The logger runs once the response has been written out.
+  JournalFile sentTimes;
+  if (!options.sentTimesFile.empty()) {
+    std::string error;
+    if (!sentTimes.Open(options.sentTimesFile, error)) {
+      std::fprintf(stderr, "gateway_sim: cannot open %s: %s\n", options.sentTimesFile.c_str(),
+                   error.c_str());
+      return kExitCannotListen;
+    }
+    server.set_logger([&sentTimes](const httplib::Request&, const httplib::Response&) {
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      sentTimes.Append(
+          std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) + "\n");
+    });
+  }
   // Every method on every path reaches the handler, so that every request is journaled.
   const char* everything = ".*";
   server.Get(everything, handler);

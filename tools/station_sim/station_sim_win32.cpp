@@ -10,6 +10,8 @@
 //             --fail-deposit N     the deposit function refuses with error number N
 //             --empty-slot N       leave slot N (2, 3 or 4) of the function table empty
 //             --no-owner           pass no owner window to the exports
+//             --times              print when each export returned (microseconds since
+//                                  1970, UTC), for benchmarks
 //             --version, --help
 // It is shipped in the release package, so that an administrator can try the plug-in
 // on a Windows computer without the station program: its usage text says how.
@@ -40,6 +42,7 @@ struct Options {
   int failDeposit = 0;
   bool emptySlot[5] = {};
   bool owner = true;
+  bool times = false;
 };
 
 Options options;
@@ -128,6 +131,15 @@ INT_PTR WINAPI StationDialogBoxParam(HINSTANCE module, LPCSTR templateName, HWND
 
 // --- Running the commands. ---
 
+unsigned long long MicrosecondsSince1970() {
+  constexpr unsigned long long kFileTimeAt1970 = 116444736000000000ULL;  // 100 ns units
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return (ticks - kFileTimeAt1970) / 10;
+}
+
 struct DriveJob {
   DWORD uiThread;
   std::string script;
@@ -157,6 +169,7 @@ int32_t RunExport(const std::string& script, Call call, bool* scriptPassed) {
   HANDLE thread = nullptr;
   if (!script.empty()) thread = CreateThread(nullptr, 0, DriveThread, &job, 0, nullptr);
   const int32_t result = call();
+  if (options.times) std::printf("station: returned at %llu\n", MicrosecondsSince1970());
   InterlockedExchange(&job.exportReturned, 1);
   if (thread != nullptr) {
     WaitForSingleObject(thread, kGiveUpMs);
@@ -198,6 +211,7 @@ void PrintUsage(FILE* out) {
                "          --fail-deposit N  the station refuses deposits with error number N\n"
                "          --empty-slot N    leave slot N (2, 3 or 4) of the function table empty\n"
                "          --no-owner        call the plug-in without an owner window\n"
+               "          --times           print when each export returned, for benchmarks\n"
                "          --version         print the version and stop\n"
                "          --help            this text\n"
                "after a command: --drive SCRIPT  work its dialogs by script (for tests)\n",
@@ -252,6 +266,8 @@ int main(int argc, char** argv) {
     const std::string flag = argv[i];
     if (flag == "--no-owner") {
       options.owner = false;
+    } else if (flag == "--times") {
+      options.times = true;
     } else if (flag == "--help") {
       PrintUsage(stdout);
       return 0;

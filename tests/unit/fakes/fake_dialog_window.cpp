@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "gateway/worker.h"
+
 namespace fake {
 
 namespace {
@@ -51,6 +53,12 @@ RecordingDialogWindow::RecordingDialogWindow(Controls start) {
 void RecordingDialogWindow::SetItemText(int id, const char* text) {
   texts[id] = text;
   log.push_back("set " + std::to_string(id) + " " + text);
+}
+
+void RecordingDialogWindow::EraseItemText(int id) {
+  texts[id].clear();
+  erased.insert(id);
+  log.push_back("erase " + std::to_string(id));
 }
 
 unsigned RecordingDialogWindow::GetItemText(int id, char* out, unsigned size) {
@@ -153,6 +161,16 @@ void RecordingDialogWindow::SystemMessageBox(const char* text, const char* title
   log.push_back("box " + BoxLine(title, text, flags));
 }
 
+uint32_t RecordingDialogWindow::WatchWorker() {
+  watchSerial = WatchNextWorker(
+      [](uintptr_t target, uint32_t serial) {
+        reinterpret_cast<RecordingDialogWindow*>(target)->posted.push_back({false, 0, true, serial});
+      },
+      reinterpret_cast<uintptr_t>(this));
+  log.push_back("watch");
+  return watchSerial;
+}
+
 void RecordingDialogWindow::StationMessageBox(const char* text, const char* title, unsigned flags) {
   messageBoxes.push_back({text, title, flags, true});
   log.push_back("station box " + BoxLine(title, text, flags));
@@ -182,13 +200,16 @@ int RecordingDialogWindow::IndexOf(const std::string& line) const {
 }
 
 int RecordingDialogWindow::Pump(const std::function<int(int)>& command,
-                                const std::function<int()>& close) {
+                                const std::function<int()>& close,
+                                const std::function<int(uint32_t)>& notice) {
   int delivered = 0;
   while (!posted.empty() && !ended) {
     const PostedMessage message = posted.front();
     posted.pop_front();
     if (message.close) {
       close();
+    } else if (message.notice) {
+      notice(message.serial);
     } else {
       command(message.command);
     }

@@ -32,9 +32,12 @@ enum class Controls {
 };
 
 struct PostedMessage {
-  bool close;  // WM_CLOSE; otherwise WM_COMMAND
+  bool close;  // WM_CLOSE; otherwise WM_COMMAND, or the worker's notice
   int command;
+  bool notice = false;  // the watched worker has finished; serial is the watch's
+  uint32_t serial = 0;
 };
+
 
 struct MessageBoxCall {
   std::string text;
@@ -48,6 +51,7 @@ class RecordingDialogWindow : public DialogWindow {
   explicit RecordingDialogWindow(Controls start = Controls::CardTemplate);
 
   void SetItemText(int id, const char* text) override;
+  void EraseItemText(int id) override;
   unsigned GetItemText(int id, char* out, unsigned size) override;
   void SetItemUnsigned(int id, unsigned value) override;
   unsigned GetItemUnsigned(int id) override;
@@ -68,6 +72,9 @@ class RecordingDialogWindow : public DialogWindow {
   void CenterOnOwner() override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
+  // Watches through the real worker watch (gateway/worker.h); the worker's notice is
+  // posted like any other message (a worker run inline posts it on this thread).
+  uint32_t WatchWorker() override;
 
   std::string Text(int id) const;
   bool Enabled(int id) const;
@@ -80,7 +87,8 @@ class RecordingDialogWindow : public DialogWindow {
 
   // Delivers the posted messages in order, as the dialog's message loop would, until
   // none is left or the dialog has ended. Returns how many were delivered.
-  int Pump(const std::function<int(int)>& command, const std::function<int()>& close);
+  int Pump(const std::function<int(int)>& command, const std::function<int()>& close,
+           const std::function<int(uint32_t)>& notice);
 
   std::map<int, std::string> texts;  // what each control holds, as the user typed it
   std::set<int> disabled;
@@ -97,6 +105,8 @@ class RecordingDialogWindow : public DialogWindow {
   int beeps = 0;
   int waitCursors = 0;  // wait cursors shown and not yet restored
   std::vector<MessageBoxCall> messageBoxes;
+  std::set<int> erased;           // controls whose text was erased in place
+  uint32_t watchSerial = 0;  // serial of the last watch
   unsigned lastReadSize = 0;  // buffer size of the last GetItemText
   std::vector<std::string> log;
 };

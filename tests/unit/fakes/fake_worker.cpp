@@ -1,5 +1,7 @@
 #include "fakes/fake_worker.h"
 
+#include <mutex>
+
 #include "gateway/request_message.h"
 #include "gateway/worker.h"
 
@@ -18,6 +20,15 @@ void ResetFakeWorker() {
 }
 
 }  // namespace fake
+
+namespace {
+
+std::mutex watchLock;
+
+}  // namespace
+
+void LockWorkerWatch() { watchLock.lock(); }
+void UnlockWorkerWatch() { watchLock.unlock(); }
 
 bool StartGatewayWorker() {
   ++fake::workerStarts;
