@@ -63,3 +63,6 @@ endif()
 add_executable(troubleshooting_table ${CMAKE_SOURCE_DIR}/tools/admin_guide/troubleshooting_table.cpp)
 target_link_libraries(troubleshooting_table PRIVATE plugin_core)
 target_compile_options(troubleshooting_table PRIVATE ${WARNINGS})
+add_test(NAME admin_guide_troubleshooting
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/docs/check_troubleshooting.py
+                 $<TARGET_FILE:troubleshooting_table> ${CMAKE_SOURCE_DIR}/ADMIN.md)
