@@ -33,7 +33,6 @@ inline constexpr int kConfigSavedEndCode = 1;
 inline constexpr int kConfigClosedEndCode = 1;
 inline constexpr int kConfigCancelledEndCode = 0;
 
-inline constexpr char kConfigUrlScheme[] = "https://";
 inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s";
 inline constexpr const char* kTestApprovedCaption = "Success!";
 inline constexpr const char* kTestErrorCaption = "Error";

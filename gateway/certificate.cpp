@@ -1,10 +1,12 @@
 #include "gateway/certificate.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
-// More values than any certificate name carries; further ones are left out.
+// More values than any certificate name carries; beyond it the first ones are dropped,
+// since the common name comes last.
 constexpr size_t kMaxNameValues = 16;
 constexpr char kValueJoint[] = ", ";
 
@@ -20,7 +22,7 @@ bool IsSeparator(char c) { return c == '\r' || c == '\n' || c == ','; }
 size_t SplitValues(const char* printed, Span* values) {
   size_t count = 0;
   const char* p = printed;
-  while (*p != '\0' && count < kMaxNameValues) {
+  while (*p != '\0') {
     while (*p == ' ' || IsSeparator(*p)) ++p;
     if (*p == '\0') break;
     const char* begin = p;
@@ -30,13 +32,18 @@ size_t SplitValues(const char* printed, Span* values) {
     }
     const char* end = p;
     while (end > begin && end[-1] == ' ') --end;
+    if (count == kMaxNameValues) {
+      std::copy(values + 1, values + count, values);
+      --count;
+    }
     values[count++] = Span{begin, end};
   }
   return count;
 }
 
 // Appends value to out (at *length, outSize bytes), without the quotes around it and
-// with a doubled quote inside made single.
+// with a doubled quote inside made single. A line break inside quotes becomes a blank,
+// so that the name stays on its line.
 void AppendValue(Span value, char* out, size_t outSize, size_t* length) {
   const char* p = value.begin;
   const char* end = value.end;
@@ -45,7 +52,7 @@ void AppendValue(Span value, char* out, size_t outSize, size_t* length) {
     --end;
   }
   for (; p < end && *length + 1 < outSize; ++p) {
-    out[(*length)++] = *p;
+    out[(*length)++] = *p == '\r' || *p == '\n' ? ' ' : *p;
     if (*p == '"' && p + 1 < end && p[1] == '"') ++p;
   }
   out[*length] = '\0';

@@ -24,6 +24,8 @@ TEST(CertificateName, PrintedNamesBecomeOneLineCommonNameFirst) {
       {"\"say \"\"hi\"\"\"", "say \"hi\""},
       {"a + b\r\nc", "c, a + b"},  // a multi-valued part stays whole
       {"\r\n\r\nx\r\n", "x"},
+      {"\"two\nlines\"\r\nx", "x, two lines"},
+      {"a\"b\r\nc", "a\"b  c"},  // an unmatched quote runs to the end, on one line
       {"", ""},
   };
   for (const Row& row : rows) {
@@ -35,7 +37,7 @@ TEST(CertificateName, PrintedNamesBecomeOneLineCommonNameFirst) {
   }
 }
 
-TEST(CertificateName, IsCutToItsBuffer) {
+TEST(CertificateName, IsCutToItsBufferKeepingTheCommonName) {
   char out[8];
   CopyCertificateName("Other Gateways Ltd\r\nother.example", out, sizeof out);
   EXPECT_STREQ("other.e", out);
@@ -43,6 +45,11 @@ TEST(CertificateName, IsCutToItsBuffer) {
   char name[kCertificateNameSize];
   CopyCertificateName(longName.c_str(), name, sizeof name);
   EXPECT_EQ(longName.substr(0, kCertificateNameSize - 1), name);
+
+  std::string manyParts;
+  for (int i = 0; i < 20; ++i) manyParts += "p" + std::to_string(i) + "\r\n";
+  CopyCertificateName((manyParts + "host.example").c_str(), name, sizeof name);
+  EXPECT_EQ(0u, std::string(name).rfind("host.example, p19, p18, ", 0)) << name;
 }
 
 TEST(CertificateDates, DaysAndOrderFollowTheCalendar) {
