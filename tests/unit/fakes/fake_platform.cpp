@@ -20,6 +20,7 @@ int profileWrites = 0;
 uint32_t writeError = kAccessDenied;
 int writesBeforeFailure = -1;
 std::vector<ProfileWrite> profileWriteLog;
+std::vector<ProfileRead> profileReadLog;
 std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
@@ -32,6 +33,7 @@ void ResetPlatformFakes() {
   writeError = kAccessDenied;
   writesBeforeFailure = -1;
   profileWriteLog.clear();
+  profileReadLog.clear();
   modulePath = "C:\\Station\\CSPlugin.dll";
   modulePathFails = false;
   now = LocalDateTime{2018, 7, 18, 14, 5, 9};
@@ -41,6 +43,7 @@ void ResetPlatformFakes() {
 namespace {
 
 const std::string* FindValue(const char* file, const char* section, const char* key) {
+  profileReadLog.push_back({file, section, key});
   auto f = profiles.find(file);
   if (f == profiles.end()) return nullptr;
   auto s = f->second.find(section);
