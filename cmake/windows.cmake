@@ -51,7 +51,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
-target_link_libraries(win32_tests PRIVATE plugin_win32 dialog_driver gtest version)
+# crypt32 and advapi32: the tests read certificates and set folders' access themselves.
+target_link_libraries(win32_tests PRIVATE plugin_win32 dialog_driver gtest version crypt32 advapi32)
 target_include_directories(win32_tests PRIVATE ${CMAKE_BINARY_DIR})
 target_compile_options(win32_tests PRIVATE ${WARNINGS})
 # The test program is a station program too: it exports GetStationFunctions.

@@ -3,107 +3,196 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dialogs/certificate_lines.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
+#include "gateway/certificate.h"
+#include "gateway/local_clock.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
+#include "gateway/worker.h"
+#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr size_t kUrlSchemeLength = sizeof kConfigUrlScheme - 1;
+// The gateway's certificate as the last Test met it.
+GatewayCertificate TestCertificate;
 
-// A check that failed: the administrator hears it and lands on the field; no text.
-bool Refuse(DialogWindow& window, int id) {
-  window.Beep();
-  window.FocusItem(id);
-  return false;
+const ModuleStateReset kResetTestCertificate{[] { TestCertificate = GatewayCertificate{}; }};
+
+// What a field's check asks of the value read from it.
+enum class Check {
+  GatewayUrl,  // "https://", a host, and a '/' after the host
+  NotEmpty,
+  NotZero,
+  None,
+};
+
+// One step of the checks: the control, its check, and the value behind it, a text read
+// with readCount or (text null) a number read with GetDlgItemInt.
+struct FieldStep {
+  int id;
+  Check check;
+  char* text;
+  unsigned readCount;
+  int32_t* number;
+};
+
+// The checks common to Save and Test, in their order (Save stops after these)...
+const FieldStep kSettingsSteps[] = {
+    {kConfigUrlId, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
+    {kConfigTerminalIdId, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
+    {kConfigBatchNumberId, Check::NotZero, nullptr, 0, &CurrentRecord.BatchNumber},
+    {kConfigMerchantCodeId, Check::None, nullptr, 0, &CurrentRecord.MerchantCode},
+    {kConfigPrefixMatchId, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
+};
+// ...and the two only a Test needs.
+const FieldStep kTestSteps[] = {
+    {kConfigMerchantIdId, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
+    {kConfigAccountNumberId, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
+     nullptr},
+};
+
+// Room for the longest text read (the URL's 254 characters).
+constexpr size_t kTypedSize = 256;
+static_assert(kConfigUrlReadCount <= kTypedSize && kConfigAccountReadCount <= kTypedSize);
+
+// The same split the transport makes, so that a URL that passes can be posted to.
+bool IsGatewayUrl(const char* url) {
+  char host[kGatewayNameSize];
+  char objectName[kGatewayNameSize];
+  return SplitGatewayUrl(url, host, objectName) && host[0] != '\0';
 }
 
-// The checks common to Save and Test (steps 1 to 5). Each reads its control into the
-// value behind it before looking at it, so a refused value is in effect too.
-bool CheckSettingsFields(DialogWindow& window) {
-  PluginSettings& s = CurrentSettings;
-  TransactionRecord& r = CurrentRecord;
-
-  window.GetItemText(kConfigUrlId, s.URL, kConfigUrlReadCount);
-  // Byte comparison: a capitalised or plain-HTTP scheme is refused.
-  if (std::strncmp(s.URL, kConfigUrlScheme, kUrlSchemeLength) != 0) {
-    return Refuse(window, kConfigUrlId);
+bool TextPasses(Check check, const char* typed) {
+  switch (check) {
+    case Check::GatewayUrl:
+      return IsGatewayUrl(typed);
+    case Check::NotEmpty:
+      return typed[0] != '\0';
+    case Check::NotZero:
+    case Check::None:
+      break;
   }
-  window.GetItemText(kConfigTerminalIdId, r.TerminalID, kConfigIdReadCount);
-  if (r.TerminalID[0] == '\0') return Refuse(window, kConfigTerminalIdId);
-
-  r.BatchNumber = static_cast<int32_t>(window.GetItemUnsigned(kConfigBatchNumberId));
-  if (r.BatchNumber == 0) return Refuse(window, kConfigBatchNumberId);
-
-  // 0 and an empty field are valid here, as is an empty prefix (no card test).
-  r.MerchantCode = static_cast<int32_t>(window.GetItemUnsigned(kConfigMerchantCodeId));
-  window.GetItemText(kConfigPrefixMatchId, s.PrefixMatch, kConfigPrefixReadCount);
   return true;
 }
 
-// The two fields only a test needs (steps 6 and 7).
-bool CheckTestFields(DialogWindow& window) {
-  TransactionRecord& r = CurrentRecord;
-  window.GetItemText(kConfigMerchantIdId, r.MerchantID, kConfigIdReadCount);
-  if (r.MerchantID[0] == '\0') return Refuse(window, kConfigMerchantIdId);
-  window.GetItemText(kConfigAccountNumberId, r.CardNumber, kConfigAccountReadCount);
-  if (r.CardNumber[0] == '\0') return Refuse(window, kConfigAccountNumberId);
+// Reads the step's control and checks what it holds. A value that passes takes effect;
+// one that fails leaves the value in effect as it was, and the administrator hears it
+// and lands on the field (no text).
+bool TakeField(DialogWindow& window, const FieldStep& step) {
+  bool passes = true;
+  if (step.text != nullptr) {
+    char typed[kTypedSize];  // may hold the test account number: erased below
+    window.GetItemText(step.id, typed, step.readCount);
+    passes = TextPasses(step.check, typed);
+    if (passes) std::memcpy(step.text, typed, std::strlen(typed) + 1);
+    SecureErase(typed, sizeof typed);
+  } else {
+    const unsigned typed = window.GetItemUnsigned(step.id);
+    passes = step.check != Check::NotZero || typed != 0;
+    if (passes) *step.number = static_cast<int32_t>(typed);
+  }
+  if (!passes) {
+    window.Beep();
+    window.FocusItem(step.id);
+  }
+  return passes;
+}
+
+template <size_t Count>
+bool TakeFields(DialogWindow& window, const FieldStep (&steps)[Count]) {
+  for (const FieldStep& step : steps) {
+    if (!TakeField(window, step)) return false;
+  }
   return true;
 }
 
 int Save(DialogWindow& window) {
-  if (!CheckSettingsFields(window)) return 0;
+  if (!TakeFields(window, kSettingsSteps)) return 0;
   // Taken unchecked, so that Save keeps what was typed: an empty merchant id is saved
   // empty, and only a test insists on one.
   window.GetItemText(kConfigMerchantIdId, CurrentRecord.MerchantID, kConfigIdReadCount);
-  SaveSettings();
+  uint32_t error = 0;
+  if (!SaveSettings(&error)) {
+    // The dialog stays open with everything typed, so that Save can be pressed again
+    // once the folder or file has been put right.
+    if (SettingsPath[0] == '\0') {
+      std::snprintf(ScratchText, sizeof ScratchText, kSaveNoPathFormat, static_cast<unsigned long>(error));
+    } else {
+      std::snprintf(ScratchText, sizeof ScratchText, kSaveFailedFormat, SettingsPath,
+                    static_cast<unsigned long>(error));
+    }
+    window.SystemMessageBox(ScratchText, kSaveFailedCaption, kMessageBoxIconError);
+    return 0;
+  }
   window.End(kConfigSavedEndCode);
   return 1;
 }
 
-constexpr int kFailureTextLimit = 64;
+// A worker of a charge or deposit dialog that its owner destroyed may still be posting:
+// it owns FormBody and ReplyBuffer until it has finished.
+bool EarlierWorkerRunning() {
+  return GatewayWorkerOutstanding() &&
+         WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
+}
 
-// The transport's own text, then the plain line that says what it means.
-void ShowTransportError(DialogWindow& window) {
+// The transport's own text, then the plain line that says what it means, in
+// ScratchText; the transport's text alone when no table knows it.
+const char* TransportErrorText() {
   const char* plainLine = PlainLineFor(ReplyBuffer);
-  if (plainLine == nullptr) {
-    window.SystemMessageBox(ReplyBuffer, kTestErrorCaption, kMessageBoxIconError);
-    return;
-  }
-  // The failure text is one short line (transport_errors), far below the buffer.
+  if (plainLine == nullptr) return ReplyBuffer;
+  // A text the table knows is one short line, far below the buffer.
+  constexpr int kFailureTextLimit = 64;
   std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", kFailureTextLimit, ReplyBuffer, plainLine);
-  window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+  return ScratchText;
 }
 
 void ShowTestOutcome(DialogWindow& window) {
+  const char* caption = kTestErrorCaption;
+  unsigned icon = kMessageBoxIconError;
+  const char* text = ScratchText;
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    ShowTransportError(window);
-    return;
-  }
-  std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
-                CurrentResponse.ResponseMessage);
-  if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
-    window.SystemMessageBox(ScratchText, kTestApprovedCaption, kMessageBoxIconInformation);
+    text = TransportErrorText();
   } else {
-    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
+                  CurrentResponse.ResponseMessage);
+    if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
+      caption = kTestApprovedCaption;
+      icon = kMessageBoxIconInformation;
+    }
   }
+  if (TestCertificate.present) {
+    if (text != ScratchText) {
+      // A gateway text of the whole reply's length loses its last byte here.
+      const size_t length = strnlen(text, sizeof ScratchText - 1);
+      std::memcpy(ScratchText, text, length);
+      ScratchText[length] = '\0';
+    }
+    AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
+    text = ScratchText;
+  }
+  window.SystemMessageBox(text, caption, icon);
 }
 
 int Test(DialogWindow& window) {
-  if (!CheckSettingsFields(window) || !CheckTestFields(window)) return 0;
+  if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, kTestSteps)) return 0;
+  if (EarlierWorkerRunning()) {
+    window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
   BuildRequest(CurrentRecord, FormBody);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
-  PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
+  PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
   window.RestoreCursor();
   ShowTestOutcome(window);

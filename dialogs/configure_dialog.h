@@ -1,10 +1,11 @@
 #pragma once
 // The configuration dialog (CONFIGURE template), in which an administrator edits the
 // gateway settings, saves them, or runs one live test transaction. It keeps no state
-// of its own: every control it reads goes straight into the module-wide value behind
-// it (CurrentSettings.URL and .PrefixMatch; MerchantID, TerminalID, BatchNumber,
-// MerchantCode and, for a test, CardNumber of CurrentRecord), where it stays in effect
-// for later charges and deposits whether or not the dialog is then saved. Only Save
+// of its own: every control value that passes its check goes into the module-wide
+// value behind it (CurrentSettings.URL and .PrefixMatch; MerchantID, TerminalID,
+// BatchNumber, MerchantCode and, for a test, CardNumber of CurrentRecord), where it
+// stays in effect for later charges and deposits whether or not the dialog is then
+// saved; a value that fails its check leaves the value in effect as it was. Only Save
 // writes the settings file. Runs on the user-interface thread; a Test blocks it until
 // the gateway has answered.
 //
@@ -32,10 +33,16 @@ inline constexpr int kConfigSavedEndCode = 1;
 inline constexpr int kConfigClosedEndCode = 1;
 inline constexpr int kConfigCancelledEndCode = 0;
 
-inline constexpr char kConfigUrlScheme[] = "https://";
 inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s";
 inline constexpr const char* kTestApprovedCaption = "Success!";
 inline constexpr const char* kTestErrorCaption = "Error";
+// A Save whose write failed: the settings file's path and the system's error number,
+// or, without a settings path, only the number (gateway/settings_file.h).
+inline constexpr const char* kSaveFailedCaption = "Error";
+inline constexpr const char* kSaveFailedFormat = "The settings could not be saved to %s (error %lu).";
+inline constexpr const char* kSaveNoPathFormat =
+    "The settings could not be saved: the plug-in's path is too long to name a settings file "
+    "beside it (error %lu).";
 
 // WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
 // values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1
@@ -44,13 +51,19 @@ int ConfigureOnInit(DialogWindow& window);
 
 // WM_COMMAND with the control id (the low word of wParam):
 // - Save (1): the checks, then MerchantID is taken from 101 unchecked, the settings are
-//   written and the dialog ends with 1; returns 1, or 0 when a check failed.
+//   written and the dialog ends with 1; returns 1. Returns 0 when a check failed, or
+//   when a write failed: then the system's box "Error" names the file and the error
+//   number, and the dialog stays open with everything typed.
 // - Test (111): the checks, then one test transaction posted on this thread; its
-//   outcome is shown in the system's message box and the dialog stays open; returns 0.
+//   outcome is shown in the system's message box, with the gateway's certificate
+//   (dialogs/certificate_lines.h) when the exchange met one, and the dialog stays open;
+//   returns 0. While a charge or deposit worker whose dialog was destroyed still runs,
+//   nothing is sent and the box says "Error: An earlier transaction is still running."
 // - Cancel (2): ends with 0; returns 1.
 // - any other id: nothing; returns 0.
-// A failed check beeps, moves the focus to its control and shows no text; the values
-// read up to and including the failing one are already in effect.
+// The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also
+// wants a host. A failed check beeps, moves the focus to its control and shows no
+// text; the values read before it are in effect, the failing one is not.
 int ConfigureOnCommand(DialogWindow& window, int id);
 
 // WM_CLOSE: ends with 1 without writing anything; returns 1.

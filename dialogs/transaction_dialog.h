@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "dialogs/dialog_window.h"
@@ -54,8 +56,22 @@ inline constexpr const char* kTransactionErrorCaption = "Transaction error";
 inline constexpr const char* kDeclinedFormat = "Transaction error:\n[%s] %s";
 inline constexpr const char* kWorkerNotStartedText =
     "Error: The transaction could not be started.\nNothing was sent to the gateway.";
-inline constexpr const char* kEarlierWorkerRunningText =
-    "Error: An earlier transaction is still running.\nNothing was sent to the gateway.";
+// The first line alone is what the configuration dialog's Test shows in its box.
+inline constexpr char kEarlierWorkerRunningLine[] = "Error: An earlier transaction is still running.";
+inline constexpr char kNothingSentLine[] = "Nothing was sent to the gateway.";
+
+// first, a line feed, then second, as one constant text.
+template <size_t FirstSize, size_t SecondSize>
+constexpr std::array<char, FirstSize + SecondSize> JoinLines(const char (&first)[FirstSize],
+                                                             const char (&second)[SecondSize]) {
+  std::array<char, FirstSize + SecondSize> joined{};
+  for (size_t i = 0; i + 1 < FirstSize; ++i) joined[i] = first[i];
+  joined[FirstSize - 1] = '\n';
+  for (size_t i = 0; i < SecondSize; ++i) joined[FirstSize + i] = second[i];
+  return joined;
+}
+inline constexpr auto kEarlierWorkerRunningLines = JoinLines(kEarlierWorkerRunningLine, kNothingSentLine);
+inline constexpr const char* kEarlierWorkerRunningText = kEarlierWorkerRunningLines.data();
 
 struct TransactionDialogState {
   DialogStep Step;

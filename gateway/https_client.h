@@ -7,19 +7,33 @@
 // of the host, a POST of the form body with the one header
 // "Content-Type: application/x-www-form-urlencoded" and the User-Agent
 // "Microsoft Internet Explorer", server certificates with a lapsed date or a name that
-// does not match accepted, nothing cached. The connection is made during the send, so
-// resolution, connection and TLS failures are send failures.
+// does not match accepted unless strict checks are asked for, nothing cached. The
+// connection is made during the send, so resolution, connection and TLS failures are
+// send failures.
+#include "gateway/certificate.h"
 
 using HttpsHandle = void*;
 
+// How the server's certificate is checked. Lenient accepts one whose validity period
+// has lapsed (or not begun) and one made out to another host name; Strict lets either
+// fail the send (WinINet: 12037, 12038). Every other certificate failure fails the send
+// under both.
+enum class CertificateChecks { Lenient, Strict };
+
 HttpsHandle HttpsOpenSession();                                     // InternetOpenA
 HttpsHandle HttpsConnect(HttpsHandle session, const char* host);     // port 443
-HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName);  // POST
+HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName,  // POST
+                             CertificateChecks checks);
 bool HttpsSend(HttpsHandle request, const char* body, unsigned long length);
 bool HttpsQueryStatus(HttpsHandle request, unsigned long* status);
 bool HttpsRead(HttpsHandle request, char* buffer, unsigned long size, unsigned long* count);
 void HttpsClose(HttpsHandle handle);
 int HttpsLastError();
+
+// The server's certificate as the request's send met it, also when the send failed over
+// it. False when there is none (the send never got that far); certificate is then left
+// as it was. Changes the last error.
+bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate);
 
 // Bounds the waits of the steps that follow on handle (milliseconds). Lives behind the
 // seam because the options are WinINet's own: they are set on the session handle and

@@ -13,14 +13,18 @@ void LoadSettings() {
   r.MerchantCode = ReadSettingInt(kSettingsSection, kMerchantCodeKey, kDefaultMerchantCode);
 }
 
-void SaveSettings() {
-  if (SettingsPath[0] == '\0') return;
+bool SaveSettings(uint32_t* error) {
+  if (SettingsPath[0] == '\0') {
+    *error = kNoSettingsPathError;
+    return false;
+  }
   const PluginSettings& s = CurrentSettings;
   const TransactionRecord& r = CurrentRecord;
-  ProfileWriteString(kSettingsSection, kUrlKey, s.URL, SettingsPath);
-  ProfileWriteString(kSettingsSection, kMerchantIdKey, r.MerchantID, SettingsPath);
-  ProfileWriteString(kSettingsSection, kTerminalIdKey, r.TerminalID, SettingsPath);
-  WriteIntSetting(kSettingsSection, kBatchNumberKey, r.BatchNumber, SettingsPath);
-  WriteIntSetting(kSettingsSection, kMerchantCodeKey, r.MerchantCode, SettingsPath);
-  ProfileWriteString(kSettingsSection, kPrefixMatchKey, s.PrefixMatch, SettingsPath);
+  const char* file = SettingsPath;
+  return ProfileWriteString(kSettingsSection, kUrlKey, s.URL, file, error) &&
+         ProfileWriteString(kSettingsSection, kMerchantIdKey, r.MerchantID, file, error) &&
+         ProfileWriteString(kSettingsSection, kTerminalIdKey, r.TerminalID, file, error) &&
+         WriteIntSetting(kSettingsSection, kBatchNumberKey, r.BatchNumber, file, error) &&
+         WriteIntSetting(kSettingsSection, kMerchantCodeKey, r.MerchantCode, file, error) &&
+         ProfileWriteString(kSettingsSection, kPrefixMatchKey, s.PrefixMatch, file, error);
 }

@@ -1,8 +1,13 @@
 #pragma once
 // The settings file as a whole: the [Settings] values kept in CurrentSettings (URL,
-// PrefixMatch) and the merchant identity kept in CurrentRecord (MerchantID,
-// TerminalID, BatchNumber, MerchantCode), and the [Text] prompts. Read once at attach;
-// written only by the configuration dialog's Save.
+// PrefixMatch, StrictCertificates) and the merchant identity kept in CurrentRecord
+// (MerchantID, TerminalID, BatchNumber, MerchantCode), and the [Text] prompts. Read once
+// at attach; written only by the configuration dialog's Save.
+#include <cstdint>
+
+// The error number SaveSettings reports when there is no SettingsPath: the module's
+// path left no room for one (ERROR_FILENAME_EXCED_RANGE), the usual reason.
+inline constexpr uint32_t kNoSettingsPathError = 206;
 
 // Fills CurrentSettings and the merchant fields of CurrentRecord from SettingsPath.
 // With an empty SettingsPath every value takes its default.
@@ -10,6 +15,8 @@ void LoadSettings();
 
 // Writes the [Settings] values in effect to SettingsPath, in this order: URL,
 // MerchantID, TerminalID as text, BatchNumber and MerchantCode as "%d", PrefixMatch as
-// text. Failed writes are not reported. With an empty SettingsPath nothing is written.
-// [Text] is never written.
-void SaveSettings();
+// text. Returns true when every value was written. Otherwise stops at the first write
+// that failed (those before it stay written) and returns false with the system's error
+// number in error; with an empty SettingsPath nothing is written and the number is
+// kNoSettingsPathError. [Text] and StrictCertificates are never written.
+bool SaveSettings(uint32_t* error);

@@ -5,6 +5,7 @@
 #include "gateway/https_client.h"
 #include "gateway/transport_errors.h"
 #include "settings/module_state.h"
+#include "settings/settings.h"
 
 char ReplyBuffer[kReplyCapacity + 1];
 
@@ -31,11 +32,12 @@ void CopyBounded(char* destination, const char* source) {
 }
 
 // The steps after the request has been opened; every outcome leaves its text in reply.
-void Exchange(HttpsHandle request, const char* body, char* reply) {
-  if (!HttpsSend(request, body, static_cast<unsigned long>(std::strlen(body)))) {
-    ReportStepFailure(reply, TransportStep::Send);
-    return;
-  }
+void Exchange(HttpsHandle request, const char* body, char* reply, GatewayCertificate* certificate) {
+  const bool sent = HttpsSend(request, body, static_cast<unsigned long>(std::strlen(body)));
+  if (!sent) ReportStepFailure(reply, TransportStep::Send);
+  // Also after a failed send: a certificate that failed the checks is worth showing.
+  if (certificate != nullptr) certificate->present = HttpsQueryCertificate(request, certificate);
+  if (!sent) return;
   unsigned long status = 0;
   if (!HttpsQueryStatus(request, &status)) {
     ReportStepFailure(reply, TransportStep::QueryStatus);
@@ -65,8 +67,9 @@ bool SplitGatewayUrl(const char* url, char* host, char* objectName) {
   return true;
 }
 
-void PostToGateway(const char* url, const char* body, char* reply) {
+void PostToGateway(const char* url, const char* body, char* reply, GatewayCertificate* certificate) {
   reply[0] = '\0';
+  if (certificate != nullptr) *certificate = GatewayCertificate{};
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
   if (!SplitGatewayUrl(url, host, objectName)) {
@@ -83,7 +86,9 @@ void PostToGateway(const char* url, const char* body, char* reply) {
     HttpsClose(session);
     return;
   }
-  HttpsHandle request = HttpsOpenRequest(connection, objectName);
+  const CertificateChecks checks =
+      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  HttpsHandle request = HttpsOpenRequest(connection, objectName, checks);
   if (request == nullptr) {
     ReportStepFailure(reply, TransportStep::OpenRequest);
     HttpsClose(connection);
@@ -91,7 +96,7 @@ void PostToGateway(const char* url, const char* body, char* reply) {
     return;
   }
   HttpsLimitWaits(request, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
-  Exchange(request, body, reply);
+  Exchange(request, body, reply, certificate);
   HttpsClose(request);
   HttpsClose(connection);
   HttpsClose(session);

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 
+#include "gateway/certificate.h"
+
 // One transaction to the gateway as a single HTTPS form POST. The reply, or a text
 // beginning "Error:" that names the failed step (gateway/transport_errors.h), is left in
 // the reply buffer.
@@ -29,5 +31,9 @@ bool SplitGatewayUrl(const char* url, char* host, char* objectName);
 // retry. Blocks until the exchange has finished or failed; reply receives
 // kReplyCapacity + 1 bytes at most: either the start of the reply body (one read),
 // NUL-terminated, or an error text beginning "Error:". Every handle is closed before it
-// returns.
-void PostToGateway(const char* url, const char* body, char* reply);
+// returns. The server's certificate is checked strictly when
+// CurrentSettings.StrictCertificates is set (gateway/https_client.h).
+// certificate, when given, receives the certificate the send met (present false when
+// it met none), so that the configuration test can show it.
+void PostToGateway(const char* url, const char* body, char* reply,
+                   GatewayCertificate* certificate = nullptr);

@@ -21,12 +21,30 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SEC
                                 INTERNET_FLAG_IGNORE_CERT_DATE_INVALID |
                                 INTERNET_FLAG_IGNORE_CERT_CN_INVALID;
 static_assert(kRequestFlags == 0x04803000);
+// The same without the two "ignore" flags: WinINet then fails the send with 12037 or 12038.
+constexpr DWORD kStrictRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE;
+static_assert(kStrictRequestFlags == 0x04800000);
 
 constexpr DWORD kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER;
 static_assert(kStatusQuery == 0x20000013);
 
 void SetWait(HINTERNET handle, DWORD option, DWORD milliseconds) {
   InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
+}
+
+// WinINet allocates the texts of the structure with LocalAlloc and leaves them to us.
+void FreeText(char* text) {
+  if (text != nullptr) LocalFree(text);
+}
+
+// The expiry comes in UTC; the administrator reads dates on the station's own clock.
+LocalDateTime LocalDateOf(const FILETIME& utc) {
+  FILETIME local;
+  SYSTEMTIME time;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) {
+    return LocalDateTime{};
+  }
+  return LocalDateTime{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
 }
 
 }  // namespace
@@ -40,8 +58,10 @@ HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
                           INTERNET_SERVICE_HTTP, 0, 0);
 }
 
-HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName) {
-  return HttpOpenRequestA(connection, kVerb, objectName, nullptr, nullptr, nullptr, kRequestFlags, 0);
+HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName,
+                             CertificateChecks checks) {
+  const DWORD flags = checks == CertificateChecks::Strict ? kStrictRequestFlags : kRequestFlags;
+  return HttpOpenRequestA(connection, kVerb, objectName, nullptr, nullptr, nullptr, flags, 0);
 }
 
 bool HttpsSend(HttpsHandle request, const char* body, unsigned long length) {
@@ -69,6 +89,25 @@ bool HttpsRead(HttpsHandle request, char* buffer, unsigned long size, unsigned l
 void HttpsClose(HttpsHandle handle) { InternetCloseHandle(handle); }
 
 int HttpsLastError() { return static_cast<int>(GetLastError()); }
+
+bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate) {
+  INTERNET_CERTIFICATE_INFO info = {};
+  DWORD size = sizeof info;
+  if (!InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_CERTIFICATE_STRUCT, &info, &size)) {
+    return false;
+  }
+  CopyCertificateName(info.lpszSubjectInfo != nullptr ? info.lpszSubjectInfo : "",
+                      certificate->issuedTo, sizeof certificate->issuedTo);
+  CopyCertificateName(info.lpszIssuerInfo != nullptr ? info.lpszIssuerInfo : "",
+                      certificate->issuedBy, sizeof certificate->issuedBy);
+  certificate->validUntil = LocalDateOf(info.ftExpiry);
+  FreeText(info.lpszSubjectInfo);
+  FreeText(info.lpszIssuerInfo);
+  FreeText(info.lpszProtocolName);
+  FreeText(info.lpszSignatureAlgName);
+  FreeText(info.lpszEncryptionAlgName);
+  return true;
+}
 
 void HttpsLimitWaits(HttpsHandle handle, unsigned long connectMs, unsigned long sendMs,
                      unsigned long receiveMs) {

@@ -9,7 +9,8 @@
 #   gateway_sim ADDRESS[:PORT] CERT [SIMULATOR OPTIONS...]
 #       the gateway simulator on ADDRESS, port 443 unless PORT is given, serving
 #       $TLS_DIR/CERT.pem with its key (scripts/make_test_ca.sh makes "server", signed
-#       by the test CA, and "rogue", trusted by nobody), quiet, with its journal in
+#       by the test CA, "rogue", trusted by nobody, and others; its header lists them),
+#       quiet, with its journal in
 #       $GATEWAYS_DIR/NAME.journal.
 #   gateway_start NAME COMMAND...
 #       any other listener; COMMAND must write $GATEWAYS_DIR/NAME.ready once it

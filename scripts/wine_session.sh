@@ -4,8 +4,9 @@
 #   - a private X display (Xvfb picks a free one itself) for the dialogs;
 #   - the throwaway test CA (scripts/make_test_ca.sh) in TLS_DIR;
 #   - then, in private mount and network namespaces, scripts/wine_session_inner.sh:
-#     the test CA trusted, loopback up, optionally the time zone, the command, and the
-#     prefix's wineserver stopped;
+#     the test CA trusted, gateway.test naming 127.0.0.2, loopback up, optionally the
+#     time zone, the command (without root's power to write what is read-only), and
+#     the prefix's wineserver stopped;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
 # Needs root (for the namespaces, and for port 443 of the gateway stand-ins).
 set -euo pipefail
@@ -119,5 +120,10 @@ if [[ -d /usr/share/wine/fonts && ! -e "$fonts/tahoma.ttf" ]]; then
   cp /usr/share/wine/fonts/*.ttf "$fonts/"
 fi
 
-unshare -m -n bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" \
+# The name the test CA's server certificate is made out to, for the stand-in on
+# 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it.
+hosts="$TLS_DIR/hosts"
+{ cat /etc/hosts; echo "127.0.0.2 gateway.test"; } > "$hosts"
+
+unshare -m -n bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" --hosts "$hosts" \
   "${zone_args[@]}" -- "$@"

@@ -15,9 +15,12 @@ unsigned ProfileReadString(const char* section, const char* key, const char* fal
 int ProfileReadInt(const char* section, const char* key, int fallback, const char* file);
 
 // Creates or replaces the value, creating the section and the file when needed.
-// Returns false when the file could not be written.
-bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file);
+// Returns false when the file could not be written; error, when given, then receives
+// the system's error number of the failure (GetLastError under Win32).
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file,
+                        uint32_t* error = nullptr);
 
 // Writes value as "%d" under section/key of file, over ProfileWriteString. Returns true
-// when written.
-bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file);
+// when written; error as for ProfileWriteString.
+bool WriteIntSetting(const char* section, const char* key, int32_t value, const char* file,
+                     uint32_t* error = nullptr);

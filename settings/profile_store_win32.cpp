@@ -11,6 +11,9 @@ int ProfileReadInt(const char* section, const char* key, int fallback, const cha
   return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, file));
 }
 
-bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
-  return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file,
+                        uint32_t* error) {
+  if (WritePrivateProfileStringA(section, key, value, file) != FALSE) return true;
+  if (error != nullptr) *error = GetLastError();
+  return false;
 }

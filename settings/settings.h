@@ -15,6 +15,8 @@ inline constexpr const char* kTerminalIdKey = "TerminalID";
 inline constexpr const char* kBatchNumberKey = "BatchNumber";
 inline constexpr const char* kMerchantCodeKey = "MerchantCode";
 inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
+// Read at attach only; edited by hand, never written by SaveSettings.
+inline constexpr const char* kStrictCertificatesKey = "StrictCertificates";
 
 // A name under the reserved .example domain, so that a fresh install can never reach a
 // real host by accident.
@@ -32,6 +34,9 @@ struct PluginSettings {
   char SwipePrompt[512];
   char ValidationPrompt[512];
   char TitlePrompt[128];
+  // StrictCertificates: any value but 0 makes the gateway's certificate fail the send
+  // when it has lapsed or names another host (default 0: both are accepted).
+  bool StrictCertificates;
 };
 
 extern PluginSettings CurrentSettings;
@@ -49,7 +54,8 @@ unsigned ReadSettingText(const char* section, const char* key, const char* fallb
                          unsigned outSize);
 int ReadSettingInt(const char* section, const char* key, int fallback);
 
-// Fills CurrentSettings (URL, PrefixMatch and the three prompts) from SettingsPath.
+// Fills CurrentSettings (URL, PrefixMatch, StrictCertificates and the three prompts)
+// from SettingsPath.
 void LoadPluginSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.

@@ -4,23 +4,28 @@
 // reply parser run underneath.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "dialogs/charge_dialog.h"
 #include "dialogs/configure_dialog.h"
 #include "dialogs/scratch_text.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
+#include "fakes/fake_worker.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
+#include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -174,12 +179,11 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     EXPECT_TRUE(SentRequests().empty());
     EXPECT_TRUE(fake::httpsCalls.empty());
 
+    // The steps before the failing one took what was typed; the failing one and those
+    // after it left the loaded values in effect.
     auto expect = [&](Step step, const std::string& typed, const std::string& loaded,
                       const std::string& actual) {
-      const std::string& wanted = step == row.step ? std::string(row.bad)
-                                  : step < row.step ? typed
-                                                    : loaded;
-      EXPECT_EQ(wanted, actual) << "step " << step;
+      EXPECT_EQ(step < row.step ? typed : loaded, actual) << "step " << step;
     };
     expect(kUrl, kTyped.url, kLoaded.url, CurrentSettings.URL);
     expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, CurrentRecord.TerminalID);
@@ -192,37 +196,71 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
   }
 }
 
-TEST_F(ConfigureDialogTest, UrlFieldRows) {
+// Every field's check, one row per typed value: whether it is refused, and the value in
+// effect once the dialog has been cancelled after the press. A refused value never
+// takes effect, so a Cancel after the beep leaves the station as it was.
+TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwise) {
   const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
+  auto url = [] { return std::string(CurrentSettings.URL); };
+  auto terminal = [] { return std::string(CurrentRecord.TerminalID); };
+  auto batch = [] { return std::to_string(CurrentRecord.BatchNumber); };
+  auto merchantCode = [] { return std::to_string(CurrentRecord.MerchantCode); };
+  auto prefix = [] { return std::string(CurrentSettings.PrefixMatch); };
+  auto merchant = [] { return std::string(CurrentRecord.MerchantID); };
+  auto account = [] { return std::string(CurrentRecord.CardNumber); };
   struct Row {
+    int field;
     std::string typed;
-    bool accepted;
+    bool refused;
     std::string inEffect;
+    std::function<std::string()> value;
   };
   const Row rows[] = {
-      {"", false, ""},
-      {"http://127.0.0.2/ipsx/gateway", false, "http://127.0.0.2/ipsx/gateway"},
-      {"HTTPS://127.0.0.2/ipsx/gateway", false, "HTTPS://127.0.0.2/ipsx/gateway"},
-      {"https:/", false, "https:/"},
-      {" https://127.0.0.2/ipsx/gateway", false, " https://127.0.0.2/ipsx/gateway"},
-      {"https://", true, "https://"},
-      {"https://127.0.0.2/ipsx/gateway", true, "https://127.0.0.2/ipsx/gateway"},
-      {longUrl, true, longUrl.substr(0, 254)},
+      {kConfigUrlId, "", true, kLoaded.url, url},
+      {kConfigUrlId, "http://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {kConfigUrlId, "HTTPS://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {kConfigUrlId, "https:/", true, kLoaded.url, url},
+      {kConfigUrlId, " https://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {kConfigUrlId, "https://", true, kLoaded.url, url},
+      {kConfigUrlId, "https://127.0.0.2", true, kLoaded.url, url},
+      {kConfigUrlId, "https:///ipsx/gateway", true, kLoaded.url, url},
+      {kConfigUrlId, "https://127.0.0.2/", false, "https://127.0.0.2/", url},
+      {kConfigUrlId, "https://127.0.0.2/ipsx/gateway", false, "https://127.0.0.2/ipsx/gateway", url},
+      {kConfigUrlId, longUrl, false, longUrl.substr(0, 254), url},
+      {kConfigTerminalIdId, "", true, kLoaded.terminalId, terminal},
+      {kConfigTerminalIdId, std::string(35, 'T'), false, std::string(28, 'T'), terminal},
+      {kConfigBatchNumberId, "0", true, kLoaded.batch, batch},
+      {kConfigBatchNumberId, "", true, kLoaded.batch, batch},
+      {kConfigBatchNumberId, "   ", true, kLoaded.batch, batch},
+      {kConfigBatchNumberId, "abc", true, kLoaded.batch, batch},
+      {kConfigBatchNumberId, "00", true, kLoaded.batch, batch},
+      {kConfigBatchNumberId, "12", false, "12", batch},
+      {kConfigMerchantCodeId, "", false, "0", merchantCode},
+      {kConfigPrefixMatchId, "", false, "", prefix},
+      {kConfigMerchantIdId, "", true, kLoaded.merchantId, merchant},
+      {kConfigMerchantIdId, "MERCH02", false, "MERCH02", merchant},
+      {kConfigAccountNumberId, "", true, "", account},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE("URL \"" + row.typed + "\"");
+    // Save reads the settings fields; only a Test checks the merchant id and the account.
+    const bool testOnly = row.field == kConfigMerchantIdId || row.field == kConfigAccountNumberId;
+    const int command = testOnly ? kConfigTestId : kOkId;
+    SCOPED_TRACE("field " + std::to_string(row.field) + " \"" + row.typed + "\"");
     SetUp();
     window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
-    window.texts[kConfigUrlId] = row.typed;
-    EXPECT_EQ(row.accepted ? 1 : 0, Press(kOkId));
-    EXPECT_EQ(row.inEffect, CurrentSettings.URL);
-    if (row.accepted) {
-      EXPECT_EQ(row.inEffect, fake::profiles[kIni]["Settings"]["URL"]);
-    } else {
-      EXPECT_EQ(kConfigUrlId, window.focus);
-      EXPECT_EQ(kLoaded.url, fake::profiles[kIni]["Settings"]["URL"]);
+    window.texts[row.field] = row.typed;
+    fake::https.body = Reply("00", "OK");
+
+    EXPECT_EQ(row.refused || testOnly ? 0 : 1, Press(command));
+    EXPECT_EQ(row.refused ? 1 : 0, window.beeps);
+    if (row.refused) {
+      EXPECT_EQ(row.field, window.focus);
+      EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
+      EXPECT_TRUE(SentRequests().empty());
     }
+    if (!window.ended) Press(kCancelId);
+    EXPECT_EQ(row.inEffect, row.value());
   }
 }
 
@@ -238,21 +276,9 @@ TEST_F(ConfigureDialogTest, TheCutUrlIsWhatATestPostsTo) {
   EXPECT_EQ(longUrl.substr(18, 254 - 18), sent[0].objectName);
 }
 
-TEST_F(ConfigureDialogTest, BatchNumberZeroEmptyOrUnreadableIsRefused) {
-  for (const char* typed : {"0", "", "   ", "abc", "00"}) {
-    SCOPED_TRACE(std::string("batch \"") + typed + "\"");
-    SetUp();
-    window = fake::RecordingDialogWindow(fake::Controls::Empty);
-    OpenAndType();
-    window.texts[kConfigBatchNumberId] = typed;
-    EXPECT_EQ(0, Press(kOkId));
-    EXPECT_EQ(kConfigBatchNumberId, window.focus);
-    EXPECT_EQ(0, CurrentRecord.BatchNumber);
-    EXPECT_TRUE(fake::profileWriteLog.empty());
-  }
-}
-
 TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
+  Put("StrictCertificates", "1");  // edited by hand only: Save leaves it alone
+  LoadPlugin();
   OpenAndType();
   EXPECT_EQ(1, Press(kOkId));
   EXPECT_TRUE(window.ended);
@@ -311,16 +337,68 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   EXPECT_EQ("742", window.texts[kConfigMerchantCodeId]);
 }
 
-TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveWritesNothingButKeepsTheValues) {
+TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveSaysSoAndKeepsTheValues) {
   fake::modulePathFails = true;
   LoadPlugin();
   ASSERT_STREQ("", SettingsPath);
   OpenAndType();
-  EXPECT_EQ(1, Press(kOkId));
-  EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+  EXPECT_EQ(0, Press(kOkId));
+  EXPECT_FALSE(window.ended);
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ("The settings could not be saved: the plug-in's path is too long to name a settings "
+            "file beside it (error 206).",
+            window.messageBoxes[0].text);
+  EXPECT_EQ("Error", window.messageBoxes[0].caption);
+  EXPECT_EQ(kMessageBoxIconError, window.messageBoxes[0].flags);
   EXPECT_TRUE(fake::profileWriteLog.empty());
   EXPECT_EQ(kTyped.url, CurrentSettings.URL);
   EXPECT_EQ(kTyped.merchantId, CurrentRecord.MerchantID);
+}
+
+// A write that fails keeps the dialog open and names the file and the system's number;
+// what was written before it stays written, and a Save once the file can be written
+// again writes everything and closes.
+TEST_F(ConfigureDialogTest, AFailedSaveIsReportedAndCanBeRepeated) {
+  struct Row {
+    const char* name;
+    int writesBefore;  // writes that succeed before the failing one
+    uint32_t error;
+    std::vector<std::string> written;
+  };
+  const Row rows[] = {
+      {"read-only file", 0, 5, {}},
+      {"disk full after three values", 3, 112,
+       {"Settings/URL=" + kTyped.url, "Settings/MerchantID=" + kTyped.merchantId,
+        "Settings/TerminalID=" + kTyped.terminalId}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
+    OpenAndType();
+    fake::writesBeforeFailure = row.writesBefore;
+    fake::writeError = row.error;
+
+    EXPECT_EQ(0, Press(kOkId));
+    EXPECT_FALSE(window.ended);
+    ASSERT_EQ(1u, window.messageBoxes.size());
+    EXPECT_EQ("The settings could not be saved to C:\\Station\\CSPlugin.INI (error " +
+                  std::to_string(row.error) + ").",
+              window.messageBoxes[0].text);
+    EXPECT_EQ("Error", window.messageBoxes[0].caption);
+    EXPECT_EQ(kMessageBoxIconError, window.messageBoxes[0].flags);
+    EXPECT_FALSE(window.messageBoxes[0].station);
+    EXPECT_EQ(row.written, SettingsWrites()) << "stops at the failing write";
+    EXPECT_EQ(kLoaded.prefix, fake::profiles[kIni]["Settings"]["PrefixMatch"]);
+    EXPECT_EQ(kTyped.url, CurrentSettings.URL) << "what passed the checks is in effect";
+
+    fake::writesBeforeFailure = -1;
+    EXPECT_EQ(1, Press(kOkId));
+    EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+    EXPECT_EQ(1u, window.messageBoxes.size());
+    EXPECT_EQ(kTyped.prefix, fake::profiles[kIni]["Settings"]["PrefixMatch"]);
+    EXPECT_EQ(kTyped.batch, fake::profiles[kIni]["Settings"]["BatchNumber"]);
+  }
 }
 
 TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
@@ -356,8 +434,6 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
        "Error", kMessageBoxIconError, true},
       {"a number no table knows", TransportStep::Send, 12345, 200, "", url,
        fake::FailureText(TransportStep::Send, 12345), "Error", kMessageBoxIconError, true},
-      {"no path after the host", std::nullopt, 0, 200, "", "https://127.0.0.2",
-       fake::FailureText(TransportStep::SplitUrl, 0), "Error", kMessageBoxIconError, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -391,6 +467,86 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
     EXPECT_TRUE(SettingsWrites().empty());
     EXPECT_EQ("1", SeqNumber("Batch000012")) << "every test uses up a number";
   }
+}
+
+// The certificate the exchange met follows the verdict, whatever the verdict; the
+// strict setting reaches the request.
+TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
+  const GatewayCertificate soon = {true, "gateway.test", "Station Test CA", {2018, 7, 28, 9, 0, 0}};
+  const std::string lines =
+      "Certificate issued to: gateway.test\nCertificate issued by: Station Test CA\n"
+      "Certificate valid until: 2018-07-28\nWarning: the gateway's certificate expires in 10 days.";
+  struct Row {
+    const char* name;
+    bool strict;
+    std::optional<TransportStep> failAt;
+    int error;
+    std::string reply;
+    std::optional<GatewayCertificate> certificate;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"approved", false, std::nullopt, 0, Reply("00", "APPROVED"), soon,
+       "Response Code: 00\nMessage: APPROVED\n" + lines},
+      {"declined", false, std::nullopt, 0, Reply("05", "DECLINED"), soon,
+       "Response Code: 05\nMessage: DECLINED\n" + lines},
+      {"refused by strict checks", true, TransportStep::Send, 12038, "", soon,
+       "Error: HTTP Send [12038]\nThe gateway's certificate is made out for another host name.\n" +
+           lines},
+      {"nothing listens", false, TransportStep::Send, 12029, "", std::nullopt,
+       "Error: HTTP Send [12029]\nNothing answers at this address on port 443."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    Put("StrictCertificates", row.strict ? "1" : "0");
+    LoadPlugin();
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
+    fake::https.failingStep = row.failAt;
+    fake::https.errorNumber = row.error;
+    fake::https.body = row.reply;
+    fake::https.certificate = row.certificate;
+    OpenAndType();
+    Press(kConfigTestId);
+    ASSERT_EQ(1u, window.messageBoxes.size());
+    EXPECT_EQ(row.text, window.messageBoxes[0].text);
+    const std::string request = std::string("request ipsx/gateway") + (row.strict ? " strict" : "");
+    EXPECT_NE(fake::httpsCalls.end(), std::find(fake::httpsCalls.begin(), fake::httpsCalls.end(), request));
+  }
+}
+
+// A charge dialog that its owner destroyed while its worker ran: a Test in the meantime
+// would overwrite the request and reply under that worker, so it sends nothing.
+TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
+  fake::ResetFakeWorker();
+  fake::RecordingDialogWindow charge;
+  ChargeDialogStart(charge, 150);
+  charge.texts[kCardEditId] = kAccount;
+  ChargeDialogCommand(charge, kOkId);
+  ChargeDialogCommand(charge, kOkId);
+  ASSERT_EQ(1, fake::workerStarts);
+  WorkerStatus.store(kWorkerBusy);
+  EndTransactionDialog(charge);  // destroyed, not closed
+  const auto writesBefore = fake::profileWriteLog.size();
+
+  OpenAndType();
+  fake::https.body = Reply("00", "APPROVED");
+  EXPECT_EQ(0, Press(kConfigTestId));
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ("Error: An earlier transaction is still running.", window.messageBoxes[0].text);
+  EXPECT_EQ("Error", window.messageBoxes[0].caption);
+  EXPECT_EQ(kMessageBoxIconError, window.messageBoxes[0].flags);
+  EXPECT_TRUE(fake::httpsCalls.empty());
+  EXPECT_EQ(writesBefore, fake::profileWriteLog.size()) << "no sequence number used";
+  // The card dialogs say the same, and that nothing went out.
+  EXPECT_STREQ("Error: An earlier transaction is still running.\nNothing was sent to the gateway.",
+               kEarlierWorkerRunningText);
+
+  // Once it has finished, the Test goes ahead.
+  WorkerStatus.store(kWorkerFinished);
+  Press(kConfigTestId);
+  EXPECT_EQ(1u, SentRequests().size());
+  EXPECT_EQ("Success!", window.messageBoxes.back().caption);
 }
 
 TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheTypedAccount) {

@@ -68,7 +68,8 @@ class SampleSettingsTest : public ::testing::Test {
     std::ostringstream text;
     text << "URL=" << s.URL << "\nMerchantID=" << r.MerchantID << "\nTerminalID=" << r.TerminalID
          << "\nBatchNumber=" << r.BatchNumber << "\nMerchantCode=" << r.MerchantCode
-         << "\nPrefixMatch=" << s.PrefixMatch << "\nSwipePrompt=" << s.SwipePrompt
+         << "\nPrefixMatch=" << s.PrefixMatch << "\nStrictCertificates=" << s.StrictCertificates
+         << "\nSwipePrompt=" << s.SwipePrompt
          << "\nValidationPrompt=" << s.ValidationPrompt << "\nTitlePrompt=" << s.TitlePrompt;
     return text.str();
   }
@@ -76,7 +77,8 @@ class SampleSettingsTest : public ::testing::Test {
 
 TEST_F(SampleSettingsTest, HoldsEveryKeyThePluginReadsOrWritesAndNoOther) {
   LoadSettings();
-  SaveSettings();
+  uint32_t error = 0;
+  ASSERT_TRUE(SaveSettings(&error)) << "error " << error;
   std::set<std::pair<std::string, std::string>> used;
   for (const fake::ProfileRead& read : fake::profileReadLog) {
     if (read.file == SettingsPath) used.insert({read.section, read.key});

@@ -73,6 +73,7 @@ TEST_F(SettingsTest, DefaultsWithoutAFile) {
   EXPECT_EQ(1, CurrentRecord.BatchNumber);
   EXPECT_EQ(5999, CurrentRecord.MerchantCode);
   EXPECT_STREQ("603950", CurrentSettings.PrefixMatch);
+  EXPECT_FALSE(CurrentSettings.StrictCertificates);
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("", CurrentSettings.TitlePrompt);
@@ -97,6 +98,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   Put("Settings", "BatchNumber", "42");
   Put("Settings", "MerchantCode", "742");
   Put("Settings", "PrefixMatch", "1234");
+  Put("Settings", "StrictCertificates", "1");
   Put("Text", "SwipePrompt", "Swipe\\nnow");
   Put("Text", "ValidationPrompt", "Pay %.2f?\\nOK");
   Put("Text", "TitlePrompt", "Pay\\nhere");
@@ -107,6 +109,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   EXPECT_EQ(42, CurrentRecord.BatchNumber);
   EXPECT_EQ(742, CurrentRecord.MerchantCode);
   EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
+  EXPECT_TRUE(CurrentSettings.StrictCertificates);
   EXPECT_STREQ("Swipe \nnow", CurrentSettings.SwipePrompt);
   EXPECT_STREQ("Pay %.2f? \nOK", CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("Pay\\nhere", CurrentSettings.TitlePrompt);  // the title is not expanded

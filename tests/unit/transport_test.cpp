@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <optional>
@@ -193,6 +194,58 @@ TEST_F(TransportTest, ReplyIsEmptiedBeforeTheExchange) {
   fake::https.failingStep = TransportStep::Send;
   Post();
   EXPECT_EQ('\0', seenDuringSend);
+}
+
+// The certificate is asked for only by a caller that wants it, right after the send
+// (also a failed one), and only once the send's error number has been taken; the
+// strict setting drops the lenient checks on every path, the worker's included.
+TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSetting) {
+  const GatewayCertificate met = {true, "gateway.test", "Station Test CA", {2036, 12, 5, 13, 27, 31}};
+  struct Row {
+    const char* name;
+    std::optional<TransportStep> failing;
+    std::optional<GatewayCertificate> reported;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"approved", std::nullopt, met, "reply"},
+      {"send refused over the certificate", TransportStep::Send, met, fake::FailureText(TransportStep::Send, 12038)},
+      {"no certificate met", TransportStep::Send, std::nullopt, fake::FailureText(TransportStep::Send, 12038)},
+      {"read fails after it", TransportStep::Read, met, fake::FailureText(TransportStep::Read, 12038)},
+  };
+  for (const Row& row : rows) {
+    for (const bool strict : {false, true}) {
+      SCOPED_TRACE(std::string(row.name) + (strict ? ", strict" : ""));
+      fake::ResetHttps();
+      ResetModuleState();
+      CurrentSettings.StrictCertificates = strict;
+      fake::https.failingStep = row.failing;
+      fake::https.errorNumber = 12038;
+      fake::https.body = "reply";
+      fake::https.certificate = row.reported;
+      GatewayCertificate seen;
+      std::memset(&seen, 'x', sizeof seen);
+      PostToGateway(kUrl, kBody, ReplyBuffer, &seen);
+      EXPECT_EQ(row.text, ReplyBuffer);
+      EXPECT_EQ(row.reported.has_value(), seen.present);
+      if (row.reported) {
+        EXPECT_STREQ("gateway.test", seen.issuedTo);
+        EXPECT_STREQ("Station Test CA", seen.issuedBy);
+        EXPECT_EQ(2036, seen.validUntil.year);
+      }
+      EXPECT_EQ("certificate", CallsAfter("send").at(0));
+      EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
+
+      // The worker's exchange asks for no certificate.
+      fake::ResetHttps();
+      fake::https.certificate = met;
+      std::strcpy(CurrentSettings.URL, kUrl);
+      std::strcpy(FormBody, kBody);
+      std::thread(GatewayWorker).join();
+      EXPECT_EQ(0, std::count(fake::httpsCalls.begin(), fake::httpsCalls.end(), "certificate"));
+      EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
+    }
+  }
 }
 
 // What a watch's notice saw, on the worker's thread.

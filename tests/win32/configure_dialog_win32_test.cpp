@@ -5,7 +5,11 @@
 // tests/win32/run_with_gateways.sh starts; their journals are read through Z:.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
+#include <wincrypt.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -217,6 +221,111 @@ std::string ArtefactPath(const std::string& name) {
   return dir + name;
 }
 
+constexpr const char* kOldGatewayIni =
+    "[Settings]\r\n"
+    "URL=https://127.0.0.2/ipsx/gateway\r\n"
+    "MerchantID=887700123\r\n"
+    "TerminalID=T0001\r\n"
+    "BatchNumber=42\r\n"
+    "MerchantCode=742\r\n"
+    "PrefixMatch=603950\r\n";
+
+// A charge of cents on this thread, the card typed and the amount confirmed from a
+// driver thread; returns SPMAccounting's end code.
+int32_t Charge(const LoadedPlugin& plugin, int32_t cents, const std::string& card) {
+  const DWORD ui = GetCurrentThreadId();
+  std::thread driverThread([&] {
+    HWND dialog = driver::WaitForDialog(ui);
+    if (dialog == nullptr) {
+      ADD_FAILURE() << "the charge dialog did not appear";
+      return;
+    }
+    driver::TypeText(dialog, IDC_CARD_ENTRY, card);
+    driver::Click(dialog, IDOK);
+    EXPECT_TRUE(driver::WaitForItemText(dialog, IDC_CARD_MESSAGE, "Press OK to continue"));
+    driver::Click(dialog, IDOK);
+    if (!driver::WaitUntilClosed(dialog, 30000)) {
+      ADD_FAILURE() << "the charge did not end";
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
+  });
+  const int32_t result = plugin.charge(nullptr, 0, cents);
+  driverThread.join();
+  return result;
+}
+
+// Gives everyone the rights of sddl on a file or folder (Wine maps them to its mode).
+void SetAccess(const std::string& path, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                   &descriptor, nullptr));
+  EXPECT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor))
+      << path << ": error " << GetLastError();
+  LocalFree(descriptor);
+}
+constexpr const char* kReadAndRunOnly = "D:P(A;OICI;GRGX;;;WD)";
+constexpr const char* kFullAccess = "D:P(A;OICI;GA;;;WD)";
+
+// The date a certificate of the test CA (scripts/make_test_ca.sh, in TLS_DIR) expires on,
+// by the station's clock, and how many calendar days from today that is.
+struct Expiry {
+  std::string date;
+  int daysLeft;
+};
+
+long long LocalDayNumber(const FILETIME& utc) {
+  FILETIME local;
+  FileTimeToLocalFileTime(&utc, &local);
+  SYSTEMTIME time;
+  FileTimeToSystemTime(&local, &time);
+  time.wHour = time.wMinute = time.wSecond = time.wMilliseconds = 0;
+  FILETIME midnight;
+  SystemTimeToFileTime(&time, &midnight);
+  constexpr long long kTicksPerDay = 864000000000LL;
+  return (static_cast<long long>(midnight.dwHighDateTime) << 32 | midnight.dwLowDateTime) / kTicksPerDay;
+}
+
+Expiry ExpiryOf(const std::string& certificateName) {
+  const char* tls = std::getenv("TLS_DIR");
+  if (tls == nullptr) {
+    ADD_FAILURE() << "TLS_DIR is not set: run inside scripts/wine_session.sh";
+    return {};
+  }
+  std::string path = std::string("Z:") + tls + "/" + certificateName + ".pem";
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  const std::string pem = testenv::ReadTextFile(path);
+  BYTE der[8192];
+  DWORD size = sizeof der;
+  if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &size, nullptr, nullptr)) {
+    ADD_FAILURE() << "cannot read " << path;
+    return {};
+  }
+  PCCERT_CONTEXT certificate = CertCreateCertificateContext(X509_ASN_ENCODING, der, size);
+  if (certificate == nullptr) {
+    ADD_FAILURE() << "no certificate in " << path;
+    return {};
+  }
+  const FILETIME notAfter = certificate->pCertInfo->NotAfter;
+  CertFreeCertificateContext(certificate);
+  FILETIME local;
+  FileTimeToLocalFileTime(&notAfter, &local);
+  SYSTEMTIME time;
+  FileTimeToSystemTime(&local, &time);
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", time.wYear, time.wMonth, time.wDay);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return {date, static_cast<int>(LocalDayNumber(notAfter) - LocalDayNumber(now))};
+}
+
+// The lines the Test adds about a certificate of the test CA.
+std::string CertificateLines(const std::string& issuedTo, const Expiry& expiry, const std::string& warning) {
+  return "Certificate issued to: " + issuedTo + "\nCertificate issued by: Station Test CA\n" +
+         "Certificate valid until: " + expiry.date + warning;
+}
+
 class ConfigureDialogWin32Test : public ::testing::Test {
  protected:
   void SetUp() override { testenv::ResetHost(); }
@@ -295,7 +404,7 @@ TEST_F(ConfigureDialogWin32Test, IsCentredOverTheOwnerOrTheScreen) {
 
 // Each check fails in turn within one opening; after each, the dialog is still open,
 // the focus is on the field, no box is shown and nothing is written. A second opening
-// of the same load then shows the values the failed checks read.
+// of the same load then shows the values in effect: what passed, never what failed.
 TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
   LoadedPlugin plugin(EmptyFolder("config_checks"), kSettingsIni);
   const Fields good = {kNoListenerUrl, "M-01", "T-02", "17", "5411", "6039"};
@@ -309,6 +418,8 @@ TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
       {"Save: empty URL", kSave, kUrl, ""},
       {"Save: plain http", kSave, kUrl, "http://127.0.0.50/ipsx/gateway"},
       {"Save: scheme in capitals", kSave, kUrl, "HTTPS://127.0.0.50/ipsx/gateway"},
+      {"Save: no host", kSave, kUrl, "https://"},
+      {"Test: no '/' after the host", kTest, kUrl, "https://127.0.0.50"},
       {"Save: empty terminal id", kSave, kTerminalId, ""},
       {"Save: batch 0", kSave, kBatchNumber, "0"},
       {"Save: empty batch", kSave, kBatchNumber, ""},
@@ -349,9 +460,9 @@ TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
     inEffect = ReadFields(dialog);
     driver::Click(dialog, kCancel);
   });
-  // The refused Save read the URL and the empty terminal id; the earlier refused Test
-  // had read every field up to the account number.
-  ExpectFields({kNoListenerUrl, "M-01", "", "17", "5411", "6039"}, inEffect);
+  // The last refused Test had taken every field up to the account number; the refused
+  // empty terminal id of the Save after it did not take effect.
+  ExpectFields({kNoListenerUrl, "M-01", "T-02", "17", "5411", "6039"}, inEffect);
 }
 
 TEST_F(ConfigureDialogWin32Test, SaveWritesTheFileAndAFreshLoadGivesItBack) {
@@ -416,19 +527,17 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
     Put(dialog, kAccountNumber, "6039501234567890");
     driver::Click(dialog, kTest);
     boxes.push_back(TakeMessageBox(ui));
-    Put(dialog, kUrl, "https://127.0.0.50");
     driver::Click(dialog, kTest);
     boxes.push_back(TakeMessageBox(ui));
     EXPECT_EQ("6039501234567890", driver::ItemText(dialog, kAccountNumber)) << "fields keep their text";
     driver::Click(dialog, kCancel);
   });
   ASSERT_EQ(2u, boxes.size());
-  EXPECT_EQ("Error", boxes[0].caption);
-  EXPECT_EQ(testenv::FailureText(TransportStep::Send, 12029), boxes[0].text);
-  EXPECT_EQ("error", boxes[0].icon);
-  EXPECT_EQ("Error", boxes[1].caption);
-  EXPECT_EQ(testenv::FailureText(TransportStep::SplitUrl, 0), boxes[1].text);
-  EXPECT_EQ("error", boxes[1].icon);
+  for (const SeenBox& box : boxes) {
+    EXPECT_EQ("Error", box.caption);
+    EXPECT_EQ(testenv::FailureText(TransportStep::Send, 12029), box.text);
+    EXPECT_EQ("error", box.icon);
+  }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
   const std::string seq = testenv::ReadTextFile(FolderOf(plugin) + "CSBatchSeq.INI");
   EXPECT_EQ("2", IniValue(seq, "Batch000042", "SeqNumber"));
@@ -447,13 +556,17 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
     std::string text;
     std::string icon;
   };
+  // Every stand-in here shows the test CA's server certificate.
+  const std::string certificate = CertificateLines("gateway.test", ExpiryOf("server"), "");
   const Row rows[] = {
-      {"approved", kGatewayUrl, kActiveCard, "Success!", "Response Code: 00\nMessage: APPROVED",
-       "information"},
-      {"declined", kGatewayUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED", "error"},
-      {"unknown card", kGatewayUrl, kUnknownCard, "Error", "Response Code: 14\nMessage: INVALID CARD",
+      {"approved", kGatewayUrl, kActiveCard, "Success!",
+       "Response Code: 00\nMessage: APPROVED\n" + certificate, "information"},
+      {"declined", kGatewayUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED\n" + certificate,
        "error"},
-      {"server error", kStatus500Url, kActiveCard, "Error", testenv::FailureText(TransportStep::CheckStatus, 500), "error"},
+      {"unknown card", kGatewayUrl, kUnknownCard, "Error",
+       "Response Code: 14\nMessage: INVALID CARD\n" + certificate, "error"},
+      {"server error", kStatus500Url, kActiveCard, "Error",
+       testenv::FailureText(TransportStep::CheckStatus, 500) + certificate, "error"},
   };
   const size_t journaledBefore = JournalLines(kGatewayAddress).size();
   std::vector<SeenBox> boxes;
@@ -544,3 +657,184 @@ TEST_F(ConfigureGatewayWin32Test, CancelAfterATestKeepsTheValuesOnlyInMemory) {
 }
 
 }  // namespace
+
+// A refused value never takes effect: after the beeps and Cancel the station still
+// charges against the URL and batch it had.
+TEST_F(ConfigureGatewayWin32Test, ARefusedUrlFollowedByCancelLeavesChargesOnTheOldUrl) {
+  LoadedPlugin plugin(EmptyFolder("config_refused_url"), kOldGatewayIni);
+  auto refused = [](HWND dialog, DWORD ui, int field, const char* text) {
+    SCOPED_TRACE(text);
+    Put(dialog, field, text);
+    PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPrefixMatch)), TRUE);
+    driver::Click(dialog, kSave);
+    EXPECT_TRUE(WaitForFocus(ui, dialog, field));
+    EXPECT_EQ(nullptr, driver::WaitForMessageBox(ui, 300));
+  };
+  EXPECT_EQ(0, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+              refused(dialog, ui, kBatchNumber, "0");
+              // Nothing listens on 127.0.0.50: a charge sent there would fail.
+              for (const char* url : {"http://127.0.0.50/ipsx/gateway", "https://127.0.0.50", "https://"}) {
+                refused(dialog, ui, kUrl, url);
+              }
+              driver::Click(dialog, kCancel);
+            }));
+  Fields inEffect;
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
+    inEffect = ReadFields(dialog);
+    driver::Click(dialog, kCancel);
+  });
+  EXPECT_EQ(kGatewayUrl, inEffect.url);
+  EXPECT_EQ("42", inEffect.batch);
+
+  const size_t journaled = JournalLines(kGatewayAddress).size();
+  EXPECT_EQ(1, Charge(plugin, 150, kActiveCard));
+  const std::vector<std::string> journal = JournalLines(kGatewayAddress);
+  ASSERT_EQ(journaled + 1, journal.size()) << "the charge went to the URL in effect before";
+  EXPECT_EQ("200", JournalValue(journal.back(), "tc"));
+  EXPECT_EQ("000042", JournalValue(journal.back(), "batch"));
+  EXPECT_EQ(kOldGatewayIni, testenv::ReadTextFile(IniPathOf(plugin)));
+}
+
+// A Save that cannot write keeps the dialog open with everything typed and says where
+// and why in the system's box; once the file or folder is put right, Save writes it all.
+TEST_F(ConfigureDialogWin32Test, AFailedSaveIsReportedAndNothingIsLost) {
+  struct Row {
+    const char* name;
+    std::string settings;  // the file before, none if empty
+    std::function<void(const std::string& folder, const std::string& ini)> block;
+    std::function<void(const std::string& folder, const std::string& ini)> mend;
+  };
+  const Row rows[] = {
+      {"read-only settings file", kSettingsIni,
+       [](const std::string&, const std::string& ini) {
+         SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+       },
+       [](const std::string&, const std::string& ini) {
+         SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+       }},
+      {"folder that cannot be written", "",
+       [](const std::string& folder, const std::string&) { SetAccess(folder, kReadAndRunOnly); },
+       [](const std::string& folder, const std::string&) { SetAccess(folder, kFullAccess); }},
+  };
+  const Fields typed = {"https://127.0.0.2/ipsx/gateway", "M-SAVE", "T-SAVE", "77", "5411", "6039"};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string folder = EmptyFolder("config_save_fails");
+    LoadedPlugin plugin(folder, row.settings);
+    const std::string ini = IniPathOf(plugin);
+    row.block(folder, ini);
+    SeenBox refusal;
+    Fields kept;
+    const int32_t result = RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+      PutFields(dialog, typed);
+      driver::Click(dialog, kSave);
+      refusal = TakeMessageBox(ui, ArtefactPath("configure_save_failed.bmp"));
+      EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
+      kept = ReadFields(dialog);
+      row.mend(folder, ini);
+      driver::Click(dialog, kSave);
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ("Error", refusal.caption);
+    EXPECT_EQ("The settings could not be saved to " + ini + " (error 5).", refusal.text);
+    EXPECT_EQ("error", refusal.icon);
+    ExpectFields(typed, kept);
+    const std::string written = testenv::ReadTextFile(ini);
+    EXPECT_EQ(typed.url, IniValue(written, "Settings", "URL"));
+    EXPECT_EQ("M-SAVE", IniValue(written, "Settings", "MerchantID"));
+    EXPECT_EQ("77", IniValue(written, "Settings", "BatchNumber"));
+    EXPECT_EQ("6039", IniValue(written, "Settings", "PrefixMatch"));
+    EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
+  }
+}
+
+// The Test's box names the certificate the gateway showed and warns of one that has
+// run out or is about to.
+TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysCertificate) {
+  LoadedPlugin plugin(EmptyFolder("config_certificates"), kSettingsIni);
+  const Expiry soon = ExpiryOf("soon");
+  const Expiry expired = ExpiryOf("expired");
+  const Expiry other = ExpiryOf("other");
+  ASSERT_LE(9, soon.daysLeft);
+  ASSERT_GE(10, soon.daysLeft) << "made to expire 10 days after the session began";
+  const std::string approved = "Response Code: 00\nMessage: APPROVED\n";
+  struct Row {
+    const char* url;
+    std::string text;
+    const char* shot;
+  };
+  const Row rows[] = {
+      {"https://127.0.0.20/ipsx/gateway",
+       approved + CertificateLines("gateway.test", soon,
+                                   "\nWarning: the gateway's certificate expires in " +
+                                       std::to_string(soon.daysLeft) + " days."),
+       "configure_test_certificate.bmp"},
+      {"https://127.0.0.23/ipsx/gateway",
+       approved + CertificateLines("gateway.test", expired, "\nWarning: the gateway's certificate has expired."),
+       nullptr},
+      {"https://127.0.0.22/ipsx/gateway",
+       approved + CertificateLines("other.example, Other Gateways Ltd", other, ""), nullptr},
+  };
+  std::vector<SeenBox> boxes;
+  RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+    Put(dialog, kAccountNumber, kActiveCard);
+    for (const Row& row : rows) {
+      Put(dialog, kUrl, row.url);
+      driver::Click(dialog, kTest);
+      boxes.push_back(TakeMessageBox(ui, row.shot != nullptr ? ArtefactPath(row.shot) : ""));
+    }
+    driver::Click(dialog, kCancel);
+  });
+  ASSERT_EQ(std::size(rows), boxes.size());
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    SCOPED_TRACE(rows[i].url);
+    EXPECT_EQ("Success!", boxes[i].caption);
+    EXPECT_EQ(rows[i].text, boxes[i].text);
+  }
+}
+
+// StrictCertificates=1: a certificate for another name or past its date fails the send
+// with WinINet's number, and the box still shows whose certificate it was; the name
+// the certificate is made out to passes.
+TEST_F(ConfigureGatewayWin32Test, StrictCertificatesRefuseAMismatchedOrLapsedCertificate) {
+  std::string strictIni = kSettingsIni;
+  strictIni.insert(strictIni.find("[Text]"), "StrictCertificates=1\r\n");
+  LoadedPlugin plugin(EmptyFolder("config_strict"), strictIni);
+  const Expiry expired = ExpiryOf("expired");
+  const Expiry other = ExpiryOf("other");
+  const Expiry server = ExpiryOf("server");
+  struct Row {
+    const char* url;
+    const char* journal;  // the stand-in's journal
+    std::string caption;
+    std::string text;
+    size_t requests;  // that reach the stand-in
+  };
+  const Row rows[] = {
+      {"https://127.0.0.22/ipsx/gateway", "127.0.0.22", "Error",
+       testenv::FailureText(TransportStep::Send, 12038) +
+           CertificateLines("other.example, Other Gateways Ltd", other, ""),
+       0},
+      {"https://127.0.0.23/ipsx/gateway", "127.0.0.23", "Error",
+       testenv::FailureText(TransportStep::Send, 12037) +
+           CertificateLines("gateway.test", expired, "\nWarning: the gateway's certificate has expired."),
+       0},
+      {"https://gateway.test/ipsx/gateway", kGatewayAddress, "Success!",
+       "Response Code: 00\nMessage: APPROVED\n" + CertificateLines("gateway.test", server, ""), 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.url);
+    const size_t before = JournalLines(row.journal).size();
+    SeenBox box;
+    RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
+      Put(dialog, kUrl, row.url);
+      Put(dialog, kAccountNumber, kActiveCard);
+      driver::Click(dialog, kTest);
+      box = TakeMessageBox(ui);
+      driver::Click(dialog, kCancel);
+    });
+    EXPECT_EQ(row.caption, box.caption);
+    EXPECT_EQ(row.text, box.text);
+    EXPECT_EQ(before + row.requests, JournalLines(row.journal).size());
+  }
+}

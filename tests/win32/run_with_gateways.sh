@@ -10,8 +10,8 @@
 # usage: run_with_gateways.sh [--sim PATH] [--work DIR] -- COMMAND [ARGS...]
 #   --sim   the gateway simulator (default: build/native/tools/gateway_sim/gateway_sim)
 #   --work  journals, logs, captures and ready files (default: build/win32/gateways)
-# Needs TLS_DIR with the test CA's server.pem/key and the untrusted rogue.pem/key (made
-# by scripts/make_test_ca.sh; scripts/wine_session.sh sets TLS_DIR), and root for port 443.
+# Needs TLS_DIR with the certificates of scripts/make_test_ca.sh (scripts/wine_session.sh
+# sets TLS_DIR, and makes gateway.test name 127.0.0.2), and root for port 443.
 #
 # COMMAND sees GATEWAYS_DIR, the work folder. Each simulator appends one journal line
 # per request to $GATEWAYS_DIR/<address>.journal; the capture listener keeps each
@@ -32,7 +32,12 @@
 #   127.0.0.12   the capture listener (tests/win32/capture_gateway.py)
 #   127.0.0.13   the simulator, normal answers, the dialog tests' cards
 #                (tests/win32/dialog_accounts.txt; some answer late)
+#   127.0.0.20   like 127.0.0.2, with a certificate that expires 10 days from the run
+#   127.0.0.22   normal answers, a certificate made out to other.example
+#   127.0.0.23   normal answers, a certificate that expired in 2021
 #   127.0.0.50   nothing listens (kept free on purpose)
+# The server certificate of the test CA is made out to gateway.test, which names
+# 127.0.0.2 in the session: https://gateway.test/ipsx/gateway passes strict checks.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -63,6 +68,9 @@ gateway_sim 127.0.0.9 server --behaviour hang
 gateway_sim 127.0.0.10 server --behaviour reset
 gateway_sim 127.0.0.11 server --behaviour delay:10
 gateway_sim 127.0.0.13 server --accounts "$here/dialog_accounts.txt"
+gateway_sim 127.0.0.20 soon --accounts "$root/tools/demo/accounts.txt"
+gateway_sim 127.0.0.22 other --accounts "$root/tools/demo/accounts.txt"
+gateway_sim 127.0.0.23 expired --accounts "$root/tools/demo/accounts.txt"
 mkdir -p "$GATEWAYS_DIR/capture"
 gateway_start 127.0.0.12 python3 "$here/capture_gateway.py" 127.0.0.12 \
   "$TLS_DIR/server.pem" "$TLS_DIR/server.key" "$GATEWAYS_DIR/capture" "$GATEWAYS_DIR/127.0.0.12.ready"

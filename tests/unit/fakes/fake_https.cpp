@@ -67,8 +67,10 @@ HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
   return fake::Fails(TransportStep::Connect) ? nullptr : &fake::connectionTag;
 }
 
-HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName) {
-  httpsCalls.push_back("request " + std::string(objectName));
+HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName,
+                             CertificateChecks checks) {
+  httpsCalls.push_back("request " + std::string(objectName) +
+                       (checks == CertificateChecks::Strict ? " strict" : ""));
   if (connection != &fake::connectionTag) return nullptr;
   return fake::Fails(TransportStep::OpenRequest) ? nullptr : &fake::requestTag;
 }
@@ -101,6 +103,14 @@ void HttpsClose(HttpsHandle handle) {
 }
 
 int HttpsLastError() { return fake::lastError; }
+
+bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate) {
+  httpsCalls.push_back("certificate");
+  fake::lastError = fake::kClobberedError;
+  if (request != &fake::requestTag || !fake::https.certificate) return false;
+  *certificate = *fake::https.certificate;
+  return true;
+}
 
 void HttpsLimitWaits(HttpsHandle handle, unsigned long connectMs, unsigned long sendMs,
                      unsigned long receiveMs) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gateway/certificate.h"
 #include "gateway/transport_errors.h"
 
 namespace fake {
@@ -19,12 +20,16 @@ struct HttpsScript {
   std::string body;                          // what the server answers
   unsigned long maxDelivered = 0xFFFFFFFF;   // a read delivers at most this many bytes
   std::function<void()> duringSend;          // runs inside the send, before it returns
+  // What the certificate query reports after the send (also a failed one); none: no
+  // certificate was met.
+  std::optional<GatewayCertificate> certificate;
 };
 extern HttpsScript https;
 
 // Every seam call in order: "open", "limit <handle> <c> <s> <r>", "connect <host>",
-// "request <object>", "send <length> <body>", "query", "read <size>",
-// "close <handle>", where <handle> is session, connection or request.
+// "request <object>" (" strict" added for strict certificate checks),
+// "send <length> <body>", "certificate", "query", "read <size>", "close <handle>",
+// where <handle> is session, connection or request.
 extern std::vector<std::string> httpsCalls;
 
 void ResetHttps();

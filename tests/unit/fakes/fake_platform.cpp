@@ -8,9 +8,17 @@
 
 namespace fake {
 
+namespace {
+
+constexpr uint32_t kAccessDenied = 5;  // ERROR_ACCESS_DENIED, what a read-only file gives
+
+}  // namespace
+
 std::map<std::string, IniFile> profiles;
 std::map<std::string, bool> readOnlyFiles;
 int profileWrites = 0;
+uint32_t writeError = kAccessDenied;
+int writesBeforeFailure = -1;
 std::vector<ProfileWrite> profileWriteLog;
 std::vector<ProfileRead> profileReadLog;
 std::string modulePath;
@@ -22,6 +30,8 @@ void ResetPlatformFakes() {
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
+  writeError = kAccessDenied;
+  writesBeforeFailure = -1;
   profileWriteLog.clear();
   profileReadLog.clear();
   modulePath = "C:\\Station\\CSPlugin.dll";
@@ -61,8 +71,13 @@ int ProfileReadInt(const char* section, const char* key, int fallback, const cha
   return static_cast<int>(std::strtol(value->c_str(), nullptr, 10));
 }
 
-bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file) {
-  if (fake::readOnlyFiles[file]) return false;
+bool ProfileWriteString(const char* section, const char* key, const char* value, const char* file,
+                        uint32_t* error) {
+  if (fake::readOnlyFiles[file] || fake::writesBeforeFailure == 0) {
+    if (error != nullptr) *error = fake::writeError;
+    return false;
+  }
+  if (fake::writesBeforeFailure > 0) --fake::writesBeforeFailure;
   fake::profiles[file][section][key] = value;
   ++fake::profileWrites;
   fake::profileWriteLog.push_back({file, section, key, value});

@@ -1,6 +1,7 @@
 #pragma once
 // In-memory stand-ins for the platform seams, for native tests. Each test starts with
 // ResetPlatformFakes() (and the Reset*State functions of the code under test).
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ namespace fake {
 using IniFile = std::map<std::string, std::map<std::string, std::string>>;
 extern std::map<std::string, IniFile> profiles;
 extern std::map<std::string, bool> readOnlyFiles;  // writes to these fail
+extern uint32_t writeError;      // the error number a failed write reports (default 5)
+extern int writesBeforeFailure;  // this many more writes succeed, then all fail; -1: no limit
 extern int profileWrites;                          // successful writes so far
 struct ProfileWrite {
   std::string file, section, key, value;

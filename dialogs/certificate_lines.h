@@ -1,0 +1,24 @@
+#pragma once
+// The lines the configuration dialog's Test adds to its result when the exchange met
+// the gateway's certificate (approved or not, also when the certificate failed the
+// send), so that an administrator learns of an expiring certificate in time:
+//
+//   Certificate issued to: gateway.test
+//   Certificate issued by: Station Test CA
+//   Certificate valid until: 2026-12-18
+//   Warning: the gateway's certificate expires in 10 days.
+//
+// The warning line comes only when the certificate has expired or expires within
+// kCertificateWarningDays days (counted in calendar days of the station's clock).
+#include <cstddef>
+
+#include "gateway/certificate.h"
+#include "gateway/local_clock.h"
+
+inline constexpr int kCertificateWarningDays = 30;
+
+// Appends the lines to text (size bytes, terminated, cut to fit), after a line feed
+// unless text is empty or already ends with one. Nothing when the certificate is not
+// present.
+void AppendCertificateLines(const GatewayCertificate& certificate, const LocalDateTime& now,
+                            char* text, size_t size);
