@@ -1,6 +1,7 @@
 #include "dialogs/troubleshooting.h"
 
 #include "dialogs/charge_dialog.h"
+#include "dialogs/configure_dialog.h"
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/transaction_dialog.h"
 
@@ -168,7 +169,7 @@ constexpr Trouble kOtherTroubles[] = {
      "station program closed that dialog before its answer came.",
      "A slow or silent gateway; every wait ends within about a minute.",
      "Wait a minute and try again; the journal shows the earlier transaction.", MoneyMoved::No},
-    {"Error N making deposit.",
+    {kDepositFailedFormat,
      "The gateway approved the deposit, so the card was charged, but the station program "
      "could not book it into the print account; N is the station program's error number.",
      "A fault in the station program or its account database.",
@@ -178,6 +179,29 @@ constexpr Trouble kOtherTroubles[] = {
     {kNoDepositText, "The station program offers the plug-in no way to credit print accounts.",
      "A station program without a deposit function.",
      "Use a station program that offers deposits, or do not offer deposits at this station.",
+     MoneyMoved::No},
+    {kEarlierWorkerRunningLine,
+     "The configuration's Test sent nothing: the exchange of an earlier charge or deposit is "
+     "still waiting for the gateway.",
+     "The station program closed a charge or deposit dialog before its answer came.",
+     "Wait a minute and press Test again.", MoneyMoved::No},
+    {kSaveFailedFormat,
+     "Save could not write CSPlugin.INI; the dialog stays open and what was written before "
+     "the failure stays written.",
+     "Error 5: the station program's user may not write the plug-in's folder or the file is "
+     "read-only; 32: another program (an editor) holds the file; 3: the folder is gone.",
+     "Give the station program's user the right to write the file, close the program that "
+     "holds it, then press Save again.",
+     MoneyMoved::No},
+    {kSaveNoPathFormat, "The plug-in's own path is too long to name a settings file beside it.",
+     "The plug-in was installed in a folder nested too deep.",
+     "Install the plug-in in a folder with a shorter path.", MoneyMoved::No},
+    {"Warning: the gateway's certificate expires in N days.",
+     "After a Test: the gateway's certificate runs out within 30 days (or today, or has run "
+     "out: \"expires today\", \"has expired\").",
+     "The card office has not renewed it yet.",
+     "Ask the card office to renew it in time; with StrictCertificates=1 charges fail once it "
+     "has expired.",
      MoneyMoved::No},
     {"Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:",
      "The amount typed is not a whole number in that range.", "A typing slip.",

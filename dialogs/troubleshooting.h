@@ -15,7 +15,8 @@ enum class MoneyMoved {
   Yes,    // the card was charged
 };
 
-// One text as the user sees it; "%d", "N" and such stand for the numbers that vary.
+// One text as the user sees it. A text with printf conversions is the format the code
+// shows it with; the guide prints its numbers as N and its texts as PATH.
 struct Trouble {
   const char* shown;
   const char* meaning;

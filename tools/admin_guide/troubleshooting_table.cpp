@@ -3,6 +3,7 @@
 // from the texts the code shows. tests/docs/check_troubleshooting.py compares it with
 // ADMIN.md and, with --write, puts it there.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "dialogs/troubleshooting.h"
@@ -13,6 +14,26 @@ namespace {
 constexpr TransportStep kStepsInGuideOrder[] = {
     TransportStep::Connect, TransportStep::OpenRequest, TransportStep::Send,
     TransportStep::QueryStatus, TransportStep::Read};
+
+// A shown text with its conversions as the guide names them: numbers N, texts PATH.
+std::string Shown(const char* format) {
+  std::string text;
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (std::strncmp(p, "%lu", 3) == 0) {
+      text += 'N';
+      p += 2;
+    } else if (std::strncmp(p, "%d", 2) == 0) {
+      text += 'N';
+      ++p;
+    } else if (std::strncmp(p, "%s", 2) == 0) {
+      text += "PATH";
+      ++p;
+    } else {
+      text += *p;
+    }
+  }
+  return text;
+}
 
 // A cell: '|' escaped, each line of a shown text as code, line breaks as <br>.
 std::string Cell(const std::string& text, bool code) {
@@ -75,7 +96,7 @@ int main() {
         MoneyAfter(TransportStep::CheckStatus, advice.status));
   }
   for (const Trouble& trouble : OtherTroubles()) {
-    Row(trouble.shown, trouble.meaning, trouble.cause, trouble.fix, trouble.money);
+    Row(Shown(trouble.shown), trouble.meaning, trouble.cause, trouble.fix, trouble.money);
   }
   return 0;
 }
