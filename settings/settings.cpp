@@ -69,6 +69,7 @@ void LoadPluginSettings() {
   ReadSettingText(kSettingsSection, kUrlKey, kDefaultGatewayUrl, s.URL, sizeof s.URL);
   ReadSettingText(kSettingsSection, kPrefixMatchKey, kDefaultPrefixMatch, s.PrefixMatch,
                   sizeof s.PrefixMatch);
+  s.Journal = ReadSettingInt(kSettingsSection, kJournalKey, kDefaultJournal) != 0;
 
   if (ReadSettingText(kTextSection, "SwipePrompt", "", s.SwipePrompt, sizeof s.SwipePrompt) > 0) {
     ExpandLineBreaks(s.SwipePrompt);

@@ -15,6 +15,8 @@ inline constexpr const char* kTerminalIdKey = "TerminalID";
 inline constexpr const char* kBatchNumberKey = "BatchNumber";
 inline constexpr const char* kMerchantCodeKey = "MerchantCode";
 inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
+// Edited by hand only, like [Text]: SaveSettings never writes it.
+inline constexpr const char* kJournalKey = "Journal";
 
 // A name under the reserved .example domain, so that a fresh install can never reach a
 // real host by accident.
@@ -22,6 +24,7 @@ inline constexpr const char* kDefaultGatewayUrl = "https://gateway.cardsmith.exa
 inline constexpr const char* kDefaultPrefixMatch = "603950";
 inline constexpr int kDefaultBatchNumber = 1;
 inline constexpr int kDefaultMerchantCode = 5999;
+inline constexpr int kDefaultJournal = 1;  // 0 turns the transaction journal off
 inline constexpr const char* kBuiltInValidationPrompt =
     "A charge of %.2f will be made to your account.\n"
     "Press OK to continue, or press Cancel to go back.";
@@ -32,6 +35,7 @@ struct PluginSettings {
   char SwipePrompt[512];
   char ValidationPrompt[512];
   char TitlePrompt[128];
+  bool Journal;  // [Settings] Journal: anything but 0 keeps the transaction journal
 };
 
 extern PluginSettings CurrentSettings;
@@ -49,7 +53,7 @@ unsigned ReadSettingText(const char* section, const char* key, const char* fallb
                          unsigned outSize);
 int ReadSettingInt(const char* section, const char* key, int fallback);
 
-// Fills CurrentSettings (URL, PrefixMatch and the three prompts) from SettingsPath.
+// Fills CurrentSettings (URL, PrefixMatch, Journal and the three prompts) from SettingsPath.
 void LoadPluginSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.
