@@ -5,6 +5,7 @@
 
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
+#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
@@ -67,18 +68,32 @@ int Save(DialogWindow& window) {
   return 1;
 }
 
-void ShowTestOutcome(DialogWindow& window) {
+// The last line of the Test's box when the journal could not be written, so that the
+// administrator learns of it while setting the station up.
+void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
+  if (!journal.Failed) return;
+  const size_t used = std::strlen(text);
+  const bool endsLine = used > 0 && text[used - 1] == '\n';
+  std::snprintf(text + used, size - used, kJournalFailedFormat, endsLine ? "" : "\n", journal.Path,
+                journal.Error);
+}
+
+void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
+  const char* caption = kTestErrorCaption;
+  unsigned icon = kMessageBoxIconError;
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    window.SystemMessageBox(ReplyBuffer, kTestErrorCaption, kMessageBoxIconError);
-    return;
-  }
-  std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
-                CurrentResponse.ResponseMessage);
-  if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
-    window.SystemMessageBox(ScratchText, kTestApprovedCaption, kMessageBoxIconInformation);
+    std::snprintf(ScratchText, sizeof ScratchText, "%.*s", static_cast<int>(sizeof ScratchText - 1),
+                  ReplyBuffer);
   } else {
-    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
+                  CurrentResponse.ResponseMessage);
+    if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
+      caption = kTestApprovedCaption;
+      icon = kMessageBoxIconInformation;
+    }
   }
+  AppendJournalLine(ScratchText, sizeof ScratchText, journal);
+  window.SystemMessageBox(ScratchText, caption, icon);
 }
 
 int Test(DialogWindow& window) {
@@ -86,12 +101,16 @@ int Test(DialogWindow& window) {
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
   BuildRequest(CurrentRecord, FormBody);
+  JournalEntry entry;
+  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Test);
+  const JournalWrite sending = JournalSending(entry);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
+  const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window);
+  ShowTestOutcome(window, sending.Failed ? sending : outcome);
   return 0;
 }
 

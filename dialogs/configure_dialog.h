@@ -36,6 +36,9 @@ inline constexpr char kConfigUrlScheme[] = "https://";
 inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s";
 inline constexpr const char* kTestApprovedCaption = "Success!";
 inline constexpr const char* kTestErrorCaption = "Error";
+// Added to the Test's box, on a line of its own, when a journal record could not be
+// written: the line break when needed, the file's path, the system's error number.
+inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (error %lu)";
 
 // WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
 // values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1
@@ -45,8 +48,9 @@ int ConfigureOnInit(DialogWindow& window);
 // WM_COMMAND with the control id (the low word of wParam):
 // - Save (1): the checks, then MerchantID is taken from 101 unchecked, the settings are
 //   written and the dialog ends with 1; returns 1, or 0 when a check failed.
-// - Test (111): the checks, then one test transaction posted on this thread; its
-//   outcome is shown in the system's message box and the dialog stays open; returns 0.
+// - Test (111): the checks, then one test transaction posted on this thread and
+//   journaled; its outcome is shown in the system's message box, with a last line when
+//   the journal could not be written, and the dialog stays open; returns 0.
 // - Cancel (2): ends with 0; returns 1.
 // - any other id: nothing; returns 0.
 // A failed check beeps, moves the focus to its control and shows no text; the values
