@@ -319,6 +319,7 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndAJournalItCannotWriteIsSh
       HWND box = driver::WaitForMessageBox(GetWindowThreadProcessId(dialog, nullptr));
       ASSERT_NE(nullptr, box);
       shown = driver::MessageBoxText(box);
+      if (row.blocker == Blocker::Spreadsheet) SaveShot(box, "configure-test-journal-blocked");
       driver::Click(box, IDOK);
       ASSERT_TRUE(driver::WaitUntilClosed(box));
       driver::Click(dialog, IDCANCEL);
