@@ -76,6 +76,7 @@ TEST_F(SettingsTest, DefaultsWithoutAFile) {
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("", CurrentSettings.TitlePrompt);
+  EXPECT_TRUE(CurrentSettings.Journal);
   // Only the four settings fields of the record are touched.
   EXPECT_EQ(0, CurrentRecord.TransactionCode);
   EXPECT_EQ(0, CurrentRecord.AmountCents);
@@ -97,6 +98,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   Put("Settings", "BatchNumber", "42");
   Put("Settings", "MerchantCode", "742");
   Put("Settings", "PrefixMatch", "1234");
+  Put("Settings", "Journal", "0");
   Put("Text", "SwipePrompt", "Swipe\\nnow");
   Put("Text", "ValidationPrompt", "Pay %.2f?\\nOK");
   Put("Text", "TitlePrompt", "Pay\\nhere");
@@ -107,6 +109,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   EXPECT_EQ(42, CurrentRecord.BatchNumber);
   EXPECT_EQ(742, CurrentRecord.MerchantCode);
   EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
+  EXPECT_FALSE(CurrentSettings.Journal);
   EXPECT_STREQ("Swipe \nnow", CurrentSettings.SwipePrompt);
   EXPECT_STREQ("Pay %.2f? \nOK", CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("Pay\\nhere", CurrentSettings.TitlePrompt);  // the title is not expanded
