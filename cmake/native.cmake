@@ -26,6 +26,9 @@ file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.c
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE platform_fakes GTest::gtest GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${WARNINGS})
+# The sample settings file of the release package, checked against the keys the code uses.
+target_compile_definitions(unit_tests PRIVATE
+                           SAMPLE_SETTINGS_FILE="${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI")
 add_test(NAME unit_tests COMMAND unit_tests)
 
 # Every form body the encoder makes, decoded by Python's URL decoder and compared with

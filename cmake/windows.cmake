@@ -1,6 +1,10 @@
 # Windows (mingw-w64 i686) build: the plug-in DLL, the station simulator, the
 # fallback host and the Win32 test program.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The plug-in's own code always carries debug information (DWARF 4, which Wine's debugger
+# reads as well as gdb); -g leaves the generated code unchanged. The release package
+# moves it into a file of its own (cmake/package.cmake).
+set(PLUGIN_DEBUG_INFO -gdwarf-4)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 
@@ -11,7 +15,7 @@ list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 add_library(plugin_win32 STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(plugin_win32 PUBLIC comctl32 wininet gdi32 user32 kernel32)
-target_compile_options(plugin_win32 PRIVATE ${WARNINGS})
+target_compile_options(plugin_win32 PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 
 # Resources: the dialog templates, and the bitmap drawn from its text source.
 set(CARD_BITMAP ${CMAKE_BINARY_DIR}/cardidlist.bmp)
@@ -31,7 +35,7 @@ add_library(CSPlugin SHARED ${ENTRY_SOURCE} ${RESOURCE_SCRIPTS} ${CMAKE_SOURCE_D
 add_dependencies(CSPlugin card_bitmap)
 set_target_properties(CSPlugin PROPERTIES PREFIX "" OUTPUT_NAME "CSPlugin")
 target_link_libraries(CSPlugin PRIVATE plugin_win32)
-target_compile_options(CSPlugin PRIVATE ${WARNINGS})
+target_compile_options(CSPlugin PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 
 # Drives the dialogs from a second thread: the station simulator's scripts and the tests.
 add_library(dialog_driver STATIC ${CMAKE_SOURCE_DIR}/tools/dialog_driver/dialog_driver_win32.cpp)
@@ -47,7 +51,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
-target_link_libraries(win32_tests PRIVATE plugin_win32 dialog_driver gtest)
+target_link_libraries(win32_tests PRIVATE plugin_win32 dialog_driver gtest version)
+target_include_directories(win32_tests PRIVATE ${CMAKE_BINARY_DIR})
 target_compile_options(win32_tests PRIVATE ${WARNINGS})
 # The test program is a station program too: it exports GetStationFunctions.
 set_target_properties(win32_tests PROPERTIES ENABLE_EXPORTS ON)
@@ -63,6 +68,8 @@ add_test(NAME win32_tests
 add_test(NAME win32_screenshots
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)
 set_tests_properties(win32_screenshots PROPERTIES DEPENDS win32_tests)
+
+include(cmake/package.cmake)
 
 # The time-zone code, once per zone: the test program in a mount namespace of its own
 # with the zone's file over /etc/localtime (scripts/in_zone.sh), expecting the code in

@@ -18,4 +18,5 @@ if [[ -f "$cache" ]]; then
     rm -rf "$dir"
   fi
 fi
-cmake -S "$root" -B "$dir" "$@" >/dev/null
+# A toolchain file given again to a configured folder is ignored; CMake need not say so.
+cmake --no-warn-unused-cli -S "$root" -B "$dir" "$@" >/dev/null

@@ -73,11 +73,17 @@ TEST(OptionsTest, BadCommandLinesSayWhy) {
   }
 }
 
-TEST(OptionsTest, HelpNeedsNothingElse) {
-  gwsim::Options options;
+TEST(OptionsTest, HelpAndVersionNeedNothingElse) {
+  gwsim::Options help;
   std::string error;
-  EXPECT_TRUE(gwsim::ParseOptions({"--help"}, options, error)) << error;
-  EXPECT_TRUE(options.help);
+  EXPECT_TRUE(gwsim::ParseOptions({"--help"}, help, error)) << error;
+  EXPECT_TRUE(help.help);
+  EXPECT_FALSE(help.version);
+
+  gwsim::Options version;
+  EXPECT_TRUE(gwsim::ParseOptions({"--version"}, version, error)) << error;
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.help);
 }
 
 TEST(BehaviourTest, WrittenFormsReadBackAndBadOnesAreRefused) {

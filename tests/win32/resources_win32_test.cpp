@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "product_version.h"
 #include "resources/resource_ids.h"
+#include "win32_test_support.h"
 
 namespace {
 
@@ -148,6 +150,63 @@ TEST_F(ResourcesWin32Test, ConfigureDialogTabsThroughItsFieldsAndSavesOnEnter) {
   EXPECT_EQ(expected, order);
   EXPECT_EQ(GetDlgItem(dialog, IDC_CONFIG_URL), item) << "the tab order wraps to the URL field";
   DestroyWindow(dialog);
+}
+
+// The version resource as Properties > Details reads it: the string block is found
+// through VarFileInfo's Translation, as Explorer finds it.
+TEST(VersionResource, CarriesTheProjectVersionAndNamesTheProduct) {
+  const std::string path = testenv::BuildDir() + kPluginFile;
+  DWORD ignored = 0;
+  SetLastError(0xdeadbeef);
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  ASSERT_NE(0u, size) << path << ": no version resource, error " << GetLastError();
+  std::vector<char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data())) << GetLastError();
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  ASSERT_EQ(sizeof *fixed, length);
+  EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
+  const DWORD versionHigh = MAKELONG(PRODUCT_VERSION_MINOR, PRODUCT_VERSION_MAJOR);
+  const DWORD versionLow = MAKELONG(0, PRODUCT_VERSION_PATCH);
+  EXPECT_EQ(versionHigh, fixed->dwFileVersionMS);
+  EXPECT_EQ(versionLow, fixed->dwFileVersionLS);
+  EXPECT_EQ(versionHigh, fixed->dwProductVersionMS);
+  EXPECT_EQ(versionLow, fixed->dwProductVersionLS);
+  EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  };
+  Translation* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, sizeof *translation);
+  char block[64];
+  std::snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\", translation->language,
+                translation->codePage);
+
+  struct Row {
+    const char* name;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"FileVersion", PRODUCT_VERSION_TEXT},
+      {"ProductVersion", PRODUCT_VERSION_TEXT},
+      {"ProductName", PRODUCT_NAME},
+      {"FileDescription", "CardSmith campus-card payment plug-in for the print station"},
+      {"OriginalFilename", kPluginFile},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    char* value = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), (std::string(block) + row.name).c_str(),
+                               reinterpret_cast<void**>(&value), &length))
+        << block << row.name;
+    EXPECT_STREQ(row.expected, value);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "product_version.h"
 #include "tools/gateway_sim/accounts.h"
 #include "tools/gateway_sim/certificate.h"
 #include "tools/gateway_sim/exchange.h"
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(UsageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("gateway_sim %s\n", PRODUCT_VERSION_TEXT);
     return 0;
   }
 

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <iterator>
 
+#include "product_version.h"
+
 namespace gwsim {
 
 namespace {
@@ -20,7 +22,8 @@ bool ParsePort(const std::string& text, int& port) {
 }  // namespace
 
 const char* UsageText() {
-  return "usage: gateway_sim (--cert FILE --key FILE | --make-cert DIR) [options]\n"
+  return "gateway_sim " PRODUCT_VERSION_TEXT ": a stand-in for the card payment gateway\n"
+         "usage: gateway_sim (--cert FILE --key FILE | --make-cert DIR) [options]\n"
          "  --address ADDR     address to listen on (default 127.0.0.2)\n"
          "  --port N           port (default 443; other ports are for development only)\n"
          "  --path PATH        the gateway's path (default /ipsx/gateway)\n"
@@ -36,6 +39,7 @@ const char* UsageText() {
          "  --sent-times FILE  append, for each reply written, the time it was sent\n"
          "                     (microseconds since 1970, UTC), for benchmarks\n"
          "  --quiet            do not echo journal lines on stdout\n"
+         "  --version          print the version and stop\n"
          "  --help             this text\n";
 }
 
@@ -65,6 +69,10 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options,
     }
     if (name == "--help" || name == "-h") {
       options.help = true;
+      continue;
+    }
+    if (name == "--version") {
+      options.version = true;
       continue;
     }
     if (name == "--quiet") {
@@ -102,7 +110,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options,
       }
     }
   }
-  if (options.help) return true;
+  if (options.help || options.version) return true;
   if (options.path.empty() || options.path[0] != '/') {
     error = "path '" + options.path + "' must begin with /";
     return false;

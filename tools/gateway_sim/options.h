@@ -26,14 +26,15 @@ struct Options {
   Behaviour behaviour;         // for every request whose card has none of its own
   bool quiet = false;          // no journal lines on stdout
   bool help = false;
+  bool version = false;
 };
 
 // False with a one-line reason in error for an unknown option, a missing or bad
-// value, or a certificate given both ways or not at all (unless help).
+// value, or a certificate given both ways or not at all (unless help or version).
 bool ParseOptions(const std::vector<std::string>& arguments, Options& options,
                   std::string& error);
 
-// The usage text printed by --help.
+// The usage text printed by --help; its first line names the version.
 const char* UsageText();
 
 }  // namespace gwsim

@@ -12,6 +12,9 @@
 //             --no-owner           pass no owner window to the exports
 //             --times              print when each export returned (microseconds since
 //                                  1970, UTC), for benchmarks
+//             --version, --help
+// It is shipped in the release package, so that an administrator can try the plug-in
+// on a Windows computer without the station program: its usage text says how.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,11 +24,17 @@
 #include <vector>
 
 #include "host/station_interface.h"
+#include "product_version.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 
 namespace {
 
 constexpr char kAccountsSection[] = "PrintAccounts";
+#ifdef STATION_WITHOUT_FUNCTION_TABLE
+constexpr char kProgramName[] = "FallbackHost.exe";
+#else
+constexpr char kProgramName[] = "StationSim.exe";
+#endif
 
 struct Options {
   std::string plugin;
@@ -176,13 +185,60 @@ HWND CreateStationWindow() {
   return window;
 }
 
+void PrintUsage(FILE* out) {
+  std::fprintf(out,
+               "%s %s: a stand-in for the print station program. It loads the\n"
+               "%s (CSPlugin.dll) as the station program does, so that\n"
+               "it can be tried on a Windows computer without the station program.\n"
+               "\n"
+               "usage: %s [options] COMMAND [--drive SCRIPT] [COMMAND [--drive SCRIPT] ...]\n"
+               "\n"
+               "Put %s, CSPlugin.dll and CSPlugin.INI in one folder that you may write to,\n"
+               "open a command prompt there and run, for example:\n"
+               "  %s config             the configuration dialog: enter the gateway's\n"
+               "                                    settings and a card number, press Test, then Save\n"
+               "  %s charge 150         charge 1.50 to a card, as for a print job\n"
+               "  %s deposit alice 500  set the print balance of \"alice\" to 5.00, then\n"
+               "                                    move money from a card into it\n"
+               "  %s balance alice      show the print balance of \"alice\"\n"
+               "Commands run one after the other. Charges and deposits move real money when\n"
+               "the plug-in's URL is a live gateway. Print accounts are kept in\n"
+               "StationAccounts.ini beside this program.\n"
+               "\n"
+               "commands: charge CENTS | deposit USER [BALANCE] | config | eject | balance USER\n"
+               "options:  --plugin PATH     the plug-in (default CSPlugin.dll beside this program)\n"
+               "          --accounts FILE   print accounts (default StationAccounts.ini beside it)\n"
+               "          --fail-deposit N  the station refuses deposits with error number N\n"
+               "          --empty-slot N    leave slot N (2, 3 or 4) of the function table empty\n"
+               "          --no-owner        call the plug-in without an owner window\n"
+               "          --times           print when each export returned, for benchmarks\n"
+               "          --version         print the version and stop\n"
+               "          --help            this text\n"
+               "after a command: --drive SCRIPT  work its dialogs by script (for tests)\n",
+               kProgramName, PRODUCT_VERSION_TEXT, PRODUCT_NAME, kProgramName, kProgramName,
+               kProgramName, kProgramName, kProgramName, kProgramName);
+}
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: StationSim.exe [--plugin PATH] [--accounts FILE] [--fail-deposit N] "
-               "[--empty-slot N] [--no-owner] [--times]\n"
-               "       COMMAND [--drive SCRIPT] ...\n"
-               "commands: charge CENTS | deposit USER [BALANCE] | config | eject | balance USER\n");
+  PrintUsage(stderr);
   return 2;
+}
+
+// The plug-in's file version from its version resource, or why there is none.
+std::string PluginVersion(const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  std::vector<char> info(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info.data()) ||
+      !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+      length < sizeof *fixed) {
+    return "unknown (no version resource)";
+  }
+  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(fixed->dwFileVersionLS));
 }
 
 }  // namespace
@@ -212,6 +268,12 @@ int main(int argc, char** argv) {
       options.owner = false;
     } else if (flag == "--times") {
       options.times = true;
+    } else if (flag == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    } else if (flag == "--version") {
+      std::printf("%s %s (%s)\n", kProgramName, PRODUCT_VERSION_TEXT, PRODUCT_NAME);
+      return 0;
     } else if (i + 1 >= argc) {
       return Usage();
     } else if (flag == "--plugin") {
@@ -236,6 +298,7 @@ int main(int argc, char** argv) {
     std::printf("station: cannot load the plug-in (error %lu)\n", GetLastError());
     return 1;
   }
+  std::printf("station: plug-in version %s\n", PluginVersion(options.plugin).c_str());
   auto eject = reinterpret_cast<decltype(&SPMEjectCard)>(reinterpret_cast<void*>(GetProcAddress(plugin, "SPMEjectCard")));
   auto config = reinterpret_cast<decltype(&SPMConfig)>(reinterpret_cast<void*>(GetProcAddress(plugin, "SPMConfig")));
   auto charge = reinterpret_cast<decltype(&SPMAccounting)>(reinterpret_cast<void*>(GetProcAddress(plugin, "SPMAccounting")));

@@ -13,6 +13,7 @@ std::map<std::string, IniFile> profiles;
 std::map<std::string, bool> readOnlyFiles;
 int profileWrites = 0;
 std::vector<ProfileWrite> profileWriteLog;
+std::vector<ProfileRead> profileReadLog;
 std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
@@ -27,6 +28,7 @@ void ResetPlatformFakes() {
   readOnlyFiles.clear();
   profileWrites = 0;
   profileWriteLog.clear();
+  profileReadLog.clear();
   modulePath = "C:\\Station\\CSPlugin.dll";
   modulePathFails = false;
   now = LocalDateTime{2018, 7, 18, 14, 5, 9};
@@ -36,6 +38,7 @@ void ResetPlatformFakes() {
 namespace {
 
 const std::string* FindValue(const char* file, const char* section, const char* key) {
+  profileReadLog.push_back({file, section, key});
   auto f = profiles.find(file);
   if (f == profiles.end()) return nullptr;
   auto s = f->second.find(section);

@@ -18,6 +18,10 @@ struct ProfileWrite {
   std::string file, section, key, value;
 };
 extern std::vector<ProfileWrite> profileWriteLog;  // successful writes, in order
+struct ProfileRead {
+  std::string file, section, key;
+};
+extern std::vector<ProfileRead> profileReadLog;  // every read, in order
 
 extern std::string modulePath;   // what ModuleFilePath reports
 extern bool modulePathFails;

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The release package as an administrator uses it, and as a developer resolves a crash
+# address with it:
+#   - the ZIP holds its five files in one folder named after the version;
+#   - the packaged DLL carries no debug information, exports exactly the four functions
+#     and imports only the system DLLs it always has; its size is printed;
+#   - an address of the packaged DLL resolves through the debug file beside the ZIP;
+#   - unpacked into a fresh folder, with the sample CSPlugin.INI edited as an
+#     administrator would (the gateway's address, the merchant and terminal ids, the
+#     [Text] examples put in effect), the packaged StationSim.exe loads the packaged DLL
+#     under Wine, runs the configuration's Test and Save, and then a charge against the
+#     gateway simulator, which approves both.
+# The ctest entry release_package (cmake/package.cmake) runs it inside
+# scripts/wine_session.sh, which provides the Wine prefix, the display and TLS_DIR.
+# The gateway stand-in listens on 127.0.0.40, an address no other test uses.
+#
+# usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM --work DIR
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+usage="usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM --work DIR"
+zip="" debug="" version="" sim="" work=""
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --zip) zip=${2:?$usage}; shift 2 ;;
+    --debug) debug=${2:?$usage}; shift 2 ;;
+    --version) version=${2:?$usage}; shift 2 ;;
+    --sim) sim=${2:?$usage}; shift 2 ;;
+    --work) work=${2:?$usage}; shift 2 ;;
+    *) echo "package_test: unexpected '$1'" >&2; echo "$usage" >&2; exit 2 ;;
+  esac
+done
+[[ -n "$zip" && -n "$debug" && -n "$version" && -n "$sim" && -n "$work" ]] || { echo "$usage" >&2; exit 2; }
+
+checks=0
+failures=0
+pass() { checks=$((checks + 1)); }
+fail() { checks=$((checks + 1)); failures=$((failures + 1)); echo "FAIL: $*"; }
+expect_eq() {  # what expected actual
+  if [[ "$2" == "$3" ]]; then pass; else fail "$1: expected '$2', got '$3'"; fi
+}
+expect_contains() {  # what part text
+  if [[ "$3" == *"$2"* ]]; then pass; else fail "$1: '$2' not found in:"$'\n'"$3"; fi
+}
+
+name=CSPlugin-$version
+address=127.0.0.40
+card=6039501234567890
+rm -rf "$work"
+mkdir -p "$work"
+
+# --- The ZIP and the DLL in it. ---
+expect_eq "package name" "$name.zip" "$(basename "$zip")"
+listing=$(python3 - "$zip" <<'PY'
+import sys, zipfile
+for entry in sorted(zipfile.ZipFile(sys.argv[1]).namelist()):
+    if not entry.endswith("/"):
+        print(entry)
+PY
+)
+expected_listing=$(printf "$name/%s\n" ADMIN.md CHANGELOG.md CSPlugin.INI CSPlugin.dll StationSim.exe)
+expect_eq "files in the ZIP" "$expected_listing" "$listing"
+
+python3 -m zipfile -e "$zip" "$work/unpacked"
+station="$work/unpacked/$name"
+dll="$station/CSPlugin.dll"
+headers=$(i686-w64-mingw32-objdump -p "$dll")
+sections=$(i686-w64-mingw32-objdump -h "$dll")
+if grep -q '\.debug_' <<<"$sections"; then fail "the packaged DLL still has debug sections"; else pass; fi
+exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^$/ { on = 0 }
+               on { print $NF }' <<<"$headers" | sort | tr '\n' ' ')
+expect_eq "exports" "SPMAccounting SPMConfig SPMDeposit SPMEjectCard " "$exports"
+imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n' ' ')
+expect_eq "imports" "COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+echo "figure: packaged CSPlugin.dll $(stat -c %s "$dll") bytes, ZIP $(stat -c %s "$zip") bytes," \
+     "debug file $(stat -c %s "$debug") bytes"
+
+# --- A crash address of the packaged DLL, resolved as HACKING.md says. ---
+# SPMAccounting's offset from the export table; the stripped DLL finds the debug file
+# beside it by the name and checksum it carries.
+offset=$(awk '/^Export Address Table -- Ordinal Base/ { table = "rva"; next }
+              /^\[Ordinal\/Name Pointer\] Table/ { table = "name"; next }
+              /^$/ { table = "" }
+              { line = $0; gsub(/[][]/, " ", line); n = split(line, f, " ") }
+              table == "rva" && /Export RVA/ { rva[f[1]] = f[4] }
+              table == "name" && n == 2 { index_of[f[2]] = f[1] }
+              END { print rva[index_of["SPMAccounting"]] }' <<<"$headers")
+mkdir -p "$work/crash"
+cp "$dll" "$debug" "$work/crash/"
+for file in "$work/crash/CSPlugin.dll" "$work/crash/$(basename "$debug")"; do
+  resolved=$(bash "$root/scripts/resolve_crash.sh" "$file" "0x$offset" 2>&1)
+  expect_contains "offset 0x$offset through $(basename "$file")" \
+    "SPMAccounting at $root/host/plugin_entry_win32.cpp:" "$resolved"
+done
+# A debug file of another build (here: one byte more) is refused.
+printf 'x' >>"$work/crash/$(basename "$debug")"
+resolved=$(bash "$root/scripts/resolve_crash.sh" "$work/crash/CSPlugin.dll" "0x$offset" 2>&1)
+expect_contains "a debug file that does not match" "??" "$resolved"
+
+# --- Installed and used as an administrator would. ---
+ini="$station/CSPlugin.INI"
+sed -i -E -e "s|^URL=[^\r]*|URL=https://$address/ipsx/gateway|" \
+  -e 's/^MerchantID=/MerchantID=887700123/' -e 's/^TerminalID=/TerminalID=T0040/' \
+  -e 's/^;((SwipePrompt|ValidationPrompt|TitlePrompt)=)/\1/' "$ini"
+edited=$(grep -cE '^(URL=https://127\.0\.0\.40/|MerchantID=887700123|TerminalID=T0040|SwipePrompt=|ValidationPrompt=|TitlePrompt=)' "$ini")
+expect_eq "lines edited in the sample settings file" 6 "$edited"
+
+source "$root/scripts/gateways.sh"
+gateways_begin "$work/gateways" "$sim"
+gateway_sim "$address" server --accounts "$root/tools/demo/accounts.txt"
+
+run_status=0
+output=$(cd "$station" && wine StationSim.exe \
+  config --drive "dialog|type:110:$card|click:111|box|click:1|closed" \
+  charge 150 --drive "dialog|text:100:Swipe your campus card|type:101:;$card=4912?|click:1|text:100:Print job: 1.50 will be charged|click:1|closed" \
+  2>&1) || run_status=$?
+expect_eq "StationSim.exe's exit status" 0 "$run_status"
+expect_contains "the version StationSim.exe reports" "station: plug-in version $version" "$output"
+expect_contains "the configuration's Test" "Response Code: 00" "$output"
+expect_contains "the configuration's end" "result: SPMConfig returned 1" "$output"
+expect_contains "the charge's end" "result: SPMAccounting returned 1 (charge approved)" "$output"
+
+journal=$(cat "$GATEWAYS_DIR/$address.journal" 2>/dev/null)
+expect_eq "requests the gateway received" 2 "$(grep -c . <<<"$journal")"
+test_line=$(sed -n 1p <<<"$journal")
+charge_line=$(sed -n 2p <<<"$journal")
+for pair in tc=100 merchant=887700123 terminal=T0040 seq=000001 rc=00; do
+  expect_contains "the gateway's record of the Test" " $pair " "$test_line"
+done
+for pair in tc=200 seq=000002 amount=150 rc=00 balance=2350; do
+  expect_contains "the gateway's record of the charge" " $pair " "$charge_line"
+done
+
+sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
+expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=2' "$sequence"
+saved=$(tr -d '\r' <"$ini")
+expect_contains "the settings file after Save" "URL=https://$address/ipsx/gateway" "$saved"
+expect_contains "the sample's comments after Save" "; MerchantID: the merchant card acceptor id" "$saved"
+
+if [[ $failures -ne 0 ]]; then
+  echo "StationSim.exe printed:"
+  sed 's/^/  /' <<<"$output"
+fi
+echo "package test: $checks checks, $failures failed"
+[[ $failures -eq 0 ]]
