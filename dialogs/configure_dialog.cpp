@@ -8,6 +8,7 @@
 #include "dialogs/transaction_dialog.h"
 #include "gateway/certificate.h"
 #include "gateway/local_clock.h"
+#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
@@ -142,12 +143,22 @@ bool EarlierWorkerRunning() {
          WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
 }
 
-void ShowTestOutcome(DialogWindow& window) {
+// The last line of the Test's box when the journal could not be written, so that the
+// administrator learns of it while setting the station up.
+void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
+  if (!journal.Failed) return;
+  const size_t used = std::strlen(text);
+  const bool endsLine = used > 0 && text[used - 1] == '\n';
+  std::snprintf(text + used, size - used, kJournalFailedFormat, endsLine ? "" : "\n", journal.Path,
+                journal.Error);
+}
+
+void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  const char* text = ScratchText;
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    text = ReplyBuffer;
+    std::snprintf(ScratchText, sizeof ScratchText, "%.*s", static_cast<int>(sizeof ScratchText - 1),
+                  ReplyBuffer);
   } else {
     std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);
@@ -156,17 +167,9 @@ void ShowTestOutcome(DialogWindow& window) {
       icon = kMessageBoxIconInformation;
     }
   }
-  if (TestCertificate.present) {
-    if (text != ScratchText) {
-      // A gateway text of the whole reply's length loses its last byte here.
-      const size_t length = strnlen(text, sizeof ScratchText - 1);
-      std::memcpy(ScratchText, text, length);
-      ScratchText[length] = '\0';
-    }
-    AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
-    text = ScratchText;
-  }
-  window.SystemMessageBox(text, caption, icon);
+  AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
+  AppendJournalLine(ScratchText, sizeof ScratchText, journal);
+  window.SystemMessageBox(ScratchText, caption, icon);
 }
 
 int Test(DialogWindow& window) {
@@ -178,12 +181,16 @@ int Test(DialogWindow& window) {
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
   BuildRequest(CurrentRecord, FormBody);
+  JournalEntry entry;
+  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Test);
+  const JournalWrite sending = JournalSending(entry);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
+  const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window);
+  ShowTestOutcome(window, sending.Failed ? sending : outcome);
   return 0;
 }
 

@@ -7,6 +7,10 @@
 
 namespace {
 
+// Redirections (3xx) and client errors (4xx): the request was turned away as it stood.
+constexpr int kFirstRefusalStatus = 300;
+constexpr int kLastRefusalStatus = 499;
+
 struct StepText {
   TransportStep step;
   const char* format;  // printf format taking the number, or a fixed text
@@ -23,40 +27,50 @@ constexpr StepText kStepTexts[] = {
     {TransportStep::Read, "Error: HTTP Read [%d]\n"},
 };
 
+// The last column: whether a failed send with this number proves that nothing was sent
+// (see RequestMayHaveArrived). Measured under Wine: a gateway that never answers ends
+// the send with 12030 once the receive time-out has run out, and one that resets the
+// connection after reading the request lets the send succeed with status 0.
 constexpr TransportError kErrors[] = {
     {6, "ERROR_INVALID_HANDLE",
-     "A handle of the exchange was not valid (the internet session could not be opened)."},
-    {8, "ERROR_NOT_ENOUGH_MEMORY", "The system ran out of memory."},
-    {12001, "ERROR_INTERNET_OUT_OF_HANDLES", "No more internet handles could be made."},
-    {12002, "ERROR_INTERNET_TIMEOUT", "The gateway did not answer in time."},
-    {12004, "ERROR_INTERNET_INTERNAL_ERROR", "WinINet failed internally."},
-    {12005, "ERROR_INTERNET_INVALID_URL", "The address is not a valid URL."},
-    {12006, "ERROR_INTERNET_UNRECOGNIZED_SCHEME", "The address's scheme is not known."},
-    {12007, "ERROR_INTERNET_NAME_NOT_RESOLVED", "The gateway's host name could not be resolved."},
-    {12017, "ERROR_INTERNET_OPERATION_CANCELLED", "The exchange was cancelled."},
-    {12029, "ERROR_INTERNET_CANNOT_CONNECT", "No connection could be made to the gateway."},
-    {12030, "ERROR_INTERNET_CONNECTION_ABORTED", "The connection to the gateway was aborted."},
-    {12031, "ERROR_INTERNET_CONNECTION_RESET", "The gateway reset the connection."},
+     "A handle of the exchange was not valid (the internet session could not be opened).", true},
+    {8, "ERROR_NOT_ENOUGH_MEMORY", "The system ran out of memory.", false},
+    {12001, "ERROR_INTERNET_OUT_OF_HANDLES", "No more internet handles could be made.", false},
+    // A connect time-out and a receive time-out carry the same number.
+    {12002, "ERROR_INTERNET_TIMEOUT", "The gateway did not answer in time.", false},
+    {12004, "ERROR_INTERNET_INTERNAL_ERROR", "WinINet failed internally.", false},
+    {12005, "ERROR_INTERNET_INVALID_URL", "The address is not a valid URL.", true},
+    {12006, "ERROR_INTERNET_UNRECOGNIZED_SCHEME", "The address's scheme is not known.", true},
+    {12007, "ERROR_INTERNET_NAME_NOT_RESOLVED", "The gateway's host name could not be resolved.",
+     true},
+    {12017, "ERROR_INTERNET_OPERATION_CANCELLED", "The exchange was cancelled.", false},
+    {12029, "ERROR_INTERNET_CANNOT_CONNECT", "No connection could be made to the gateway.", true},
+    {12030, "ERROR_INTERNET_CONNECTION_ABORTED", "The connection to the gateway was aborted.",
+     false},
+    {12031, "ERROR_INTERNET_CONNECTION_RESET", "The gateway reset the connection.", false},
     {12037, "ERROR_INTERNET_SEC_CERT_DATE_INVALID",
-     "The gateway's certificate has expired or is not yet valid."},
+     "The gateway's certificate has expired or is not yet valid.", true},
     {12038, "ERROR_INTERNET_SEC_CERT_CN_INVALID",
-     "The gateway's certificate is for another host name."},
+     "The gateway's certificate is for another host name.", true},
+    // A server may ask for a client certificate only after it has read the request
+    // (a renegotiation), so this one proves nothing.
     {12044, "ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED",
-     "The gateway asked for a client certificate."},
+     "The gateway asked for a client certificate.", false},
     {12045, "ERROR_INTERNET_INVALID_CA",
-     "The gateway's certificate was issued by an authority this computer does not trust."},
-    {12055, "ERROR_INTERNET_SEC_CERT_ERRORS", "The gateway's certificate has errors."},
+     "The gateway's certificate was issued by an authority this computer does not trust.", true},
+    {12055, "ERROR_INTERNET_SEC_CERT_ERRORS", "The gateway's certificate has errors.", true},
     {12056, "ERROR_INTERNET_SEC_CERT_NO_REV",
-     "The revocation of the gateway's certificate could not be checked."},
+     "The revocation of the gateway's certificate could not be checked.", true},
     {12057, "ERROR_INTERNET_SEC_CERT_REV_FAILED",
-     "The revocation check of the gateway's certificate failed."},
-    {12150, "ERROR_HTTP_HEADER_NOT_FOUND", "The gateway's answer had no status."},
-    {12152, "ERROR_HTTP_INVALID_SERVER_RESPONSE", "The gateway's answer could not be read as HTTP."},
-    {12157, "ERROR_INTERNET_SECURITY_CHANNEL_ERROR", "The secure (TLS) connection failed."},
-    {12163, "ERROR_INTERNET_DISCONNECTED", "This computer is not connected to a network."},
-    {12169, "ERROR_INTERNET_SEC_INVALID_CERT", "The gateway's certificate is not valid."},
-    {12170, "ERROR_INTERNET_SEC_CERT_REVOKED", "The gateway's certificate has been revoked."},
-    {12175, "ERROR_INTERNET_DECODING_FAILED", "The gateway's answer could not be decoded."},
+     "The revocation check of the gateway's certificate failed.", true},
+    {12150, "ERROR_HTTP_HEADER_NOT_FOUND", "The gateway's answer had no status.", false},
+    {12152, "ERROR_HTTP_INVALID_SERVER_RESPONSE", "The gateway's answer could not be read as HTTP.",
+     false},
+    {12157, "ERROR_INTERNET_SECURITY_CHANNEL_ERROR", "The secure (TLS) connection failed.", true},
+    {12163, "ERROR_INTERNET_DISCONNECTED", "This computer is not connected to a network.", true},
+    {12169, "ERROR_INTERNET_SEC_INVALID_CERT", "The gateway's certificate is not valid.", true},
+    {12170, "ERROR_INTERNET_SEC_CERT_REVOKED", "The gateway's certificate has been revoked.", true},
+    {12175, "ERROR_INTERNET_DECODING_FAILED", "The gateway's answer could not be decoded.", false},
 };
 
 const StepText* TextOf(TransportStep step) {
@@ -115,4 +129,24 @@ const TransportError* FindTransportError(int number) {
     if (row.number == number) return &row;
   }
   return nullptr;
+}
+
+bool RequestMayHaveArrived(TransportStep step, int number) {
+  switch (step) {
+    case TransportStep::SplitUrl:
+    case TransportStep::OpenSession:
+    case TransportStep::Connect:
+    case TransportStep::OpenRequest:
+      return false;
+    case TransportStep::Send: {
+      const TransportError* row = FindTransportError(number);
+      return row == nullptr || !row->sendFailsBeforeRequest;
+    }
+    case TransportStep::CheckStatus:
+      return number < kFirstRefusalStatus || number > kLastRefusalStatus;
+    case TransportStep::QueryStatus:
+    case TransportStep::Read:
+      break;
+  }
+  return true;
 }
