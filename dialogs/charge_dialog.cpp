@@ -42,7 +42,7 @@ int32_t ConfirmStep(DialogWindow& window) {
 }
 
 int32_t CompletionStep(DialogWindow& window) {
-  if (CompleteTransaction(window, ChargeState) != Completion::Approved) return 0;
+  if (CompleteTransaction(window, ChargeState, kChargeApproved) != Completion::Approved) return 0;
   ChargeState.EndCode = kChargeApproved;
   window.PostClose();
   return 1;

@@ -22,7 +22,7 @@ INT_PTR CALLBACK ChargeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE:
       return ChargeDialogClose(window);
     case WM_DESTROY:
-      return EndTransactionDialog(window);
+      return EndTransactionDialog(window, ChargeState);
     case WM_DRAWITEM:
       DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), ChargeDialogPicture());
       return 0;

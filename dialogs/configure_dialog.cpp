@@ -9,6 +9,7 @@
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
 #include "gateway/local_clock.h"
+#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
@@ -143,23 +144,29 @@ bool EarlierWorkerRunning() {
          WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
 }
 
-// The transport's own text, then the plain line that says what it means, in
-// ScratchText; the transport's text alone when no table knows it.
-const char* TransportErrorText() {
+// The transport's own text, then on the next line the plain line that says what it
+// means, when the troubleshooting table knows one.
+void WriteTransportErrorText() {
   const char* plainLine = PlainLineFor(ReplyBuffer);
-  if (plainLine == nullptr) return ReplyBuffer;
-  // A text the table knows is one short line, far below the buffer.
-  constexpr int kFailureTextLimit = 64;
-  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", kFailureTextLimit, ReplyBuffer, plainLine);
-  return ScratchText;
+  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", static_cast<int>(sizeof ScratchText / 2),
+                ReplyBuffer, plainLine != nullptr ? plainLine : "");
 }
 
-void ShowTestOutcome(DialogWindow& window) {
+// The last line of the Test's box when the journal could not be written, so that the
+// administrator learns of it while setting the station up.
+void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
+  if (!journal.Failed) return;
+  const size_t used = std::strlen(text);
+  const bool endsLine = used > 0 && text[used - 1] == '\n';
+  std::snprintf(text + used, size - used, kJournalFailedFormat, endsLine ? "" : "\n", journal.Path,
+                journal.Error);
+}
+
+void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  const char* text = ScratchText;
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    text = TransportErrorText();
+    WriteTransportErrorText();
   } else {
     std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);
@@ -168,17 +175,9 @@ void ShowTestOutcome(DialogWindow& window) {
       icon = kMessageBoxIconInformation;
     }
   }
-  if (TestCertificate.present) {
-    if (text != ScratchText) {
-      // A gateway text of the whole reply's length loses its last byte here.
-      const size_t length = strnlen(text, sizeof ScratchText - 1);
-      std::memcpy(ScratchText, text, length);
-      ScratchText[length] = '\0';
-    }
-    AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
-    text = ScratchText;
-  }
-  window.SystemMessageBox(text, caption, icon);
+  AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
+  AppendJournalLine(ScratchText, sizeof ScratchText, journal);
+  window.SystemMessageBox(ScratchText, caption, icon);
 }
 
 int Test(DialogWindow& window) {
@@ -190,12 +189,16 @@ int Test(DialogWindow& window) {
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
   BuildRequest(CurrentRecord, FormBody);
+  JournalEntry entry;
+  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Test);
+  const JournalWrite sending = JournalSending(entry);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
+  const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window);
+  ShowTestOutcome(window, sending.Failed ? sending : outcome);
   return 0;
 }
 

@@ -43,6 +43,9 @@ inline constexpr const char* kSaveFailedFormat = "The settings could not be save
 inline constexpr const char* kSaveNoPathFormat =
     "The settings could not be saved: the plug-in's path is too long to name a settings file "
     "beside it (error %lu).";
+// Added to the Test's box, on a line of its own, when a journal record could not be
+// written: the line break when needed, the file's path, the system's error number.
+inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (error %lu)";
 
 // WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
 // values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1
@@ -54,11 +57,12 @@ int ConfigureOnInit(DialogWindow& window);
 //   written and the dialog ends with 1; returns 1. Returns 0 when a check failed, or
 //   when a write failed: then the system's box "Error" names the file and the error
 //   number, and the dialog stays open with everything typed.
-// - Test (111): the checks, then one test transaction posted on this thread; its
-//   outcome is shown in the system's message box, with the gateway's certificate
-//   (dialogs/certificate_lines.h) when the exchange met one, and the dialog stays open;
-//   returns 0. While a charge or deposit worker whose dialog was destroyed still runs,
-//   nothing is sent and the box says "Error: An earlier transaction is still running."
+// - Test (111): the checks, then one test transaction posted on this thread and
+//   journaled; its outcome is shown in the system's message box, with the gateway's
+//   certificate (dialogs/certificate_lines.h) when the exchange met one and a last line
+//   when the journal could not be written, and the dialog stays open; returns 0. While
+//   a charge or deposit worker whose dialog was destroyed still runs, nothing is sent
+//   and the box says "Error: An earlier transaction is still running."
 // - Cancel (2): ends with 0; returns 1.
 // - any other id: nothing; returns 0.
 // The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also

@@ -8,7 +8,9 @@
 #include "dialogs/card_text.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/station_deposit.h"
+#include "gateway/journal.h"
 #include "gateway/transaction_record.h"
+#include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
 
@@ -52,14 +54,18 @@ int32_t AmountStep(DialogWindow& window) {
 }
 
 int32_t CompletionStep(DialogWindow& window) {
-  if (CompleteTransaction(window, DepositState) != Completion::Approved) return 0;
+  // The end code waits for the booking, which the journal records on a line of its own.
+  if (CompleteTransaction(window, DepositState, std::nullopt) != Completion::Approved) return 0;
   const int32_t result =
       BookStationDeposit(DepositUser, CurrentRecord.AmountCents, &DepositBalance);
   if (result == 0) {
     DepositState.EndCode = CurrentRecord.AmountCents;
+    JournalBooking(WorkerJournalEntry, result, "", DepositState.EndCode);
   } else {
     // Not booked: the station must not be told that money arrived.
     std::snprintf(ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
+    // Journaled before the box, which waits for the user.
+    JournalBooking(WorkerJournalEntry, result, ScratchText, DepositState.EndCode);
     window.StationMessageBox(ScratchText, kDepositFailedCaption, kMessageBoxIconError);
   }
   window.PostClose();

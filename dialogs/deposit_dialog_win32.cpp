@@ -21,7 +21,7 @@ INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
       return DepositDialogClose(window);
     case WM_DESTROY:
-      return EndTransactionDialog(window);
+      return EndTransactionDialog(window, DepositState);
     case WM_DRAWITEM:
       DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), DepositDialogPicture());
       return 0;

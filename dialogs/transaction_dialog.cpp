@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/scratch_text.h"
+#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
@@ -108,6 +109,9 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
   }
   FillTransaction(CurrentRecord, kind);
   BuildRequest(CurrentRecord, FormBody);
+  // On disk before the request can leave: even a crash from here on leaves this line.
+  BeginJournalEntry(WorkerJournalEntry, CurrentRecord, kind);
+  JournalSending(WorkerJournalEntry);
   window.EnableItem(kOkId, false);
   window.EnableItem(kCancelId, false);
   window.SetItemText(kMessageLineId, kInProgressText);
@@ -115,6 +119,7 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
   if (!StartGatewayWorker()) {
     StopWatchingWorker();
     SecureErase(FormBody, sizeof FormBody);
+    JournalNotSent(WorkerJournalEntry, kWorkerNotStartedText, dialog.EndCode);
     FailToStart(window, dialog, kWorkerNotStartedText);
     return false;
   }
@@ -149,11 +154,16 @@ int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& 
   return 0;
 }
 
-Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog) {
+Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog,
+                              std::optional<int32_t> approvedEndCode) {
   if (dialog.Step != DialogStep::ResultReady) return Completion::NotDue;
   dialog.Step = DialogStep::Finished;
   window.Redraw();
-  switch (ClassifyReply(ReplyBuffer, CurrentResponse)) {
+  const ReplyKind kind = ClassifyReply(ReplyBuffer, CurrentResponse);
+  // Anything but an approval leaves the user only Cancel, which ends with the code as it is.
+  JournalOutcome(WorkerJournalEntry, ReplyBuffer,
+                 kind == ReplyKind::Approved ? approvedEndCode : dialog.EndCode);
+  switch (kind) {
     case ReplyKind::Approved:
       return Completion::Approved;
     case ReplyKind::TransportError:
@@ -193,8 +203,13 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
   return 1;
 }
 
-int32_t EndTransactionDialog(DialogWindow& window) {
-  StopWatchingWorker();
+int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
+  const bool resultReachedUs = StopWatchingWorker();
+  // Destroyed by its owner after its worker had finished but before the completion ran:
+  // the worker left the result, and its journal record, to this dialog.
+  if (dialog.Step == DialogStep::ResultReady || (dialog.Step == DialogStep::Running && resultReachedUs)) {
+    JournalAbandonedOutcome(WorkerJournalEntry, ReplyBuffer);
+  }
   EraseCardData(window, kCardEditId);
   return 0;
 }

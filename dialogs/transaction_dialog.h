@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "dialogs/dialog_window.h"
 #include "gateway/request_message.h"
@@ -94,7 +95,7 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
 bool ReadEntry(DialogWindow& window);
 
 // Fills the sale fields of CurrentRecord (CardNumber and AmountCents already set),
-// builds FormBody, disables OK and Cancel, shows "Transaction in progress.", watches
+// builds FormBody, journals "sending" (WorkerJournalEntry), disables OK and Cancel, shows "Transaction in progress.", watches
 // the worker and starts it: the dialog is Running. When it cannot start, or a worker of an earlier
 // dialog has not finished yet (then nothing is filled and no sequence number is used),
 // shows an "Error:" text with Cancel enabled and the dialog is Finished. Returns
@@ -120,10 +121,12 @@ enum class Completion {
 };
 
 // OK while a finished reply waits (ResultReady): the dialog is Finished; redraws, then
-// classifies ReplyBuffer. A transport
+// classifies ReplyBuffer and journals the outcome, with approvedEndCode for an approval
+// (none when a booking is still to come) and the dialog's end code otherwise. A transport
 // error is shown unchanged, a refusal as "Transaction error:\n[code] message", both
 // with the caption "Transaction error" and Cancel enabled again.
-Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog);
+Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog,
+                               std::optional<int32_t> approvedEndCode);
 
 // Caption "Transaction error", text in the message line, Cancel enabled.
 void ShowTransactionError(DialogWindow& window, const char* text);
@@ -137,8 +140,10 @@ int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogSta
 int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog);
 
 // WM_DESTROY of either dialog, however it ended (WM_CLOSE, or destroyed by its owner
-// while it ran): the watch ends and the card data is erased. Returns 0.
-int32_t EndTransactionDialog(DialogWindow& window);
+// while it ran): the watch ends and the card data is erased. A result that had reached
+// the dialog but was not completed is journaled as abandoned first; one still to come
+// is journaled by its worker. Returns 0.
+int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog);
 
 // Erases every copy of the card number and track data: the entry control entryId,
 // CurrentRecord.CardNumber, ScratchText, and FormBody and ReplyBuffer unless a worker

@@ -96,6 +96,9 @@ constexpr TransportAdvice kTransportAdvice[] = {
 };
 
 constexpr StatusAdvice kStatusAdvice[] = {
+    {0, "The connection closed after the request, before the gateway answered.",
+     "The gateway or something on the way reset the connection once it had read the request.",
+     kAskCardOffice},
     {400, "The gateway's server refused the request as malformed (HTTP 400).",
      "The path of the Access URL leads to something that is not the gateway.",
      "Check the path of the Access URL with the card office."},
@@ -110,7 +113,8 @@ constexpr StatusAdvice kStatusAdvice[] = {
      "The gateway behind the proxy failed, possibly after processing the transaction.",
      kAskCardOffice},
     {503, "The gateway is out of service for now (HTTP 503).",
-     "Maintenance or overload at the gateway.", "Try again later."},
+     "Maintenance or overload at the gateway, or a proxy in front of it that has lost it.",
+     kAskCardOffice},
     {504, "A proxy in front of the gateway gave up waiting for it (HTTP 504).",
      "The gateway is slow or down; it may still have processed the transaction.",
      kAskCardOffice},
@@ -193,6 +197,14 @@ constexpr Trouble kOtherTroubles[] = {
      "Give the station program's user the right to write the file, close the program that "
      "holds it, then press Save again.",
      MoneyMoved::No},
+    {kJournalFailedFormat,
+     "After a Test: the journal file could not be written. Transactions go on as usual, but "
+     "without a record at the station.",
+     "Error 5: the station program's user may not write the plug-in's folder or the file is "
+     "read-only; 32: a spreadsheet or another program holds the file open.",
+     "Give the station program's user the right to write the folder, or close the program "
+     "that holds the file; press Test again to see the line gone.",
+     MoneyMoved::No},
     {kSaveNoPathFormat, "The plug-in's own path is too long to name a settings file beside it.",
      "The plug-in was installed in a folder nested too deep.",
      "Install the plug-in in a folder with a shorter path.", MoneyMoved::No},
@@ -234,30 +246,5 @@ const char* PlainLineFor(const char* failureText) {
 }
 
 MoneyMoved MoneyAfter(TransportStep step, int number) {
-  switch (step) {
-    case TransportStep::SplitUrl:
-    case TransportStep::OpenSession:
-    case TransportStep::Connect:
-    case TransportStep::OpenRequest:
-      return MoneyMoved::No;  // nothing has left the station
-    case TransportStep::QueryStatus:
-    case TransportStep::Read:
-      return MoneyMoved::Maybe;  // the request has gone
-    case TransportStep::CheckStatus:
-      return number == 500 || number == 502 || number == 504 ? MoneyMoved::Maybe : MoneyMoved::No;
-    case TransportStep::Send:
-      break;
-  }
-  // Connecting, TLS and the request all happen in the send: only some failures can
-  // come after the request has left.
-  switch (number) {
-    case 12002:
-    case 12030:
-    case 12031:
-    case 12152:
-    case 12175:
-      return MoneyMoved::Maybe;
-    default:
-      return MoneyMoved::No;
-  }
+  return RequestMayHaveArrived(step, number) ? MoneyMoved::Maybe : MoneyMoved::No;
 }

@@ -55,5 +55,6 @@ std::span<const Trouble> OtherTroubles();
 // tables do not know.
 const char* PlainLineFor(const char* failureText);
 
-// Whether money may have moved after a transport failure at step with number.
+// Whether money may have moved after a transport failure at step with number: the
+// transport's own reckoning of whether the request may have reached the gateway.
 MoneyMoved MoneyAfter(TransportStep step, int number);

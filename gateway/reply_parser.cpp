@@ -73,6 +73,21 @@ bool IsTransportError(const char* reply) {
          std::strncmp(reply, kTransportErrorPrefix, std::strlen(kTransportErrorPrefix)) == 0;
 }
 
+bool ReplyCarriesCode(const char* reply) {
+  if (reply == nullptr) return false;
+  int separators = 0;
+  const char* p = reply;
+  for (; *p != '\0' && separators < kCodeSeparator; ++p) {
+    if (*p == kFieldSeparator) ++separators;
+  }
+  if (separators < kCodeSeparator) return false;
+  // p is the first character of field 4, which must reach as far as the code's end.
+  for (size_t place = 0; place < kCodeOffset + kCodeLength - 1; ++place) {
+    if (p[place] == '\0' || p[place] == kFieldSeparator) return false;
+  }
+  return true;
+}
+
 ReplyKind ClassifyReply(const char* reply, GatewayResponse& response) {
   if (IsTransportError(reply)) return ReplyKind::TransportError;
   ParseGatewayReply(reply, response);

@@ -32,3 +32,9 @@ ReplyKind ClassifyReply(const char* reply, GatewayResponse& response);
 
 // True when the first six bytes are "Error:" (case-sensitive).
 bool IsTransportError(const char* reply);
+
+// True when the reply holds a response code where the gateway puts one: field 4 has at
+// least nine characters, the 8th and 9th being the code. Without one (an empty body,
+// a text without separators, a reply cut short) the parse leaves its defaults, which
+// say nothing of what the gateway did.
+bool ReplyCarriesCode(const char* reply);

@@ -6,7 +6,6 @@
 #include "settings/module_path.h"
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
-#include "settings/text_search.h"
 
 char BatchSeqPath[kBatchSeqPathSize];
 
@@ -28,21 +27,6 @@ struct RememberedNumber {
 bool PathResolved;
 RememberedNumber Remembered[kRememberedBatches];
 unsigned UseClock;
-
-// Fills BatchSeqPath from the module path, or leaves it empty when the folder and the
-// file name do not fit together.
-void ResolvePath() {
-  char modulePath[kBatchSeqPathSize];
-  const unsigned length = ModuleFilePath(modulePath, sizeof modulePath);
-  if (length == 0 || length >= sizeof modulePath) return;  // failed, or cut at the buffer
-  const char* lastSlash = FindLastChar(modulePath, '\\');
-  if (lastSlash == nullptr) return;
-  const size_t folder = static_cast<size_t>(lastSlash - modulePath) + 1;
-  const size_t name = std::strlen(kBatchSeqFileName);
-  if (folder + name + 1 > sizeof BatchSeqPath) return;
-  std::memcpy(BatchSeqPath, modulePath, folder);
-  std::memcpy(BatchSeqPath + folder, kBatchSeqFileName, name + 1);
-}
 
 int32_t Advance(int32_t value) {
   // Compared before adding, so that a stored INT_MAX cannot overflow.
@@ -79,7 +63,7 @@ const ModuleStateReset kResetSequenceStore{[] {
 
 int32_t NextSequenceNumber(int32_t batchNumber) {
   if (!PathResolved) {
-    if (BatchSeqPath[0] == '\0') ResolvePath();
+    if (BatchSeqPath[0] == '\0') PathBesideModule(kBatchSeqFileName, BatchSeqPath, sizeof BatchSeqPath);
     PathResolved = true;
   }
   const bool haveFile = BatchSeqPath[0] != '\0';

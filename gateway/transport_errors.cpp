@@ -7,6 +7,10 @@
 
 namespace {
 
+// Redirections (3xx) and client errors (4xx): the request was turned away as it stood.
+constexpr int kFirstRefusalStatus = 300;
+constexpr int kLastRefusalStatus = 499;
+
 struct StepText {
   TransportStep step;
   const char* format;  // printf format taking the number, or a fixed text
@@ -23,54 +27,62 @@ constexpr StepText kStepTexts[] = {
     {TransportStep::Read, "Error: HTTP Read [%d]\n"},
 };
 
+// The last column: whether a failed send with this number proves that nothing was sent
+// (see RequestMayHaveArrived). Measured under Wine: a gateway that never answers ends
+// the send with 12030 once the receive time-out has run out, and one that resets the
+// connection after reading the request lets the send succeed with status 0.
 constexpr TransportError kErrors[] = {
     {6, "ERROR_INVALID_HANDLE",
-     "Windows' internet functions could not be started for the exchange."},
+     "Windows' internet functions could not be started for the exchange.", true},
     {8, "ERROR_NOT_ENOUGH_MEMORY",
-     "Windows ran out of memory for the exchange."},
-    {87, "ERROR_INVALID_PARAMETER", "The Access URL has no host name."},
+     "Windows ran out of memory for the exchange.", false},
+    {87, "ERROR_INVALID_PARAMETER",
+     "The Access URL has no host name.", true},
     {12001, "ERROR_INTERNET_OUT_OF_HANDLES",
-     "Windows ran out of internet handles for the exchange."},
+     "Windows ran out of internet handles for the exchange.", false},
+    // A connect time-out and a receive time-out carry the same number.
     {12002, "ERROR_INTERNET_TIMEOUT",
-     "The gateway did not answer in time."},
+     "The gateway did not answer in time.", false},
     {12004, "ERROR_INTERNET_INTERNAL_ERROR",
-     "Windows' internet functions failed internally."},
+     "Windows' internet functions failed internally.", false},
     {12007, "ERROR_INTERNET_NAME_NOT_RESOLVED",
-     "This computer cannot find the gateway's host name (DNS)."},
+     "This computer cannot find the gateway's host name (DNS).", true},
     {12029, "ERROR_INTERNET_CANNOT_CONNECT",
-     "Nothing answers at this address on port 443."},
+     "Nothing answers at this address on port 443.", true},
     {12030, "ERROR_INTERNET_CONNECTION_ABORTED",
-     "The connection to the gateway was broken off during the exchange."},
+     "The connection to the gateway was broken off during the exchange.", false},
     {12031, "ERROR_INTERNET_CONNECTION_RESET",
-     "The gateway's side reset the connection."},
+     "The gateway's side reset the connection.", false},
     {12037, "ERROR_INTERNET_SEC_CERT_DATE_INVALID",
-     "The gateway's certificate has expired or is not valid yet."},
+     "The gateway's certificate has expired or is not valid yet.", true},
     {12038, "ERROR_INTERNET_SEC_CERT_CN_INVALID",
-     "The gateway's certificate is made out for another host name."},
+     "The gateway's certificate is made out for another host name.", true},
+    // A server may ask for a client certificate only after it has read the request
+    // (a renegotiation), so this one proves nothing.
     {12044, "ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED",
-     "The gateway asks for a client certificate, which the plug-in does not send."},
+     "The gateway asks for a client certificate, which the plug-in does not send.", false},
     {12045, "ERROR_INTERNET_INVALID_CA",
-     "The gateway's certificate was issued by an authority this computer does not trust."},
+     "The gateway's certificate was issued by an authority this computer does not trust.", true},
     {12055, "ERROR_INTERNET_SEC_CERT_ERRORS",
-     "The gateway's certificate has errors."},
+     "The gateway's certificate has errors.", true},
     {12056, "ERROR_INTERNET_SEC_CERT_NO_REV",
-     "Whether the gateway's certificate was revoked could not be checked."},
+     "Whether the gateway's certificate was revoked could not be checked.", true},
     {12057, "ERROR_INTERNET_SEC_CERT_REV_FAILED",
-     "The revocation check of the gateway's certificate failed."},
+     "The revocation check of the gateway's certificate failed.", true},
     {12150, "ERROR_HTTP_HEADER_NOT_FOUND",
-     "The gateway's answer carried no HTTP status."},
+     "The gateway's answer carried no HTTP status.", false},
     {12152, "ERROR_HTTP_INVALID_SERVER_RESPONSE",
-     "The answer on port 443 was not a valid HTTP answer."},
+     "The answer on port 443 was not a valid HTTP answer.", false},
     {12157, "ERROR_INTERNET_SECURITY_CHANNEL_ERROR",
-     "The secure connection (TLS) to the gateway could not be set up."},
+     "The secure connection (TLS) to the gateway could not be set up.", true},
     {12163, "ERROR_INTERNET_DISCONNECTED",
-     "This computer is not connected to a network."},
+     "This computer is not connected to a network.", true},
     {12169, "ERROR_INTERNET_SEC_INVALID_CERT",
-     "The gateway's certificate is not valid."},
+     "The gateway's certificate is not valid.", true},
     {12170, "ERROR_INTERNET_SEC_CERT_REVOKED",
-     "The gateway's certificate has been revoked."},
+     "The gateway's certificate has been revoked.", true},
     {12175, "ERROR_INTERNET_DECODING_FAILED",
-     "The gateway's answer could not be decoded."},
+     "The gateway's answer could not be decoded.", false},
 };
 
 const StepText* TextOf(TransportStep step) {
@@ -129,4 +141,24 @@ const TransportError* FindTransportError(int number) {
     if (row.number == number) return &row;
   }
   return nullptr;
+}
+
+bool RequestMayHaveArrived(TransportStep step, int number) {
+  switch (step) {
+    case TransportStep::SplitUrl:
+    case TransportStep::OpenSession:
+    case TransportStep::Connect:
+    case TransportStep::OpenRequest:
+      return false;
+    case TransportStep::Send: {
+      const TransportError* row = FindTransportError(number);
+      return row == nullptr || !row->sendFailsBeforeRequest;
+    }
+    case TransportStep::CheckStatus:
+      return number < kFirstRefusalStatus || number > kLastRefusalStatus;
+    case TransportStep::QueryStatus:
+    case TransportStep::Read:
+      break;
+  }
+  return true;
 }

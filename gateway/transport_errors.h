@@ -34,6 +34,10 @@ struct TransportError {
   int number;
   const char* name;     // the platform's symbolic name
   const char* meaning;  // one plain sentence for an administrator (the Test shows it)
+  // True when a send that fails with this number failed before any byte of the request
+  // could have left (the name, the connection, the TLS handshake or the server's
+  // certificate). WinINet connects during the send, so the number alone tells.
+  bool sendFailsBeforeRequest;
 };
 
 // Every error number the exchange is known to end with, in ascending order.
@@ -41,3 +45,17 @@ std::span<const TransportError> TransportErrors();
 
 // The row of number, or nullptr when it is not a known one.
 const TransportError* FindTransportError(int number);
+
+// Whether the gateway may have received the request of an exchange that failed at step
+// with number, so that it may have acted on it (charged the card) although no answer
+// came back. False only when the failure proves that nothing was sent:
+// - every step before the send (the URL, the session, the connection and request
+//   handles: WinINet makes no connection before the send);
+// - a send that failed with a number whose row says so; an unknown number may have come
+//   at any point of the send, so it counts as possibly received;
+// - an HTTP status from 300 to 499: a server refused or redirected the request as a
+//   request, without the gateway acting on it.
+// True for every other failure: a send that timed out or lost its connection, a status
+// that could not be read, any other status (0 when no status line came, 5xx from the
+// gateway or a proxy in front of it that may have passed the request on), a failed read.
+bool RequestMayHaveArrived(TransportStep step, int number);

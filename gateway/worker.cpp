@@ -7,6 +7,7 @@
 #include "settings/settings.h"
 
 std::atomic<int32_t> WorkerStatus{kWorkerIdle};
+JournalEntry WorkerJournalEntry;
 
 static_assert(std::atomic<int32_t>::is_always_lock_free, "WorkerStatus must be one plain word");
 
@@ -25,6 +26,7 @@ Watch CurrentWatch;
 const ModuleStateReset kResetWorker{[] {
   WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
   CurrentWatch = Watch{};
+  WorkerJournalEntry = JournalEntry{};
 }};
 
 }  // namespace
@@ -39,10 +41,14 @@ uint32_t WatchNextWorker(WorkerNotice notice, uintptr_t target) {
   return serial;
 }
 
-void StopWatchingWorker() {
+bool StopWatchingWorker() {
   LockWorkerWatch();
+  // A watched worker stores -1 under this lock; an unwatched one only after it.
+  const bool finishedWatched = CurrentWatch.notice != nullptr &&
+                               WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished;
   CurrentWatch.notice = nullptr;
   UnlockWorkerWatch();
+  return finishedWatched;
 }
 
 void GatewayWorker() {
@@ -55,10 +61,18 @@ void GatewayWorker() {
   SecureErase(FormBody, sizeof FormBody);  // the request has gone; it held the card number
 
   LockWorkerWatch();
-  const bool watchedStill = CurrentWatch.notice != nullptr && CurrentWatch.serial == watched;
-  if (!watchedStill) SecureErase(ReplyBuffer, sizeof ReplyBuffer);
-  // Release: whoever loads -1 with acquire order sees the whole reply.
-  WorkerStatus.store(kWorkerFinished, std::memory_order_release);
-  if (watchedStill) CurrentWatch.notice(CurrentWatch.target, CurrentWatch.serial);
+  if (CurrentWatch.notice != nullptr && CurrentWatch.serial == watched) {
+    // Release: whoever loads -1 with acquire order sees the whole reply.
+    WorkerStatus.store(kWorkerFinished, std::memory_order_release);
+    CurrentWatch.notice(CurrentWatch.target, CurrentWatch.serial);
+    UnlockWorkerWatch();
+    return;
+  }
   UnlockWorkerWatch();
+  // Nobody will take this result, and no watch can take it up now: its outcome goes to
+  // the journal from here, outside the lock, since a file write may take a moment. The
+  // reply and the entry stay this worker's until -1 is stored.
+  JournalAbandonedOutcome(WorkerJournalEntry, ReplyBuffer);
+  SecureErase(ReplyBuffer, sizeof ReplyBuffer);
+  WorkerStatus.store(kWorkerFinished, std::memory_order_release);
 }

@@ -2,6 +2,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "gateway/journal.h"
+
 // The gateway worker: posts FormBody to the URL setting away from the user-interface
 // thread and hands the result over through WorkerStatus. The worker stores -1 with
 // release order after ReplyBuffer is complete; the dialogs load it with acquire order
@@ -14,8 +16,10 @@
 // notice never reaches a window that is gone.
 //
 // The worker owns FormBody and ReplyBuffer while it runs. Once the request has gone it
-// erases FormBody; a worker that finishes with nobody watching erases ReplyBuffer too,
-// since no dialog will read it (the next transaction only discards the finished status).
+// erases FormBody. A worker that finishes with nobody watching (its dialog destroyed by
+// the station program) journals the outcome itself, since no dialog will, and erases
+// ReplyBuffer before it stores -1 (the next transaction only discards the finished
+// status).
 
 inline constexpr int32_t kWorkerIdle = 0;
 inline constexpr int32_t kWorkerBusy = 1;
@@ -23,6 +27,10 @@ inline constexpr int32_t kWorkerFinished = -1;
 inline constexpr unsigned kWorkerStackSize = 8192;
 
 extern std::atomic<int32_t> WorkerStatus;
+
+// The journal entry of the worker's transaction: filled by whoever starts the worker,
+// before it starts, and left alone until the worker has been seen finished.
+extern JournalEntry WorkerJournalEntry;
 
 // Called on the worker's thread, with the target and serial of the watch, after -1 has
 // been stored. Must not block: it only passes the news on (PostMessage).
@@ -32,8 +40,10 @@ using WorkerNotice = void (*)(uintptr_t target, uint32_t serial);
 // user-interface thread). Returns the watch's serial, which the notice carries.
 uint32_t WatchNextWorker(WorkerNotice notice, uintptr_t target);
 
-// Ends the current watch. When it returns, no notice runs and none will.
-void StopWatchingWorker();
+// Ends the current watch. When it returns, no notice runs and none will. Returns true
+// when the watched worker had already finished while watched: its result (and its
+// journal record) is then the watcher's, not the worker's.
+bool StopWatchingWorker();
 
 // The worker's whole job, on whatever thread runs it: busy, post, finished, notice.
 void GatewayWorker();

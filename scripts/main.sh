@@ -2,7 +2,8 @@
 # The main job: builds everything, starts the gateway simulator on 127.0.0.2 over TLS,
 # and runs the plug-in in the station simulator under Wine: the administrator's gateway
 # test, a charge, a declined charge and a deposit, driven as a card reader and a user
-# would drive the dialogs. Prints what the station saw and what the gateway received.
+# would drive the dialogs. Prints what the station saw, what the gateway received, and the
+# plug-in's transaction journal.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -56,5 +57,15 @@ echo "gateway journal ($journal):"
 sed 's/^/  /' "$journal" 2>/dev/null || echo "  (no requests)"
 echo "sequence numbers beside the plug-in (CSBatchSeq.INI):"
 sed 's/^/  /' station/CSBatchSeq.INI 2>/dev/null || true
+echo "transaction journal beside the plug-in:"
+journals=(station/CSJournal-*.csv)
+if [[ -e "${journals[0]}" ]]; then
+  for file in "${journals[@]}"; do
+    echo "  $file"
+    sed 's/\r$//; s/^/    /' "$file"
+  done
+else
+  echo "  (none written)"
+fi
 [[ -d shots ]] && echo "screenshots: $(ls "$demo"/shots/*.png 2>/dev/null | tr '\n' ' ')"
 exit $status

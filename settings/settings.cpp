@@ -70,6 +70,7 @@ void LoadPluginSettings() {
   ReadSettingText(kSettingsSection, kPrefixMatchKey, kDefaultPrefixMatch, s.PrefixMatch,
                   sizeof s.PrefixMatch);
   s.StrictCertificates = ReadSettingInt(kSettingsSection, kStrictCertificatesKey, 0) != 0;
+  s.Journal = ReadSettingInt(kSettingsSection, kJournalKey, kDefaultJournal) != 0;
 
   if (ReadSettingText(kTextSection, "SwipePrompt", "", s.SwipePrompt, sizeof s.SwipePrompt) > 0) {
     ExpandLineBreaks(s.SwipePrompt);

@@ -17,6 +17,8 @@ inline constexpr const char* kMerchantCodeKey = "MerchantCode";
 inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
 // Read at attach only; edited by hand, never written by SaveSettings.
 inline constexpr const char* kStrictCertificatesKey = "StrictCertificates";
+// Edited by hand only, like [Text]: SaveSettings never writes it.
+inline constexpr const char* kJournalKey = "Journal";
 
 // A name under the reserved .example domain, so that a fresh install can never reach a
 // real host by accident.
@@ -24,6 +26,7 @@ inline constexpr const char* kDefaultGatewayUrl = "https://gateway.cardsmith.exa
 inline constexpr const char* kDefaultPrefixMatch = "603950";
 inline constexpr int kDefaultBatchNumber = 1;
 inline constexpr int kDefaultMerchantCode = 5999;
+inline constexpr int kDefaultJournal = 1;  // 0 turns the transaction journal off
 inline constexpr const char* kBuiltInValidationPrompt =
     "A charge of %.2f will be made to your account.\n"
     "Press OK to continue, or press Cancel to go back.";
@@ -37,6 +40,7 @@ struct PluginSettings {
   // StrictCertificates: any value but 0 makes the gateway's certificate fail the send
   // when it has lapsed or names another host (default 0: both are accepted).
   bool StrictCertificates;
+  bool Journal;  // [Settings] Journal: anything but 0 keeps the transaction journal
 };
 
 extern PluginSettings CurrentSettings;
@@ -54,8 +58,8 @@ unsigned ReadSettingText(const char* section, const char* key, const char* fallb
                          unsigned outSize);
 int ReadSettingInt(const char* section, const char* key, int fallback);
 
-// Fills CurrentSettings (URL, PrefixMatch, StrictCertificates and the three prompts)
-// from SettingsPath.
+// Fills CurrentSettings (URL, PrefixMatch, StrictCertificates, Journal and the three
+// prompts) from SettingsPath.
 void LoadPluginSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "worked_example.h"
@@ -104,6 +105,18 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
             }));
   EXPECT_STREQ("APPROVED THANK YOU", response.ResponseMessage);
   EXPECT_EQ(ReplyKind::Approved, kind);
+
+  // A journal record, from the record to its line (the file is the platform's).
+  char line[kJournalRecordSize];
+  EXPECT_EQ(0, AllocationsDuring([&] {
+              for (int i = 0; i < 100; ++i) {
+                JournalEntry entry;
+                BeginJournalEntry(entry, record, TransactionKind::Charge);
+                const JournalRecord outcome{OutcomeOfReply(kReply), "00", "APPROVED, \"THANK YOU\"", 1};
+                FormatJournalRecord(entry, outcome, fake::now, line);
+              }
+            }));
+  EXPECT_NE(nullptr, std::strstr(line, ",approved,00,\"APPROVED, \"\"THANK YOU\"\"\",1\r\n"));
 }
 
 }  // namespace

@@ -403,7 +403,7 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     row.play();
     Command(kCancelId);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window));  // WM_DESTROY
+    EXPECT_EQ(0, EndTransactionDialog(window, ChargeState));  // WM_DESTROY
     EXPECT_TRUE(CardDataErased());
     EXPECT_EQ(1u, window.erased.count(kCardEditId));
     EXPECT_EQ("", window.Text(kCardEditId));
@@ -427,13 +427,61 @@ TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt)
   fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted();
   const std::string sent = FormBody;
-  EndTransactionDialog(window);
+  EndTransactionDialog(window, ChargeState);
   EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
   EXPECT_EQ(sent, FormBody) << "the running worker still owns the request";
   GatewayWorker();  // it ends now, on this thread
   EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";
   EXPECT_TRUE(CardDataErased());
   EXPECT_EQ(kWorkerFinished, WorkerStatus.load());
+}
+
+// A result the station program never saw, its dialog destroyed by its owner: journaled
+// once, by whoever holds it then, with a note and no end code.
+TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCode) {
+  const std::string approved = Reply("00", "APPROVED");
+  struct Row {
+    const char* when;
+    std::function<void()> play;
+  };
+  const Row rows[] = {
+      {"the worker ends after the dialog",
+       [&] {
+         fake::https.body = approved;
+         RunUntilWorkerStarted();
+         EndTransactionDialog(window, ChargeState);
+         GatewayWorker();
+       }},
+      {"the worker's notice was on its way",
+       [&] {
+         fake::https.body = approved;
+         fake::workerRunsInline = true;
+         Start(150);
+         Enter(kSwipe);
+         Ok();
+         EndTransactionDialog(window, ChargeState);
+       }},
+      {"the completion was posted",
+       [&] {
+         RunUntilWorkerStarted();
+         WorkerFinishes(approved);
+         Tick();
+         EndTransactionDialog(window, ChargeState);
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.when);
+    Fresh();
+    CurrentSettings.Journal = true;
+    row.play();
+    const std::vector<std::string> events = {"sending", "approved"};
+    EXPECT_TRUE(CardDataErased());
+    ASSERT_EQ(events, JournalEvents());
+    const journalcsv::Row outcome = JournalRows().back();
+    EXPECT_EQ("APPROVED (the station program closed the dialog before the answer)",
+              outcome[journalcsv::kMessage]);
+    EXPECT_EQ("", outcome[journalcsv::kEndCode]);
+  }
 }
 
 }  // namespace

@@ -526,7 +526,7 @@ TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
   ChargeDialogCommand(charge, kOkId);
   ASSERT_EQ(1, fake::workerStarts);
   WorkerStatus.store(kWorkerBusy);
-  EndTransactionDialog(charge);  // destroyed, not closed
+  EndTransactionDialog(charge, ChargeState);  // destroyed, not closed
   const auto writesBefore = fake::profileWriteLog.size();
 
   OpenAndType();

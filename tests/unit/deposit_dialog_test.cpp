@@ -307,10 +307,24 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     }
     Command(kCancelId);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window));
+    EXPECT_EQ(0, EndTransactionDialog(window, DepositState));
     EXPECT_TRUE(CardDataErased());
     EXPECT_EQ("", window.Text(kCardEditId));
   }
+}
+
+// An approved deposit whose dialog the station program destroyed: nobody booked it.
+TEST_F(DepositDialogTest, AnApprovalNobodyBookedIsJournaledAsNotBooked) {
+  CurrentSettings.Journal = true;
+  fake::https.body = Reply("00", "APPROVED");
+  RunUntilWorkerStarted("20");
+  EndTransactionDialog(window, DepositState);
+  GatewayWorker();
+  EXPECT_TRUE(fake::stationDeposits.empty());
+  const std::vector<std::string> events = {"sending", "approved", "booking failed"};
+  ASSERT_EQ(events, JournalEvents());
+  EXPECT_EQ("Not booked: the station program closed the dialog before the answer.",
+            JournalRows().back()[journalcsv::kMessage]);
 }
 
 }  // namespace

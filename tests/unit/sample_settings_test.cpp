@@ -69,6 +69,7 @@ class SampleSettingsTest : public ::testing::Test {
     text << "URL=" << s.URL << "\nMerchantID=" << r.MerchantID << "\nTerminalID=" << r.TerminalID
          << "\nBatchNumber=" << r.BatchNumber << "\nMerchantCode=" << r.MerchantCode
          << "\nPrefixMatch=" << s.PrefixMatch << "\nStrictCertificates=" << s.StrictCertificates
+         << "\nJournal=" << s.Journal
          << "\nSwipePrompt=" << s.SwipePrompt
          << "\nValidationPrompt=" << s.ValidationPrompt << "\nTitlePrompt=" << s.TitlePrompt;
     return text.str();

@@ -77,6 +77,7 @@ TEST_F(SettingsTest, DefaultsWithoutAFile) {
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("", CurrentSettings.TitlePrompt);
+  EXPECT_TRUE(CurrentSettings.Journal);
   // Only the four settings fields of the record are touched.
   EXPECT_EQ(0, CurrentRecord.TransactionCode);
   EXPECT_EQ(0, CurrentRecord.AmountCents);
@@ -99,6 +100,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   Put("Settings", "MerchantCode", "742");
   Put("Settings", "PrefixMatch", "1234");
   Put("Settings", "StrictCertificates", "1");
+  Put("Settings", "Journal", "0");
   Put("Text", "SwipePrompt", "Swipe\\nnow");
   Put("Text", "ValidationPrompt", "Pay %.2f?\\nOK");
   Put("Text", "TitlePrompt", "Pay\\nhere");
@@ -110,6 +112,7 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   EXPECT_EQ(742, CurrentRecord.MerchantCode);
   EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
   EXPECT_TRUE(CurrentSettings.StrictCertificates);
+  EXPECT_FALSE(CurrentSettings.Journal);
   EXPECT_STREQ("Swipe \nnow", CurrentSettings.SwipePrompt);
   EXPECT_STREQ("Pay %.2f? \nOK", CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("Pay\\nhere", CurrentSettings.TitlePrompt);  // the title is not expanded

@@ -20,6 +20,7 @@
 #include "gateway/transport.h"
 #include "gateway/wire_format.h"
 #include "gateway/worker.h"
+#include "journal_csv.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -83,6 +84,21 @@ class TransactionDialogFixture : public ::testing::Test {
     WorkerFinishes(reply);
     window.posted.push_back({false, 0, true, window.watchSerial});
     Pump();
+  }
+
+  // The journal's records so far (the fake clock's month, beside the fake module), header
+  // left out.
+  static std::vector<journalcsv::Row> JournalRows() {
+    std::vector<journalcsv::Row> rows =
+        journalcsv::Rows(fake::journalFiles["C:\\Station\\CSJournal-2018-07.csv"]);
+    if (!rows.empty()) rows.erase(rows.begin());
+    return rows;
+  }
+  // The Event column of each record so far.
+  static std::vector<std::string> JournalEvents() {
+    std::vector<std::string> events;
+    for (const journalcsv::Row& row : JournalRows()) events.push_back(row.at(journalcsv::kEvent));
+    return events;
   }
 
   // Every copy of the card data the dialogs keep, all zero.

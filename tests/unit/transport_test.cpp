@@ -386,4 +386,51 @@ TEST(TransportErrors, TableIsInAscendingOrderAndNamesEachNumberOnce) {
   EXPECT_STREQ("ERROR_INTERNET_CANNOT_CONNECT", FindTransportError(12029)->name);
 }
 
+// Whether a failed exchange may have reached the gateway decides between "transport
+// error" and "outcome unknown" in the journal.
+TEST(TransportErrors, OnlyFailuresThatProveNothingWasSentRuleOutTheGateway) {
+  struct Row {
+    TransportStep step;
+    int number;
+    bool mayHaveArrived;
+  };
+  const Row rows[] = {
+      // WinINet connects only during the send: nothing before it reaches anyone.
+      {TransportStep::SplitUrl, 0, false},
+      {TransportStep::OpenSession, 8, false},
+      {TransportStep::Connect, 6, false},
+      {TransportStep::OpenRequest, 12005, false},
+      // The send: name, connection, TLS handshake and certificate come before the request.
+      {TransportStep::Send, 12007, false},
+      {TransportStep::Send, 12029, false},
+      {TransportStep::Send, 12045, false},
+      {TransportStep::Send, 12057, false},
+      {TransportStep::Send, 12157, false},
+      {TransportStep::Send, 12038, false},
+      // ...time-outs, lost connections and answers come after it, or may.
+      {TransportStep::Send, 12002, true},
+      {TransportStep::Send, 12030, true},
+      {TransportStep::Send, 12031, true},
+      {TransportStep::Send, 12044, true},
+      {TransportStep::Send, 12152, true},
+      {TransportStep::Send, 8, true},
+      {TransportStep::Send, 12345, true},  // not in the table: it proves nothing
+      {TransportStep::QueryStatus, 12150, true},
+      // A server answered: a refusal of the request as such, or anything else.
+      {TransportStep::CheckStatus, 301, false},
+      {TransportStep::CheckStatus, 404, false},
+      {TransportStep::CheckStatus, 499, false},
+      {TransportStep::CheckStatus, 0, true},
+      {TransportStep::CheckStatus, 204, true},
+      {TransportStep::CheckStatus, 299, true},
+      {TransportStep::CheckStatus, 500, true},
+      {TransportStep::CheckStatus, 504, true},
+      {TransportStep::Read, 12030, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(fake::FailureText(row.step, row.number));
+    EXPECT_EQ(row.mayHaveArrived, RequestMayHaveArrived(row.step, row.number));
+  }
+}
+
 }  // namespace

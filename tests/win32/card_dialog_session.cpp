@@ -68,7 +68,8 @@ std::string SeededFolder(const std::string& name) {
   return folder;
 }
 
-std::string SettingsText(const std::string& gatewayAddress, const std::string& textLines) {
+std::string SettingsText(const std::string& gatewayAddress, const std::string& textLines,
+                         const std::string& settingsLines) {
   std::string text = "[Settings]\r\n";
   AddIniLine(text, "URL", "https://" + gatewayAddress + kGatewayPath);
   AddIniLine(text, "MerchantID", kMerchantId);
@@ -76,6 +77,7 @@ std::string SettingsText(const std::string& gatewayAddress, const std::string& t
   AddIniLine(text, "BatchNumber", std::to_string(kBatchNumber));
   AddIniLine(text, "MerchantCode", "5999");
   AddIniLine(text, "PrefixMatch", kCardPrefix);
+  text += settingsLines;
   if (!textLines.empty()) text += "[Text]\r\n" + textLines;
   return text;
 }
@@ -100,8 +102,10 @@ void ForceClose(HWND dialog, DWORD uiThread) {
 }  // namespace
 
 StationPlugin::StationPlugin(const std::string& name, const std::string& gatewayAddress,
-                             const std::string& textLines)
-    : LoadedPlugin(SeededFolder(name), SettingsText(gatewayAddress, textLines)) {}
+                             const std::string& textLines, const std::string& settingsLines)
+    : LoadedPlugin(SeededFolder(name), SettingsText(gatewayAddress, textLines, settingsLines)) {}
+
+std::string StationPlugin::Folder() const { return path().substr(0, path().find_last_of('\\') + 1); }
 
 std::string StationPlugin::SequenceStore() const { return testenv::ReadTextFile(SequenceStorePath()); }
 
@@ -111,9 +115,7 @@ int32_t StationPlugin::StoredSequence() const {
                                                     SequenceStorePath().c_str()));
 }
 
-std::string StationPlugin::SequenceStorePath() const {
-  return path().substr(0, path().find_last_of('\\') + 1) + kSequenceStoreName;
-}
+std::string StationPlugin::SequenceStorePath() const { return Folder() + kSequenceStoreName; }
 
 int32_t RunDialog(const std::function<int32_t()>& open, const std::function<void(HWND)>& drive) {
   const DWORD uiThread = GetCurrentThreadId();

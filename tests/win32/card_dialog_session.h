@@ -42,13 +42,15 @@ inline constexpr const char* kTemplateCaption = CARDPIN_CAPTION;
 inline constexpr const char* kErrorCaption = "Transaction error";
 
 // A copy of the plug-in in a folder of its own, loaded, with a settings file that
-// points at the stand-in on gatewayAddress (merchant identity and card prefix as above)
-// and textLines, when given, as its [Text] section; its CSBatchSeq.INI holds
-// kSeededSequence for the batch.
+// points at the stand-in on gatewayAddress (merchant identity and card prefix as above),
+// settingsLines added to its [Settings] section and textLines, when given, as its [Text]
+// section; its CSBatchSeq.INI holds kSeededSequence for the batch.
 class StationPlugin : public testenv::LoadedPlugin {
  public:
   StationPlugin(const std::string& name, const std::string& gatewayAddress,
-                const std::string& textLines = "");
+                const std::string& textLines = "", const std::string& settingsLines = "");
+  // The copy's folder, with a trailing backslash.
+  std::string Folder() const;
   // The sequence store beside the copy, as it is on disk now.
   std::string SequenceStore() const;
   // The last sequence number the store holds for the batch.

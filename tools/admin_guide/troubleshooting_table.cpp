@@ -15,8 +15,10 @@ constexpr TransportStep kStepsInGuideOrder[] = {
     TransportStep::Connect, TransportStep::OpenRequest, TransportStep::Send,
     TransportStep::QueryStatus, TransportStep::Read};
 
-// A shown text with its conversions as the guide names them: numbers N, texts PATH.
+// A shown text with its conversions as the guide names them: numbers N, texts PATH. A
+// format that begins with "%s" puts a line break there when one is needed: nothing.
 std::string Shown(const char* format) {
+  if (std::strncmp(format, "%s", 2) == 0) format += 2;
   std::string text;
   for (const char* p = format; *p != '\0'; ++p) {
     if (std::strncmp(p, "%lu", 3) == 0) {

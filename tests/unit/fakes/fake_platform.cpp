@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gateway/journal_file.h"
 #include "settings/module_path.h"
 #include "settings/profile_store.h"
 
@@ -25,8 +26,12 @@ std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
 unsigned short zoneInitial = 'C';
+std::map<std::string, std::string> journalFiles;
+unsigned long journalError = 0;
 
 void ResetPlatformFakes() {
+  journalFiles.clear();
+  journalError = 0;
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
@@ -94,3 +99,11 @@ unsigned ModuleFilePath(char* out, unsigned outSize) {
 
 LocalDateTime CurrentLocalTime() { return fake::now; }
 unsigned short StandardZoneInitial() { return fake::zoneInitial; }
+
+unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
+  if (fake::journalError != 0) return fake::journalError;
+  std::string& file = fake::journalFiles[path];
+  if (file.empty()) file = header;
+  file += record;
+  return 0;
+}

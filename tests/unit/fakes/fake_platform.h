@@ -32,6 +32,10 @@ extern bool modulePathFails;
 extern LocalDateTime now;
 extern unsigned short zoneInitial;
 
+// Journal files: path -> contents, as AppendJournalRecord left them.
+extern std::map<std::string, std::string> journalFiles;
+extern unsigned long journalError;  // when not 0, every append fails with it
+
 void ResetPlatformFakes();
 
 }  // namespace fake

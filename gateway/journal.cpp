@@ -1,0 +1,283 @@
+#include "gateway/journal.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "gateway/journal_file.h"
+#include "gateway/reply_parser.h"
+#include "gateway/transport_errors.h"
+#include "settings/module_path.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr const char* kFileNameFormat = "CSJournal-%04d-%02d.csv";
+constexpr const char* kTimeFormat = "%04d-%02d-%02d %02d:%02d:%02d";
+constexpr const char* kRecordEnd = "\r\n";
+constexpr const char* kNoCodeText = "The gateway's answer carried no response code.";
+constexpr const char* kAbandonedNote = " (the station program closed the dialog before the answer)";
+constexpr const char* kNotBookedText =
+    "Not booked: the station program closed the dialog before the answer.";
+constexpr const char* kBookedText = "Booked by the station program.";
+
+// A typed number shorter than this shows at most half of itself.
+constexpr size_t kFullMaskLength = 13;
+constexpr size_t kShownHead = 6;
+constexpr size_t kShownTail = 4;
+constexpr char kMaskCharacter = '*';
+constexpr const char* kTrackDataStart = "=^";  // track 2's and track 1's field separators
+
+// The longest record there can be, so that the buffer never cuts one: every column at
+// its longest, texts with every character a doubled quote.
+constexpr size_t kLongestQuotedText(size_t characters) { return 2 + 1 + 2 * characters; }
+constexpr size_t kLongestRecord =
+    19 + 1 +                                           // local time
+    7 + 1 +                                            // kind
+    kLongestQuotedText(sizeof JournalEntry::TerminalID - 1) + 1 +
+    11 + 1 + 11 + 1 +                                  // batch, sequence
+    12 + 1 +                                           // amount, "-21474836.48"
+    kLongestQuotedText(kMaskedCardSize - 1) + 1 +
+    15 + 1 +                                           // event
+    kLongestQuotedText(2) + 1 +                        // response code
+    kLongestQuotedText(kJournalMessageLimit) + 1 +
+    11 + 2 + 1;                                        // end code, line end, NUL
+static_assert(kLongestRecord <= kJournalRecordSize);
+
+bool IsControl(char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+// What a spreadsheet would start a formula with.
+bool StartsFormula(char c) { return c == '=' || c == '+' || c == '-' || c == '@'; }
+
+const char* KindName(TransactionKind kind) {
+  switch (kind) {
+    case TransactionKind::Charge:
+      return "charge";
+    case TransactionKind::Deposit:
+      return "deposit";
+    case TransactionKind::Test:
+      break;
+  }
+  return "test";
+}
+
+// A record built column by column, never past kJournalRecordSize.
+class RecordText {
+ public:
+  explicit RecordText(char* out) : out_(out) { out_[0] = '\0'; }
+
+  void Text(const char* text) {
+    used_ += FormatCsvText(text, out_ + used_, kJournalRecordSize - used_);
+    Comma();
+  }
+
+  __attribute__((format(printf, 2, 3))) void Format(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const int written = std::vsnprintf(out_ + used_, kJournalRecordSize - used_, format, arguments);
+    va_end(arguments);
+    if (written > 0) used_ += static_cast<size_t>(written);
+    if (used_ > kJournalRecordSize - 1) used_ = kJournalRecordSize - 1;
+  }
+
+  void Comma() { Format(","); }
+  size_t Length() const { return used_; }
+
+ private:
+  char* out_;
+  size_t used_ = 0;
+};
+
+// The record of an exchange's outcome; response receives the parsed reply that the
+// record's code and message point into.
+JournalRecord OutcomeRecord(const char* reply, GatewayResponse& response,
+                            std::optional<int32_t> endCode) {
+  JournalRecord record{OutcomeOfReply(reply), "", "", endCode};
+  if (record.Event == JournalEvent::Approved || record.Event == JournalEvent::Declined) {
+    ParseGatewayReply(reply, response);
+    record.ResponseCode = response.ResponseCode;
+    record.Message = response.ResponseMessage;
+  } else {
+    record.Message = IsTransportError(reply) ? reply : kNoCodeText;
+  }
+  return record;
+}
+
+JournalWrite Write(const JournalEntry& entry, const JournalRecord& record) {
+  return WriteJournalRecord(entry, record, CurrentLocalTime());
+}
+
+}  // namespace
+
+const char* JournalEventName(JournalEvent event) {
+  switch (event) {
+    case JournalEvent::Sending:
+      return "sending";
+    case JournalEvent::Approved:
+      return "approved";
+    case JournalEvent::Declined:
+      return "declined";
+    case JournalEvent::TransportError:
+      return "transport error";
+    case JournalEvent::OutcomeUnknown:
+      return "outcome unknown";
+    case JournalEvent::Booked:
+      return "booked";
+    case JournalEvent::BookingFailed:
+      break;
+  }
+  return "booking failed";
+}
+
+void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind) {
+  entry.Kind = kind;
+  std::strncpy(entry.TerminalID, record.TerminalID, sizeof entry.TerminalID - 1);
+  entry.TerminalID[sizeof entry.TerminalID - 1] = '\0';
+  entry.BatchNumber = record.BatchNumber;
+  entry.SequenceNumber = record.SequenceNumber;
+  entry.AmountCents = record.AmountCents;
+  MaskCardNumber(record.CardNumber, entry.MaskedCard, sizeof entry.MaskedCard);
+}
+
+JournalWrite JournalSending(const JournalEntry& entry) {
+  return Write(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt});
+}
+
+JournalWrite JournalOutcome(const JournalEntry& entry, const char* reply,
+                            std::optional<int32_t> endCode) {
+  GatewayResponse response;
+  return Write(entry, OutcomeRecord(reply, response, endCode));
+}
+
+JournalWrite JournalNotSent(const JournalEntry& entry, const char* text, int32_t endCode) {
+  return Write(entry, JournalRecord{JournalEvent::TransportError, "", text, endCode});
+}
+
+JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, const char* message,
+                            int32_t endCode) {
+  const JournalEvent event = stationResult == 0 ? JournalEvent::Booked : JournalEvent::BookingFailed;
+  return Write(entry, JournalRecord{event, "", stationResult == 0 ? kBookedText : message, endCode});
+}
+
+void JournalAbandonedOutcome(const JournalEntry& entry, const char* reply) {
+  GatewayResponse response;
+  JournalRecord record = OutcomeRecord(reply, response, std::nullopt);
+  // The note goes in whole, however long the text before it.
+  char message[kJournalMessageLimit + 1];
+  const int room = static_cast<int>(kJournalMessageLimit - std::strlen(kAbandonedNote));
+  std::snprintf(message, sizeof message, "%.*s%s", room, record.Message, kAbandonedNote);
+  record.Message = message;
+  Write(entry, record);
+  if (entry.Kind == TransactionKind::Deposit && record.Event == JournalEvent::Approved) {
+    Write(entry, JournalRecord{JournalEvent::BookingFailed, "", kNotBookedText, std::nullopt});
+  }
+}
+
+JournalEvent OutcomeOfReply(const char* reply) {
+  if (IsTransportError(reply)) {
+    TransportStep step = TransportStep::Send;
+    int number = 0;
+    if (ParseTransportFailure(reply, &step, &number) && !RequestMayHaveArrived(step, number)) {
+      return JournalEvent::TransportError;
+    }
+    return JournalEvent::OutcomeUnknown;  // it may have come from the gateway itself
+  }
+  GatewayResponse response;
+  ParseGatewayReply(reply, response);
+  // "00" is what the dialogs took as approved, wherever the parse found it.
+  if (std::strcmp(response.ResponseCode, kApprovedCode) == 0) return JournalEvent::Approved;
+  return ReplyCarriesCode(reply) ? JournalEvent::Declined : JournalEvent::OutcomeUnknown;
+}
+
+void MaskCardNumber(const char* cardText, char* out, size_t outSize) {
+  if (outSize == 0) return;
+  const size_t length = std::strcspn(cardText, kTrackDataStart);
+  size_t head = kShownHead;
+  size_t tail = kShownTail;
+  if (length < kFullMaskLength) {
+    head = 0;
+    tail = length / 2 < kShownTail ? length / 2 : kShownTail;
+  }
+  size_t used = 0;
+  for (size_t i = 0; i < length && used + 1 < outSize; ++i) {
+    out[used++] = i < head || i >= length - tail ? cardText[i] : kMaskCharacter;
+  }
+  out[used] = '\0';
+}
+
+void JournalFileName(const LocalDateTime& when, char* out, size_t outSize) {
+  std::snprintf(out, outSize, kFileNameFormat, when.year, when.month);
+}
+
+size_t FormatCsvText(const char* text, char* out, size_t outSize) {
+  constexpr size_t kSmallest = 3;  // two quotes and the NUL
+  if (outSize < kSmallest) {
+    if (outSize > 0) out[0] = '\0';
+    return 0;
+  }
+  size_t length = 0;
+  while (length < kJournalMessageLimit && text[length] != '\0') ++length;
+  while (length > 0 && IsControl(text[length - 1])) --length;
+  bool quoted = false;
+  for (size_t i = 0; i < length; ++i) quoted = quoted || text[i] == ',' || text[i] == '"';
+
+  // The NUL and a closing quote always find room.
+  const size_t end = outSize - 1 - (quoted ? 1 : 0);
+  size_t used = 0;
+  auto put = [&](char c, size_t count) {
+    if (used + count > end) return false;
+    for (size_t n = 0; n < count; ++n) out[used++] = c;
+    return true;
+  };
+  if (quoted) put('"', 1);
+  if (length > 0 && StartsFormula(text[0])) put('\'', 1);
+  for (size_t i = 0; i < length; ++i) {
+    const char c = IsControl(text[i]) ? ' ' : text[i];
+    if (!put(c, c == '"' ? 2 : 1)) break;
+  }
+  if (quoted) out[used++] = '"';
+  out[used] = '\0';
+  return used;
+}
+
+size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
+                           const LocalDateTime& when, char* out) {
+  RecordText line(out);
+  line.Format(kTimeFormat, when.year, when.month, when.day, when.hour, when.minute, when.second);
+  line.Comma();
+  line.Text(KindName(entry.Kind));
+  line.Text(entry.TerminalID);
+  line.Format("%d,%d,", static_cast<int>(entry.BatchNumber), static_cast<int>(entry.SequenceNumber));
+  const long long cents = entry.AmountCents;
+  const long long magnitude = cents < 0 ? -cents : cents;
+  line.Format("%s%lld.%02lld,", cents < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+  line.Text(entry.MaskedCard);
+  line.Text(JournalEventName(record.Event));
+  line.Text(record.ResponseCode);
+  line.Text(record.Message);
+  if (record.EndCode.has_value()) line.Format("%d", static_cast<int>(*record.EndCode));
+  line.Format("%s", kRecordEnd);
+  return line.Length();
+}
+
+JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& record,
+                                const LocalDateTime& when) {
+  JournalWrite result{};
+  if (!CurrentSettings.Journal) return result;
+  char name[kJournalFileNameSize];
+  JournalFileName(when, name, sizeof name);
+  if (!PathBesideModule(name, result.Path, sizeof result.Path)) {
+    std::snprintf(result.Path, sizeof result.Path, "%s", name);
+    result.Failed = true;
+    result.Error = kJournalPathError;
+    return result;
+  }
+  char line[kJournalRecordSize];
+  FormatJournalRecord(entry, record, when, line);
+  result.Error = AppendJournalRecord(result.Path, kJournalHeader, line);
+  result.Failed = result.Error != 0;
+  return result;
+}

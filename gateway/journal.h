@@ -1,0 +1,144 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "gateway/local_clock.h"
+#include "gateway/request_message.h"
+#include "gateway/transaction_record.h"
+
+// The transaction journal: CSV files beside the plug-in, one per calendar month
+// (CSJournal-2026-12.csv), in which every transaction the plug-in sends (charge,
+// deposit, configuration test) leaves a "sending" record before its request leaves and
+// a record of its outcome afterwards; an approved deposit also one of its booking by
+// the station program. A record is one line, appended with one write and flushed (see
+// journal_file.h), so that a crash leaves every line written before it and two station
+// programs sharing a folder cannot split each other's lines. A line goes to the file
+// of the month of its own time stamp.
+//
+// Records hold the card number masked (MaskCardNumber) and nothing of the track data
+// after it. Writing never gets in the way of a transaction: a record that cannot be
+// written is dropped, and the writer learns of it only from the JournalWrite it gets
+// back. With the Journal setting 0 nothing is written.
+//
+// Callable from any thread: apart from the files it keeps nothing of its own (records
+// are built on the caller's stack), and it reads only settings fixed at attach.
+
+inline constexpr const char* kJournalHeader =
+    "Local time,Kind,Terminal ID,Batch,Sequence,Amount,Card,Event,Response code,Message,"
+    "End code\r\n";
+inline constexpr size_t kJournalPathSize = 260;
+inline constexpr size_t kJournalFileNameSize = 32;
+inline constexpr size_t kMaskedCardSize = 80;
+// A message longer than this is cut: the gateway's message (255 characters at most)
+// and the note of a transaction whose dialog had gone always fit.
+inline constexpr size_t kJournalMessageLimit = 384;
+inline constexpr size_t kJournalRecordSize = 1536;
+// The system's number for a path that does not fit (ERROR_FILENAME_EXCED_RANGE), given
+// when the journal's path cannot be formed beside the plug-in.
+inline constexpr unsigned long kJournalPathError = 206;
+
+enum class JournalEvent {
+  Sending,         // the request is about to leave
+  Approved,        // the gateway answered "00"
+  Declined,        // the gateway answered with another code
+  TransportError,  // the exchange failed before anything could reach the gateway
+  OutcomeUnknown,  // it failed after the request may have reached the gateway
+  Booked,          // the station program booked an approved deposit
+  BookingFailed,   // it did not (its error number is in the message)
+};
+
+// The event's word in the Event column ("sending", "outcome unknown", ...).
+const char* JournalEventName(JournalEvent event);
+
+// What every record of one transaction repeats, taken when its request is built. Holds
+// the card number only masked.
+struct JournalEntry {
+  TransactionKind Kind;
+  char TerminalID[32];
+  int32_t BatchNumber;
+  int32_t SequenceNumber;
+  int32_t AmountCents;
+  char MaskedCard[kMaskedCardSize];
+};
+
+// What one record says beyond its entry.
+struct JournalRecord {
+  JournalEvent Event;
+  const char* ResponseCode;        // "" when there is none
+  const char* Message;             // the gateway's message, an error text or a note
+  std::optional<int32_t> EndCode;  // what the station program gets from the export
+};
+
+// How one write went. With the journal off nothing is written and nothing failed.
+struct JournalWrite {
+  bool Failed;
+  unsigned long Error;          // the system's error number when Failed
+  char Path[kJournalPathSize];  // the file written, or that could not be
+};
+
+// Fills entry from a record whose request has just been built for kind.
+void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind);
+
+// The "sending" record: written and flushed before the request may leave.
+JournalWrite JournalSending(const JournalEntry& entry);
+
+// The outcome of a finished exchange, read from its reply (ReplyBuffer's text) as
+// OutcomeOfReply does: the response code and the gateway's message, or the error text.
+// endCode: what the station program gets, when it is settled by this outcome.
+JournalWrite JournalOutcome(const JournalEntry& entry, const char* reply,
+                            std::optional<int32_t> endCode);
+
+// A transaction that ended before its exchange began (the worker could not be
+// started): a transport error with text.
+JournalWrite JournalNotSent(const JournalEntry& entry, const char* text, int32_t endCode);
+
+// The station program's booking of an approved deposit: its result 0 is "booked",
+// any other "booking failed"; message is what the user was told.
+JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, const char* message,
+                            int32_t endCode);
+
+// The outcome of an exchange whose dialog the station program destroyed before it could
+// take the result: the station was told nothing, so no end code, and a note says so; an
+// approved deposit also gets "booking failed", since nobody booked it. Called by the
+// worker on its own thread, or by the dialog as it is destroyed when the result had
+// already reached it.
+void JournalAbandonedOutcome(const JournalEntry& entry, const char* reply);
+
+// --- The parts, for the writers above and for tests. ---
+
+// The outcome a reply stands for: approved and declined for a gateway reply that
+// carries a response code; transport error for a transport failure that proves nothing
+// reached the gateway (RequestMayHaveArrived); outcome unknown for any other failure,
+// for an "Error:" text that is not the transport's own, and for a reply without a code.
+JournalEvent OutcomeOfReply(const char* reply);
+
+// The card number of cardText (what CurrentRecord.CardNumber holds: a typed number or
+// track-2 data), masked into out (outSize bytes, at most kMaskedCardSize needed). The
+// number ends at the first '=' or '^', where track data begins; nothing after it is
+// read. A number of 13 characters or more keeps its first six and last four; a shorter
+// one keeps at most its last four and never more than half of it. Every other
+// character becomes '*'.
+void MaskCardNumber(const char* cardText, char* out, size_t outSize);
+
+// The file of the month of when: "CSJournal-2026-12.csv".
+void JournalFileName(const LocalDateTime& when, char* out, size_t outSize);
+
+// Writes text as one CSV field (RFC 4180) at out, outSize bytes at most with the NUL;
+// returns the length. Control characters, line breaks among them, become spaces (a
+// record is always one line) and trailing ones are dropped; a text that a spreadsheet
+// would take for a formula (beginning '=', '+', '-' or '@') gets a leading apostrophe;
+// a text with a comma or a quote is quoted, its quotes doubled. At most kJournalMessageLimit characters of text are taken.
+size_t FormatCsvText(const char* text, char* out, size_t outSize);
+
+// One whole record, its line end included, at out (kJournalRecordSize bytes); returns
+// the length. Columns as kJournalHeader names them: local time "2026-12-18 14:05:09",
+// kind (charge, deposit, test), terminal id, batch, sequence, amount in currency units
+// with two decimals, masked card, event, response code, message, end code (empty when
+// there is none).
+size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
+                           const LocalDateTime& when, char* out);
+
+// Appends the record, stamped with when, to the file of when's month beside the plug-in.
+JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& record,
+                                const LocalDateTime& when);

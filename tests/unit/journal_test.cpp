@@ -1,0 +1,249 @@
+#include "gateway/journal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "fakes/fake_platform.h"
+#include "gateway/transport_errors.h"
+#include "gateway/wire_format.h"
+#include "journal_csv.h"
+#include "settings/module_state.h"
+#include "settings/settings.h"
+#include "worked_example.h"
+
+namespace {
+
+// Where the fake module path puts the journal of the fake clock's month (July 2018).
+constexpr const char* kJournalPath = "C:\\Station\\CSJournal-2018-07.csv";
+
+// A gateway reply carrying code (characters 8 and 9 of field 4) and message (field 9).
+std::string Reply(const char* code, const char* message) {
+  const std::string fs(1, kFieldSeparator);
+  return "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG" + code + "HI" + fs + "K" + fs + fs + "Q" + fs +
+         "R" + fs + message + fs + "Z";
+}
+
+std::string Failure(TransportStep step, int number) {
+  char text[64];
+  FormatTransportFailure(step, number, text, sizeof text);
+  return text;
+}
+
+class JournalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatformFakes();
+    ResetModuleState();
+    CurrentSettings.Journal = true;
+  }
+  static JournalEntry Entry(TransactionKind kind, const char* card, int32_t sequence, int32_t cents) {
+    TransactionRecord record = WorkedExampleRecord();
+    std::strcpy(record.CardNumber, card);
+    record.SequenceNumber = sequence;
+    record.AmountCents = cents;
+    JournalEntry entry;
+    BeginJournalEntry(entry, record, kind);
+    return entry;
+  }
+};
+
+TEST(JournalOutcome, EachReplyStandsForItsEvent) {
+  const std::string fs(1, kFieldSeparator);
+  struct Row {
+    const char* what;
+    std::string reply;
+    JournalEvent event;
+  };
+  const Row rows[] = {
+      {"approved", Reply("00", "APPROVED"), JournalEvent::Approved},
+      {"declined", Reply("05", "DECLINED"), JournalEvent::Declined},
+      {"code 99 written by the gateway", Reply("99", "SYSTEM ERROR"), JournalEvent::Declined},
+      // Answers from which no code can be read: the gateway may have acted.
+      {"empty body", "", JournalEvent::OutcomeUnknown},
+      {"no separator", "<html>Service Unavailable</html>", JournalEvent::OutcomeUnknown},
+      {"cut in the code", "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG0", JournalEvent::OutcomeUnknown},
+      {"field 4 too short", "ID" + fs + "12" + fs + "X" + fs + "ABC" + fs + "K", JournalEvent::OutcomeUnknown},
+      // What the dialogs took for an approval is one, however the code was found.
+      {"00 beyond a short field 4", "A" + fs + "B" + fs + "C" + fs + "DE" + fs + "FG0000",
+       JournalEvent::Approved},
+      {"no listener", Failure(TransportStep::Send, 12029), JournalEvent::TransportError},
+      {"invalid URL", Failure(TransportStep::SplitUrl, 0), JournalEvent::TransportError},
+      {"untrusted certificate", Failure(TransportStep::Send, 12045), JournalEvent::TransportError},
+      {"no answer in time", Failure(TransportStep::Send, 12030), JournalEvent::OutcomeUnknown},
+      {"reset after the request", Failure(TransportStep::CheckStatus, 0), JournalEvent::OutcomeUnknown},
+      {"status 404", Failure(TransportStep::CheckStatus, 404), JournalEvent::TransportError},
+      {"status 502", Failure(TransportStep::CheckStatus, 502), JournalEvent::OutcomeUnknown},
+      {"failed read", Failure(TransportStep::Read, 12030), JournalEvent::OutcomeUnknown},
+      {"the gateway's own Error: text", "Error: database offline", JournalEvent::OutcomeUnknown},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_STREQ(JournalEventName(row.event), JournalEventName(OutcomeOfReply(row.reply.c_str())));
+  }
+}
+
+TEST(JournalCard, MaskedToTheFirstSixAndLastFourAndNeverWhole) {
+  const std::string longText(79, '7');
+  struct Row {
+    std::string card;
+    std::string masked;
+  };
+  const Row rows[] = {
+      {"6039501234567890", "603950******7890"},
+      {"6039501234567890=49121010000000", "603950******7890"},  // track 2: nothing after '='
+      {"%B6039509999999999^CARDHOLDER/TEST^4912", "%B6039********9999"},  // track 1: nor after '^'
+      {"6039501234567", "603950***4567"},
+      // Shorter than 13: at most the last four, never more than half.
+      {"603950123456", "********3456"},
+      {"12345678", "****5678"},
+      {"12345", "***45"},
+      {"123", "**3"},
+      {"1", "*"},
+      {"", ""},
+      {"=4912", ""},
+      {longText, "777777" + std::string(69, '*') + "7777"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.card);
+    char masked[kMaskedCardSize];
+    std::memset(masked, 'x', sizeof masked);
+    MaskCardNumber(row.card.c_str(), masked, sizeof masked);
+    EXPECT_EQ(row.masked, masked);
+  }
+}
+
+TEST(JournalCsv, TextsWithCommasQuotesAndLineBreaks) {
+  struct Row {
+    const char* text;
+    std::string field;
+  };
+  const Row rows[] = {
+      {"APPROVED", "APPROVED"},
+      {"", ""},
+      {"INSUFFICIENT FUNDS, TRY LATER", "\"INSUFFICIENT FUNDS, TRY LATER\""},
+      {"CARD \"BLOCKED\"", "\"CARD \"\"BLOCKED\"\"\""},
+      {"\"", "\"\"\"\""},
+      {"a,\"b\",c", "\"a,\"\"b\"\",c\""},
+      // A record stays on one line: breaks become spaces, trailing ones go.
+      {"Error: HTTP Send [12029]\n", "Error: HTTP Send [12029]"},
+      {"Error: The transaction could not be started.\nNothing was sent to the gateway.",
+       "Error: The transaction could not be started. Nothing was sent to the gateway."},
+      {"line\r\nbreak, quoted\r\n", "\"line  break, quoted\""},
+      {"tab\there", "tab here"},
+      // Not a formula in a spreadsheet.
+      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+      {"-5", "'-5"},
+      {"+1", "'+1"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\xE9t\xE9", "\xE9t\xE9"},  // ANSI letters stay as they are
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    char field[2 * kJournalMessageLimit + 4];
+    EXPECT_EQ(row.field.size(), FormatCsvText(row.text, field, sizeof field));
+    EXPECT_EQ(row.field, field);
+    // A spreadsheet reads the text back (with the apostrophe that keeps it a text).
+    const std::vector<journalcsv::Row> read = journalcsv::Rows(field);
+    ASSERT_EQ(row.field.empty() ? 0u : 1u, read.size());
+  }
+
+  // Too long a text is cut, and a cut quoted field is still closed.
+  const std::string longText(kJournalMessageLimit + 50, 'x');
+  char field[2 * kJournalMessageLimit + 4];
+  EXPECT_EQ(kJournalMessageLimit, FormatCsvText(longText.c_str(), field, sizeof field));
+  char small[8];
+  EXPECT_EQ(7u, FormatCsvText("a,\"b\"c,d", small, sizeof small));
+  EXPECT_STREQ("\"a,\"\"b\"", small);
+}
+
+// The bytes a spreadsheet reads: header, columns, quoting, line ends. One transaction of
+// each kind and outcome, in the order the dialogs write them.
+TEST_F(JournalTest, RecordsOfEachKindAndOutcome) {
+  const JournalEntry charge = Entry(TransactionKind::Charge, "6039501234567890=4912101?", 17, 250);
+  JournalSending(charge);
+  JournalOutcome(charge, Reply("00", "APPROVED THANK YOU").c_str(), 1);
+  const JournalEntry declined = Entry(TransactionKind::Charge, "6039501234567890", 18, 250);
+  JournalSending(declined);
+  JournalOutcome(declined, Reply("51", "INSUFFICIENT FUNDS, SEE \"HELP\"").c_str(), 2);
+  const JournalEntry lost = Entry(TransactionKind::Charge, "6039501234567890", 19, -150);
+  JournalSending(lost);
+  JournalOutcome(lost, Failure(TransportStep::Send, 12030).c_str(), 2);
+  const JournalEntry deposit = Entry(TransactionKind::Deposit, "6039502000002101", 20, 2000);
+  JournalSending(deposit);
+  JournalOutcome(deposit, Reply("00", "APPROVED").c_str(), std::nullopt);
+  JournalBooking(deposit, 3, "Error 3 making deposit.", 0);
+  const JournalEntry booked = Entry(TransactionKind::Deposit, "6039502000002101", 21, 500);
+  JournalSending(booked);
+  JournalOutcome(booked, Reply("00", "APPROVED").c_str(), std::nullopt);
+  JournalBooking(booked, 0, "", 500);
+  const JournalEntry test = Entry(TransactionKind::Test, "12345678", 22, 100);
+  JournalSending(test);
+  JournalOutcome(test, Failure(TransportStep::Send, 12029).c_str(), std::nullopt);
+  const JournalEntry notStarted = Entry(TransactionKind::Charge, "6039501234567890", 23, 250);
+  JournalSending(notStarted);
+  JournalNotSent(notStarted, "Error: The transaction could not be started.\nNothing was sent.", 2);
+
+  const std::string expected =
+      "Local time,Kind,Terminal ID,Batch,Sequence,Amount,Card,Event,Response code,Message,End code\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,17,2.50,603950******7890,sending,,,\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,17,2.50,603950******7890,approved,00,APPROVED THANK YOU,1\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,18,2.50,603950******7890,sending,,,\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,18,2.50,603950******7890,declined,51,"
+      "\"INSUFFICIENT FUNDS, SEE \"\"HELP\"\"\",2\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,19,-1.50,603950******7890,sending,,,\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,19,-1.50,603950******7890,outcome unknown,,"
+      "Error: HTTP Send [12030],2\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,20,20.00,603950******2101,sending,,,\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,20,20.00,603950******2101,approved,00,APPROVED,\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,20,20.00,603950******2101,booking failed,,"
+      "Error 3 making deposit.,0\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,21,5.00,603950******2101,sending,,,\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,21,5.00,603950******2101,approved,00,APPROVED,\r\n"
+      "2018-07-18 14:05:09,deposit,T0001,1,21,5.00,603950******2101,booked,,"
+      "Booked by the station program.,500\r\n"
+      "2018-07-18 14:05:09,test,T0001,1,22,1.00,****5678,sending,,,\r\n"
+      "2018-07-18 14:05:09,test,T0001,1,22,1.00,****5678,transport error,,Error: HTTP Send [12029],\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,23,2.50,603950******7890,sending,,,\r\n"
+      "2018-07-18 14:05:09,charge,T0001,1,23,2.50,603950******7890,transport error,,"
+      "Error: The transaction could not be started. Nothing was sent.,2\r\n";
+  ASSERT_EQ(1u, fake::journalFiles.size());
+  EXPECT_EQ(expected, fake::journalFiles[kJournalPath]);
+  for (const journalcsv::Row& row : journalcsv::Rows(expected)) {
+    EXPECT_EQ(static_cast<size_t>(journalcsv::kColumns), row.size());
+  }
+}
+
+TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
+  const JournalEntry entry = Entry(TransactionKind::Charge, "6039501234567890", 17, 250);
+  struct Row {
+    const char* what;
+    bool journal;
+    unsigned long fileError;
+    bool modulePathFails;
+    bool failed;
+    unsigned long error;
+    std::string path;
+  };
+  const Row rows[] = {
+      {"written", true, 0, false, false, 0, kJournalPath},
+      {"journal off", false, 0, false, false, 0, ""},
+      {"locked file", true, 32, false, true, 32, kJournalPath},
+      {"no module path", true, 0, true, true, kJournalPathError, "CSJournal-2018-07.csv"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    CurrentSettings.Journal = row.journal;
+    fake::journalError = row.fileError;
+    fake::modulePathFails = row.modulePathFails;
+    const JournalWrite write = JournalSending(entry);
+    EXPECT_EQ(row.failed, write.Failed);
+    EXPECT_EQ(row.error, write.Error);
+    EXPECT_EQ(row.path, write.Path);
+    EXPECT_EQ(row.what == std::string("written") ? 1u : 0u, fake::journalFiles.size());
+  }
+}
+
+}  // namespace
