@@ -57,3 +57,12 @@ if(WINDRES_FOR_TESTS)
   add_test(NAME dialog_templates
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/dialog_templates_test.py ${WINDRES_FOR_TESTS})
 endif()
+
+# The administrator's guide's troubleshooting table, printed from the plug-in's tables
+# and compared with ADMIN.md.
+add_executable(troubleshooting_table ${CMAKE_SOURCE_DIR}/tools/admin_guide/troubleshooting_table.cpp)
+target_link_libraries(troubleshooting_table PRIVATE plugin_core)
+target_compile_options(troubleshooting_table PRIVATE ${WARNINGS})
+add_test(NAME admin_guide_troubleshooting
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/docs/check_troubleshooting.py
+                 $<TARGET_FILE:troubleshooting_table> ${CMAKE_SOURCE_DIR}/ADMIN.md)

@@ -6,6 +6,7 @@
 #include "dialogs/certificate_lines.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
+#include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
 #include "gateway/local_clock.h"
 #include "gateway/journal.h"
@@ -143,6 +144,14 @@ bool EarlierWorkerRunning() {
          WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
 }
 
+// The transport's own text, then on the next line the plain line that says what it
+// means, when the troubleshooting table knows one.
+void WriteTransportErrorText() {
+  const char* plainLine = PlainLineFor(ReplyBuffer);
+  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", static_cast<int>(sizeof ScratchText / 2),
+                ReplyBuffer, plainLine != nullptr ? plainLine : "");
+}
+
 // The last line of the Test's box when the journal could not be written, so that the
 // administrator learns of it while setting the station up.
 void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
@@ -157,8 +166,7 @@ void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
   if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    std::snprintf(ScratchText, sizeof ScratchText, "%.*s", static_cast<int>(sizeof ScratchText - 1),
-                  ReplyBuffer);
+    WriteTransportErrorText();
   } else {
     std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);

@@ -16,6 +16,14 @@ constexpr DWORD kShareWithOthers = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 // A file that another appender has just created is held alone until its header is in.
 constexpr int kBusyRetries = 5;
 constexpr DWORD kBusyPauseMs = 10;
+// Appenders take turns by locking a range past any real end of the file: appending
+// alone is whole on Windows, but not under every implementation of it (Wine finds the
+// end and then writes). A turn lasts one write and a flush; a station that waits longer
+// than this gives up and reports the lock.
+constexpr DWORD kTurnRangeLow = 0xFFFFFFF0;
+constexpr DWORD kTurnRangeHigh = 0x7FFFFFFF;
+constexpr int kTurnRetries = 100;
+constexpr DWORD kTurnPauseMs = 2;
 
 bool WriteWhole(HANDLE file, const char* text) {
   const DWORD size = static_cast<DWORD>(std::strlen(text));
@@ -56,6 +64,18 @@ HANDLE OpenForAppending(const char* path, bool* created, DWORD* error) {
   }
 }
 
+bool TakeTurn(HANDLE file, OVERLAPPED* turn) {
+  turn->Offset = kTurnRangeLow;
+  turn->OffsetHigh = kTurnRangeHigh;
+  for (int attempt = 0;; ++attempt) {
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, turn) != FALSE) {
+      return true;
+    }
+    if (attempt == kTurnRetries) return false;
+    Sleep(kTurnPauseMs);
+  }
+}
+
 }  // namespace
 
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
@@ -63,11 +83,18 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
   DWORD error = 0;
   HANDLE file = OpenForAppending(path, &created, &error);
   if (file == INVALID_HANDLE_VALUE) return error;
+  OVERLAPPED turn{};
+  if (!TakeTurn(file, &turn)) {
+    error = GetLastError();
+    CloseHandle(file);
+    return error;
+  }
   LARGE_INTEGER size{};
   const bool needsHeader = created || (GetFileSizeEx(file, &size) != FALSE && size.QuadPart == 0);
   bool written = (!needsHeader || WriteWhole(file, header)) && WriteWhole(file, record);
   if (written) written = FlushFileBuffers(file) != FALSE;
   error = written ? 0 : GetLastError();
+  UnlockFileEx(file, 0, 1, 0, &turn);
   CloseHandle(file);
   // A short write with no error of its own still did not put the record in.
   if (!written && error == 0) error = ERROR_WRITE_FAULT;

@@ -33,7 +33,7 @@ bool ParseTransportFailure(const char* text, TransportStep* step, int* number);
 struct TransportError {
   int number;
   const char* name;     // the platform's symbolic name
-  const char* meaning;  // one plain sentence
+  const char* meaning;  // one plain sentence for an administrator (the Test shows it)
   // True when a send that fails with this number failed before any byte of the request
   // could have left (the name, the connection, the TLS handshake or the server's
   // certificate). WinINet connects during the send, so the number alone tells.

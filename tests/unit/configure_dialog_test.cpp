@@ -425,10 +425,15 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
        "Response Code: 99\nMessage: Unknown data", "Error", kMessageBoxIconError, true},
       {"reply beginning Error:", std::nullopt, 0, 200, "Error: gateway down", url,
        "Error: gateway down", "Error", kMessageBoxIconError, true},
-      {"send fails", TransportStep::Send, 12029, 200, "", url, fake::FailureText(TransportStep::Send, 12029),
+      // A transport failure, then the plain line that says what it means.
+      {"send fails", TransportStep::Send, 12029, 200, "", url,
+       "Error: HTTP Send [12029]\nNothing answers at this address on port 443.", "Error",
+       kMessageBoxIconError, true},
+      {"server status 500", std::nullopt, 0, 500, "", url,
+       "Error: HTTP Server [500]\nThe gateway's server failed while handling the request (HTTP 500).",
        "Error", kMessageBoxIconError, true},
-      {"server status 500", std::nullopt, 0, 500, "", url, fake::FailureText(TransportStep::CheckStatus, 500),
-       "Error", kMessageBoxIconError, true},
+      {"a number no table knows", TransportStep::Send, 12345, 200, "", url,
+       fake::FailureText(TransportStep::Send, 12345), "Error", kMessageBoxIconError, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -486,9 +491,10 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
       {"declined", false, std::nullopt, 0, Reply("05", "DECLINED"), soon,
        "Response Code: 05\nMessage: DECLINED\n" + lines},
       {"refused by strict checks", true, TransportStep::Send, 12038, "", soon,
-       fake::FailureText(TransportStep::Send, 12038) + lines},
+       "Error: HTTP Send [12038]\nThe gateway's certificate is made out for another host name.\n" +
+           lines},
       {"nothing listens", false, TransportStep::Send, 12029, "", std::nullopt,
-       fake::FailureText(TransportStep::Send, 12029)},
+       "Error: HTTP Send [12029]\nNothing answers at this address on port 443."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -581,7 +587,8 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   Press(kConfigTestId);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
-  EXPECT_EQ(fake::FailureText(TransportStep::Connect, 12007), window.messageBoxes.back().text);
+  EXPECT_EQ(fake::FailureText(TransportStep::Connect, 12007) + FindTransportError(12007)->meaning,
+            window.messageBoxes.back().text);
 
   window.texts[kConfigBatchNumberId] = "7";
   fake::https.failingStep = std::nullopt;

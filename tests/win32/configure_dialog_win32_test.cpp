@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs/troubleshooting.h"
 #include "resources/resource_ids.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 #include "win32_test_support.h"
@@ -26,6 +27,13 @@ using testenv::JournalValue;
 using testenv::LoadedPlugin;
 
 namespace {
+
+// A transport failure as the Test's box shows it: the transport's text, then the plain
+// line the troubleshooting table has for it.
+std::string TestFailureBox(TransportStep step, int number) {
+  const std::string text = testenv::FailureText(step, number);
+  return text + PlainLineFor(text.c_str());
+}
 
 constexpr int kUrl = IDC_CONFIG_URL;
 constexpr int kMerchantId = IDC_CONFIG_MERCHANT_ID;
@@ -535,7 +543,7 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   ASSERT_EQ(2u, boxes.size());
   for (const SeenBox& box : boxes) {
     EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ(testenv::FailureText(TransportStep::Send, 12029), box.text);
+    EXPECT_EQ("Error: HTTP Send [12029]\nNothing answers at this address on port 443.", box.text);
     EXPECT_EQ("error", box.icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -566,7 +574,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
       {"unknown card", kGatewayUrl, kUnknownCard, "Error",
        "Response Code: 14\nMessage: INVALID CARD\n" + certificate, "error"},
       {"server error", kStatus500Url, kActiveCard, "Error",
-       testenv::FailureText(TransportStep::CheckStatus, 500) + certificate, "error"},
+       TestFailureBox(TransportStep::CheckStatus, 500) + "\n" + certificate, "error"},
   };
   const size_t journaledBefore = JournalLines(kGatewayAddress).size();
   std::vector<SeenBox> boxes;
@@ -812,11 +820,11 @@ TEST_F(ConfigureGatewayWin32Test, StrictCertificatesRefuseAMismatchedOrLapsedCer
   };
   const Row rows[] = {
       {"https://127.0.0.22/ipsx/gateway", "127.0.0.22", "Error",
-       testenv::FailureText(TransportStep::Send, 12038) +
+       TestFailureBox(TransportStep::Send, 12038) + "\n" +
            CertificateLines("other.example, Other Gateways Ltd", other, ""),
        0},
       {"https://127.0.0.23/ipsx/gateway", "127.0.0.23", "Error",
-       testenv::FailureText(TransportStep::Send, 12037) +
+       TestFailureBox(TransportStep::Send, 12037) + "\n" +
            CertificateLines("gateway.test", expired, "\nWarning: the gateway's certificate has expired."),
        0},
       {"https://gateway.test/ipsx/gateway", kGatewayAddress, "Success!",
