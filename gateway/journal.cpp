@@ -1,12 +1,12 @@
 #include "gateway/journal.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "gateway/journal_file.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transport_errors.h"
+#include "settings/bounded_text.h"
 #include "settings/module_path.h"
 #include "settings/settings.h"
 
@@ -64,32 +64,11 @@ const char* KindName(TransactionKind kind) {
   return "test";
 }
 
-// A record built column by column, never past kJournalRecordSize.
-class RecordText {
- public:
-  explicit RecordText(char* out) : out_(out) { out_[0] = '\0'; }
-
-  void Text(const char* text) {
-    used_ += FormatCsvText(text, out_ + used_, kJournalRecordSize - used_);
-    Comma();
-  }
-
-  __attribute__((format(printf, 2, 3))) void Format(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    const int written = std::vsnprintf(out_ + used_, kJournalRecordSize - used_, format, arguments);
-    va_end(arguments);
-    if (written > 0) used_ += static_cast<size_t>(written);
-    if (used_ > kJournalRecordSize - 1) used_ = kJournalRecordSize - 1;
-  }
-
-  void Comma() { Format(","); }
-  size_t Length() const { return used_; }
-
- private:
-  char* out_;
-  size_t used_ = 0;
-};
+// A text column and the comma after it.
+void TextColumn(BoundedText& line, const char* text) {
+  line.Grew(FormatCsvText(text, line.End(), line.Room()));
+  line.Format(",");
+}
 
 // The record of an exchange's outcome; response receives the parsed reply that the
 // record's code and message point into.
@@ -245,19 +224,19 @@ size_t FormatCsvText(const char* text, char* out, size_t outSize) {
 
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out) {
-  RecordText line(out);
+  BoundedText line(out, kJournalRecordSize);
   line.Format(kTimeFormat, when.year, when.month, when.day, when.hour, when.minute, when.second);
-  line.Comma();
-  line.Text(KindName(entry.Kind));
-  line.Text(entry.TerminalID);
+  line.Format(",");
+  TextColumn(line, KindName(entry.Kind));
+  TextColumn(line, entry.TerminalID);
   line.Format("%d,%d,", static_cast<int>(entry.BatchNumber), static_cast<int>(entry.SequenceNumber));
   const long long cents = entry.AmountCents;
   const long long magnitude = cents < 0 ? -cents : cents;
   line.Format("%s%lld.%02lld,", cents < 0 ? "-" : "", magnitude / 100, magnitude % 100);
-  line.Text(entry.MaskedCard);
-  line.Text(JournalEventName(record.Event));
-  line.Text(record.ResponseCode);
-  line.Text(record.Message);
+  TextColumn(line, entry.MaskedCard);
+  TextColumn(line, JournalEventName(record.Event));
+  TextColumn(line, record.ResponseCode);
+  TextColumn(line, record.Message);
   if (record.EndCode.has_value()) line.Format("%d", static_cast<int>(*record.EndCode));
   line.Format("%s", kRecordEnd);
   return line.Length();

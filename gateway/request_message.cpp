@@ -1,12 +1,12 @@
 #include "gateway/request_message.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "gateway/local_clock.h"
 #include "gateway/sequence_store.h"
 #include "gateway/wire_format.h"
+#include "settings/bounded_text.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
 
@@ -31,36 +31,6 @@ constexpr int32_t kZoneCodePacific = 708;
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr char kUnescapedMarks[] = "!'()*-._";
-
-// Appends formatted text at the end of the message so far. A piece that would not fit
-// is cut at the buffer instead of running past it.
-class MessageWriter {
- public:
-  explicit MessageWriter(char* message) : message_(message) { message_[0] = '\0'; }
-
-  __attribute__((format(printf, 2, 3))) void Append(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int written =
-        std::vsnprintf(message_ + length_, kRequestMessageSize - length_, format, args);
-    va_end(args);
-    if (written > 0) length_ += static_cast<size_t>(written);
-    if (length_ >= kRequestMessageSize) length_ = kRequestMessageSize - 1;
-  }
-
-  void Separators(int count) {
-    for (int i = 0; i < count && length_ + 1 < kRequestMessageSize; ++i) {
-      message_[length_++] = kFieldSeparator;
-    }
-    message_[length_] = '\0';
-  }
-
-  size_t length() const { return length_; }
-
- private:
-  char* message_;
-  size_t length_ = 0;
-};
 
 void CopyIndicator(char (&field)[8], const char* value) {
   std::memcpy(field, value, std::strlen(value) + 1);
@@ -119,35 +89,35 @@ void FillTransaction(TransactionRecord& record, TransactionKind kind) {
 }
 
 size_t FormatRequestMessage(const TransactionRecord& r, char* message) {
-  MessageWriter w(message);
-  w.Append("%s", kMessagePrefix);
-  w.Separators(1);
-  w.Append("02%d0%s", static_cast<int>(r.TransactionCode), r.MerchantID);
-  w.Separators(1);
-  w.Append("%s", r.TerminalID);
-  w.Separators(1);
-  w.Append("C0%06d%06dCU%02d%1s%1s%03d%s", static_cast<int>(r.BatchNumber),
+  BoundedText w(message, kRequestMessageSize);
+  w.Format("%s", kMessagePrefix);
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("02%d0%s", static_cast<int>(r.TransactionCode), r.MerchantID);
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("%s", r.TerminalID);
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("C0%06d%06dCU%02d%1s%1s%03d%s", static_cast<int>(r.BatchNumber),
            static_cast<int>(r.SequenceNumber), static_cast<int>(r.CuDigits), r.Indicator1,
            r.Indicator2, static_cast<int>(r.TimeZoneCode), r.CardNumber);
-  w.Separators(1);
-  w.Append("%s", r.Indicator3);
-  w.Separators(1);
-  w.Append("%s", r.Indicator4);
-  w.Separators(2);
-  w.Append("%d", static_cast<int>(r.AmountCents));
-  w.Separators(4);
-  w.Append("%04d", static_cast<int>(r.MerchantCode));
-  w.Separators(1);
-  w.Append("%03d", static_cast<int>(r.CurrencyCode));
-  w.Separators(1);
-  w.Append("%s", kUnitIndicator);
-  w.Separators(1);
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("%s", r.Indicator3);
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("%s", r.Indicator4);
+  w.Repeat(kFieldSeparator, 2);
+  w.Format("%d", static_cast<int>(r.AmountCents));
+  w.Repeat(kFieldSeparator, 4);
+  w.Format("%04d", static_cast<int>(r.MerchantCode));
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("%03d", static_cast<int>(r.CurrencyCode));
+  w.Repeat(kFieldSeparator, 1);
+  w.Format("%s", kUnitIndicator);
+  w.Repeat(kFieldSeparator, 1);
   const LocalDateTime t = CurrentLocalTime();
-  w.Append("%1s%02d%02d%04d%02d%02d%02d", kTimeStampIndicator, t.month, t.day, t.year, t.hour,
+  w.Format("%1s%02d%02d%04d%02d%02d%02d", kTimeStampIndicator, t.month, t.day, t.year, t.hour,
            t.minute, t.second);
-  w.Separators(1);
-  w.Separators(kTrailingSeparators);
-  return w.length();
+  w.Repeat(kFieldSeparator, 1);
+  w.Repeat(kFieldSeparator, kTrailingSeparators);
+  return w.Length();
 }
 
 void BuildRequest(const TransactionRecord& record, char* formBody) {
