@@ -8,6 +8,7 @@
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
+#include "gateway/exchange_outcome.h"
 #include "gateway/local_clock.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
@@ -21,11 +22,6 @@
 #include "settings/settings.h"
 
 namespace {
-
-// The gateway's certificate as the last Test met it.
-GatewayCertificate TestCertificate;
-
-const ModuleStateReset kResetTestCertificate{[] { TestCertificate = GatewayCertificate{}; }};
 
 // What a field's check asks of the value read from it.
 enum class Check {
@@ -144,12 +140,15 @@ bool EarlierWorkerRunning() {
          WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
 }
 
-// The transport's own text, then on the next line the plain line that says what it
-// means, when the troubleshooting table knows one.
-void WriteTransportErrorText() {
-  const char* plainLine = PlainLineFor(ReplyBuffer);
-  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", static_cast<int>(sizeof ScratchText / 2),
-                ReplyBuffer, plainLine != nullptr ? plainLine : "");
+// The reply's text as it stands, then on the next line the plain line that says what
+// it means, when there is one.
+void WriteErrorText(const TransportResult& result) {
+  const char* plainLine = PlainLineFor(result, ReplyBuffer);
+  const size_t length = std::strlen(ReplyBuffer);
+  const bool endsLine = length > 0 && ReplyBuffer[length - 1] == '\n';
+  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s%s", static_cast<int>(sizeof ScratchText / 2),
+                ReplyBuffer, plainLine != nullptr && !endsLine ? "\n" : "",
+                plainLine != nullptr ? plainLine : "");
 }
 
 // The last line of the Test's box when the journal could not be written, so that the
@@ -162,20 +161,22 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
                 journal.Error);
 }
 
-void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
+void ShowTestOutcome(DialogWindow& window, const TransportResult& result,
+                     const GatewayCertificate& certificate, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    WriteTransportErrorText();
+  const ExchangeOutcome outcome = ClassifyExchange(result, ReplyBuffer, CurrentResponse);
+  if (ReplyShownAsText(result, ReplyBuffer)) {
+    WriteErrorText(result);
   } else {
     std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);
-    if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
+    if (outcome == ExchangeOutcome::Approved) {
       caption = kTestApprovedCaption;
       icon = kMessageBoxIconInformation;
     }
   }
-  AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
+  AppendCertificateLines(certificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
   AppendJournalLine(ScratchText, sizeof ScratchText, journal);
   window.SystemMessageBox(ScratchText, caption, icon);
 }
@@ -194,11 +195,15 @@ int Test(DialogWindow& window) {
   const JournalWrite sending = JournalSending(entry);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
-  PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
+  const CertificateChecks checks =
+      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  GatewayCertificate certificate{};
+  const TransportResult result =
+      PostToGateway(CurrentSettings.URL, checks, FormBody, ReplyBuffer, &certificate);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
-  const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
+  const JournalWrite outcome = JournalOutcome(entry, result, ReplyBuffer, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, sending.Failed ? sending : outcome);
+  ShowTestOutcome(window, result, certificate, sending.Failed ? sending : outcome);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/scratch_text.h"
+#include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
@@ -159,22 +160,19 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   if (dialog.Step != DialogStep::ResultReady) return Completion::NotDue;
   dialog.Step = DialogStep::Finished;
   window.Redraw();
-  const ReplyKind kind = ClassifyReply(ReplyBuffer, CurrentResponse);
+  const ExchangeOutcome outcome = ClassifyExchange(WorkerResult, ReplyBuffer, CurrentResponse);
+  const bool approved = outcome == ExchangeOutcome::Approved;
   // Anything but an approval leaves the user only Cancel, which ends with the code as it is.
-  JournalOutcome(WorkerJournalEntry, ReplyBuffer,
-                 kind == ReplyKind::Approved ? approvedEndCode : dialog.EndCode);
-  switch (kind) {
-    case ReplyKind::Approved:
-      return Completion::Approved;
-    case ReplyKind::TransportError:
-      ShowTransactionError(window, ReplyBuffer);
-      return Completion::Shown;
-    case ReplyKind::NotApproved:
-      break;
+  JournalOutcome(WorkerJournalEntry, WorkerResult, ReplyBuffer,
+                 approved ? approvedEndCode : dialog.EndCode);
+  if (approved) return Completion::Approved;
+  if (ReplyShownAsText(WorkerResult, ReplyBuffer)) {
+    ShowTransactionError(window, ReplyBuffer);
+  } else {
+    std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
+                  CurrentResponse.ResponseMessage);
+    ShowTransactionError(window, ScratchText);
   }
-  std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
-                CurrentResponse.ResponseMessage);
-  ShowTransactionError(window, ScratchText);
   return Completion::Shown;
 }
 
@@ -208,7 +206,7 @@ int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState&
   // Destroyed by its owner after its worker had finished but before the completion ran:
   // the worker left the result, and its journal record, to this dialog.
   if (dialog.Step == DialogStep::ResultReady || (dialog.Step == DialogStep::Running && resultReachedUs)) {
-    JournalAbandonedOutcome(WorkerJournalEntry, ReplyBuffer);
+    JournalAbandonedOutcome(WorkerJournalEntry, WorkerResult, ReplyBuffer);
   }
   EraseCardData(window, kCardEditId);
   return 0;

@@ -4,6 +4,7 @@
 #include "dialogs/configure_dialog.h"
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/transaction_dialog.h"
+#include "gateway/reply_parser.h"
 
 namespace {
 
@@ -13,6 +14,9 @@ constexpr unsigned kConnect = On(TransportStep::Connect);
 constexpr unsigned kSetUp = On(TransportStep::Connect) | On(TransportStep::OpenRequest);
 constexpr unsigned kSend = On(TransportStep::Send);
 constexpr unsigned kAnswer = On(TransportStep::Send) | On(TransportStep::Read);
+
+constexpr const char* kGatewayErrorTextLine =
+    "The gateway answered with an error text of its own.";
 
 constexpr const char* kRestart =
     "Close and start the station program again; if it happens again, restart Windows.";
@@ -233,18 +237,28 @@ std::span<const TransportAdvice> TransportAdviceRows() { return kTransportAdvice
 std::span<const StatusAdvice> StatusAdviceRows() { return kStatusAdvice; }
 std::span<const Trouble> OtherTroubles() { return kOtherTroubles; }
 
-const char* PlainLineFor(const char* failureText) {
-  TransportStep step;
-  int number = 0;
-  if (!ParseTransportFailure(failureText, &step, &number)) return nullptr;
-  if (step == TransportStep::CheckStatus) {
-    const StatusAdvice* advice = StatusAdviceFor(number);
-    return advice != nullptr ? advice->plainLine : nullptr;
+const char* PlainLineFor(const TransportResult& result, const char* reply) {
+  switch (result.FailedStep) {
+    case TransportStep::None:
+      return BeginsWithErrorText(reply) ? kGatewayErrorTextLine : nullptr;
+    case TransportStep::SplitUrl:
+      return nullptr;
+    case TransportStep::CheckStatus: {
+      const StatusAdvice* advice = StatusAdviceFor(result.HttpStatus);
+      return advice != nullptr ? advice->plainLine : nullptr;
+    }
+    case TransportStep::OpenSession:
+    case TransportStep::Connect:
+    case TransportStep::OpenRequest:
+    case TransportStep::Send:
+    case TransportStep::QueryStatus:
+    case TransportStep::Read:
+      break;
   }
-  const TransportError* error = FindTransportError(number);
+  const TransportError* error = FindTransportError(result.SystemError);
   return error != nullptr ? error->meaning : nullptr;
 }
 
-MoneyMoved MoneyAfter(TransportStep step, int number) {
-  return RequestMayHaveArrived(step, number) ? MoneyMoved::Maybe : MoneyMoved::No;
+MoneyMoved MoneyAfter(const TransportResult& result) {
+  return RequestMayHaveArrived(result) ? MoneyMoved::Maybe : MoneyMoved::No;
 }

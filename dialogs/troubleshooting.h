@@ -49,12 +49,12 @@ std::span<const StatusAdvice> StatusAdviceRows();
 // usual refusals, in the order the guide lists them.
 std::span<const Trouble> OtherTroubles();
 
-// The plain line for a transport failure text: the error number's meaning, or the
-// status's plain line ("Error: HTTP Send [12029]\n" gives "Nothing answers at this
-// address on port 443."); nullptr for any other text and for a number or status the
-// tables do not know.
-const char* PlainLineFor(const char* failureText);
+// The plain line the configuration Test adds under a text it shows as it stands: the
+// error number's meaning or the status's plain line for a failed step ("Error: HTTP
+// Send [12029]" gives "Nothing answers at this address on port 443."), a line saying
+// so for a gateway body that begins "Error:"; nullptr when there is none.
+const char* PlainLineFor(const TransportResult& result, const char* reply);
 
-// Whether money may have moved after a transport failure at step with number: the
+// Whether money may have moved after an exchange that failed as result did: the
 // transport's own reckoning of whether the request may have reached the gateway.
-MoneyMoved MoneyAfter(TransportStep step, int number);
+MoneyMoved MoneyAfter(const TransportResult& result);

@@ -68,9 +68,8 @@ void ParseGatewayReply(const char* reply, GatewayResponse& response) {
   }
 }
 
-bool IsTransportError(const char* reply) {
-  return reply != nullptr &&
-         std::strncmp(reply, kTransportErrorPrefix, std::strlen(kTransportErrorPrefix)) == 0;
+bool BeginsWithErrorText(const char* reply) {
+  return reply != nullptr && std::strncmp(reply, kErrorTextPrefix, std::strlen(kErrorTextPrefix)) == 0;
 }
 
 bool ReplyCarriesCode(const char* reply) {
@@ -86,11 +85,4 @@ bool ReplyCarriesCode(const char* reply) {
     if (p[place] == '\0' || p[place] == kFieldSeparator) return false;
   }
   return true;
-}
-
-ReplyKind ClassifyReply(const char* reply, GatewayResponse& response) {
-  if (IsTransportError(reply)) return ReplyKind::TransportError;
-  ParseGatewayReply(reply, response);
-  return std::strcmp(response.ResponseCode, kApprovedCode) == 0 ? ReplyKind::Approved
-                                                                : ReplyKind::NotApproved;
 }

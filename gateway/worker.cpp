@@ -8,6 +8,7 @@
 
 std::atomic<int32_t> WorkerStatus{kWorkerIdle};
 JournalEntry WorkerJournalEntry;
+TransportResult WorkerResult;
 
 static_assert(std::atomic<int32_t>::is_always_lock_free, "WorkerStatus must be one plain word");
 
@@ -27,6 +28,7 @@ const ModuleStateReset kResetWorker{[] {
   WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
   CurrentWatch = Watch{};
   WorkerJournalEntry = JournalEntry{};
+  WorkerResult = TransportResult{};
 }};
 
 }  // namespace
@@ -57,7 +59,9 @@ void GatewayWorker() {
   const uint32_t watched = CurrentWatch.serial;
   UnlockWorkerWatch();
   WorkerStatus.store(kWorkerBusy, std::memory_order_relaxed);
-  PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer);
+  const CertificateChecks checks =
+      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  WorkerResult = PostToGateway(CurrentSettings.URL, checks, FormBody, ReplyBuffer);
   SecureErase(FormBody, sizeof FormBody);  // the request has gone; it held the card number
 
   LockWorkerWatch();
@@ -72,7 +76,7 @@ void GatewayWorker() {
   // Nobody will take this result, and no watch can take it up now: its outcome goes to
   // the journal from here, outside the lock, since a file write may take a moment. The
   // reply and the entry stay this worker's until -1 is stored.
-  JournalAbandonedOutcome(WorkerJournalEntry, ReplyBuffer);
+  JournalAbandonedOutcome(WorkerJournalEntry, WorkerResult, ReplyBuffer);
   SecureErase(ReplyBuffer, sizeof ReplyBuffer);
   WorkerStatus.store(kWorkerFinished, std::memory_order_release);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "gateway/journal.h"
+#include "gateway/transport_errors.h"
 
 // The gateway worker: posts FormBody to the URL setting away from the user-interface
 // thread and hands the result over through WorkerStatus. The worker stores -1 with
@@ -31,6 +32,9 @@ extern std::atomic<int32_t> WorkerStatus;
 // The journal entry of the worker's transaction: filled by whoever starts the worker,
 // before it starts, and left alone until the worker has been seen finished.
 extern JournalEntry WorkerJournalEntry;
+
+// The result of the worker's exchange; ReplyBuffer holds its body or failure text.
+extern TransportResult WorkerResult;
 
 // Called on the worker's thread, with the target and serial of the watch, after -1 has
 // been stored. Must not block: it only passes the news on (PostMessage).

@@ -424,7 +424,8 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
       {"empty reply", std::nullopt, 0, 200, "", url,
        "Response Code: 99\nMessage: Unknown data", "Error", kMessageBoxIconError, true},
       {"reply beginning Error:", std::nullopt, 0, 200, "Error: gateway down", url,
-       "Error: gateway down", "Error", kMessageBoxIconError, true},
+       "Error: gateway down\nThe gateway answered with an error text of its own.", "Error",
+       kMessageBoxIconError, true},
       // A transport failure, then the plain line that says what it means.
       {"send fails", TransportStep::Send, 12029, 200, "", url,
        "Error: HTTP Send [12029]\nNothing answers at this address on port 443.", "Error",

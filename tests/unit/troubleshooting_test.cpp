@@ -30,23 +30,26 @@ TEST(Troubleshooting, EveryKnownErrorNumberHasAdviceAndNoAdviceIsForAnUnknownOne
 
 TEST(Troubleshooting, TheTestsPlainLineForEachKindOfText) {
   struct Row {
-    std::string text;
+    TransportResult result;
+    std::string reply;
     const char* line;  // nullptr: none
   };
   const Row rows[] = {
-      {fake::FailureText(TransportStep::Send, 12029), "Nothing answers at this address on port 443."},
-      {fake::FailureText(TransportStep::Read, 12002), "The gateway did not answer in time."},
-      {fake::FailureText(TransportStep::CheckStatus, 404),
+      {fake::Failure(TransportStep::Send, 12029), "", "Nothing answers at this address on port 443."},
+      {fake::Failure(TransportStep::Read, 12002), "", "The gateway did not answer in time."},
+      {fake::Failure(TransportStep::CheckStatus, 404), "",
        "There is no gateway at this path of the server (HTTP 404)."},
-      {fake::FailureText(TransportStep::CheckStatus, 418), nullptr},
-      {fake::FailureText(TransportStep::Send, 12345), nullptr},
-      {fake::FailureText(TransportStep::SplitUrl, 0), nullptr},
-      {"Error: gateway down", nullptr},
-      {"", nullptr},
+      {fake::Failure(TransportStep::CheckStatus, 418), "", nullptr},
+      {fake::Failure(TransportStep::Send, 12345), "", nullptr},
+      {fake::Failure(TransportStep::SplitUrl, 0), "", nullptr},
+      // The gateway's own texts are never read as a failed step.
+      {TransportResult{}, "Error: HTTP Send [12029]\n", "The gateway answered with an error text of its own."},
+      {TransportResult{}, "Error: gateway down", "The gateway answered with an error text of its own."},
+      {TransportResult{}, "", nullptr},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    const char* line = PlainLineFor(row.text.c_str());
+    SCOPED_TRACE(fake::FailureText(row.result.FailedStep, row.result.Number()) + row.reply);
+    const char* line = PlainLineFor(row.result, row.reply.c_str());
     if (row.line == nullptr) {
       EXPECT_EQ(nullptr, line);
     } else {

@@ -54,7 +54,7 @@ class TransportWin32Test : public ::testing::Test {
   void SetUp() override { ResetModuleState(); }
   std::string Post(const std::string& url, const char* body = kBody) {
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
-    PostToGateway(url.c_str(), body, ReplyBuffer);
+    PostToGateway(url.c_str(), CertificateChecks::Lenient, body, ReplyBuffer);
     return ReplyBuffer;
   }
 };

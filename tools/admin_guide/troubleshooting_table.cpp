@@ -85,17 +85,18 @@ int main() {
   for (TransportStep step : kStepsInGuideOrder) {
     for (const TransportAdvice& advice : TransportAdviceRows()) {
       if ((advice.steps & (1u << static_cast<unsigned>(step))) == 0) continue;
+      const TransportResult result{step, advice.number, 0};
       char shown[64];
-      FormatTransportFailure(step, advice.number, shown, sizeof shown);
+      FormatTransportFailure(result, shown, sizeof shown);
       Row(shown, FindTransportError(advice.number)->meaning, advice.cause, advice.fix,
-          MoneyAfter(step, advice.number));
+          MoneyAfter(result));
     }
   }
   for (const StatusAdvice& advice : StatusAdviceRows()) {
+    const TransportResult result{TransportStep::CheckStatus, 0, advice.status};
     char shown[64];
-    FormatTransportFailure(TransportStep::CheckStatus, advice.status, shown, sizeof shown);
-    Row(shown, advice.plainLine, advice.cause, advice.fix,
-        MoneyAfter(TransportStep::CheckStatus, advice.status));
+    FormatTransportFailure(result, shown, sizeof shown);
+    Row(shown, advice.plainLine, advice.cause, advice.fix, MoneyAfter(result));
   }
   for (const Trouble& trouble : OtherTroubles()) {
     Row(Shown(trouble.shown), trouble.meaning, trouble.cause, trouble.fix, trouble.money);

@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);
-    PostToGateway(url, FormBody, ReplyBuffer);
+    const TransportResult result = PostToGateway(url, CertificateChecks::Lenient, FormBody, ReplyBuffer);
     QueryPerformanceCounter(&end);
     const long long micros = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
-    std::printf("exchange %lld%s\n", micros, IsTransportError(ReplyBuffer) ? " failed" : "");
+    std::printf("exchange %lld%s\n", micros, result.Failed() ? " failed" : "");
   }
   return 0;
 }

@@ -1,0 +1,68 @@
+#include "gateway/exchange_outcome.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_https.h"
+#include "gateway/wire_format.h"
+
+namespace {
+
+// A gateway reply carrying code (characters 8 and 9 of field 4) and message (field 9).
+std::string Reply(const char* code, const char* message) {
+  const std::string fs(1, kFieldSeparator);
+  return "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG" + code + "HI" + fs + "K" + fs + fs + "Q" + fs +
+         "R" + fs + message + fs + "Z";
+}
+
+TEST(ExchangeOutcome, EachResultAndReplyStandsForItsOutcome) {
+  using enum ExchangeOutcome;
+  const std::string fs(1, kFieldSeparator);
+  const TransportResult answered{};
+  struct Row {
+    const char* what;
+    TransportResult result;
+    std::string reply;
+    ExchangeOutcome outcome;
+    bool shownAsText;
+  };
+  auto failed = [](TransportStep step, int number, ExchangeOutcome outcome) {
+    return Row{"", fake::Failure(step, number), fake::FailureText(step, number), outcome, true};
+  };
+  Row rows[] = {
+      {"approved", answered, Reply("00", "APPROVED"), Approved, false},
+      {"declined", answered, Reply("05", "DECLINED"), Declined, false},
+      {"code 99 written by the gateway", answered, Reply("99", "SYSTEM ERROR"), Declined, false},
+      // Answers from which no code can be read: the gateway may have acted.
+      {"empty body", answered, "", Unknown, false},
+      {"no separator", answered, "<html>Service Unavailable</html>", Unknown, false},
+      {"cut in the code", answered, "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG0", Unknown, false},
+      {"field 4 too short", answered, "ID" + fs + "12" + fs + "X" + fs + "ABC" + fs + "K", Unknown, false},
+      // What the dialogs take for an approval is one, however the code was found.
+      {"00 beyond a short field 4", answered, "A" + fs + "B" + fs + "C" + fs + "DE" + fs + "FG0000",
+       Approved, false},
+      // The gateway's own "Error:" texts are its answers, whatever they look like.
+      {"the gateway's own Error: text", answered, "Error: database offline", Unknown, true},
+      {"a body like a failure text", answered, fake::FailureText(TransportStep::Send, 12029), Unknown, true},
+      {"a body like a failure, with a code", answered, "Error:" + Reply("00", "OK"), Unknown, true},
+      failed(TransportStep::Send, 12029, NotSent),
+      failed(TransportStep::SplitUrl, 0, NotSent),
+      failed(TransportStep::Send, 12045, NotSent),
+      failed(TransportStep::Send, 12030, Unknown),
+      failed(TransportStep::CheckStatus, 0, Unknown),
+      failed(TransportStep::CheckStatus, 404, NotSent),
+      failed(TransportStep::CheckStatus, 502, Unknown),
+      failed(TransportStep::Read, 12030, Unknown),
+  };
+  for (Row& row : rows) {
+    SCOPED_TRACE(row.what[0] != '\0' ? row.what : row.reply.c_str());
+    GatewayResponse response{"x", "untouched"};
+    EXPECT_EQ(row.outcome, ClassifyExchange(row.result, row.reply.c_str(), response));
+    EXPECT_EQ(row.shownAsText, ReplyShownAsText(row.result, row.reply.c_str()));
+    // A text shown as it stands is not parsed.
+    if (row.shownAsText) EXPECT_STREQ("untouched", response.ResponseMessage);
+  }
+}
+
+}  // namespace
