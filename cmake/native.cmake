@@ -21,6 +21,7 @@ file(GLOB FAKE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/fakes/*.
 add_library(platform_fakes STATIC ${FAKE_SOURCES})
 target_link_libraries(platform_fakes PUBLIC plugin_core)
 target_include_directories(platform_fakes PUBLIC ${CMAKE_SOURCE_DIR}/tests/unit)
+target_compile_options(platform_fakes PRIVATE ${WARNINGS})
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})

@@ -41,6 +41,7 @@ target_compile_options(CSPlugin PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 add_library(dialog_driver STATIC ${CMAKE_SOURCE_DIR}/tools/dialog_driver/dialog_driver_win32.cpp)
 target_include_directories(dialog_driver PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(dialog_driver PUBLIC user32 gdi32)
+target_compile_options(dialog_driver PRIVATE ${WARNINGS})
 
 add_subdirectory(tools/station_sim)
 

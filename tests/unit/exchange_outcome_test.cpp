@@ -61,7 +61,9 @@ TEST(ExchangeOutcome, EachResultAndReplyStandsForItsOutcome) {
     EXPECT_EQ(row.outcome, ClassifyExchange(row.result, row.reply.c_str(), response));
     EXPECT_EQ(row.shownAsText, ReplyShownAsText(row.result, row.reply.c_str()));
     // A text shown as it stands is not parsed.
-    if (row.shownAsText) EXPECT_STREQ("untouched", response.ResponseMessage);
+    if (row.shownAsText) {
+      EXPECT_STREQ("untouched", response.ResponseMessage);
+    }
   }
 }
 
