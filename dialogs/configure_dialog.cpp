@@ -15,9 +15,8 @@
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
+#include "gateway/exchange_job.h"
 #include "gateway/transport.h"
-#include "gateway/worker.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"
 
@@ -133,21 +132,14 @@ int Save(DialogWindow& window) {
   return 1;
 }
 
-// A worker of a charge or deposit dialog that its owner destroyed may still be posting:
-// it owns FormBody and ReplyBuffer until it has finished.
-bool EarlierWorkerRunning() {
-  return GatewayWorkerOutstanding() &&
-         WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
-}
-
 // The reply's text as it stands, then on the next line the plain line that says what
 // it means, when there is one.
-void WriteErrorText(const TransportResult& result) {
-  const char* plainLine = PlainLineFor(result, ReplyBuffer);
-  const size_t length = std::strlen(ReplyBuffer);
-  const bool endsLine = length > 0 && ReplyBuffer[length - 1] == '\n';
+void WriteErrorText(const ExchangeJob& job) {
+  const char* plainLine = PlainLineFor(job.Result, job.Reply);
+  const size_t length = std::strlen(job.Reply);
+  const bool endsLine = length > 0 && job.Reply[length - 1] == '\n';
   std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s%s", static_cast<int>(sizeof ScratchText / 2),
-                ReplyBuffer, plainLine != nullptr && !endsLine ? "\n" : "",
+                job.Reply, plainLine != nullptr && !endsLine ? "\n" : "",
                 plainLine != nullptr ? plainLine : "");
 }
 
@@ -161,13 +153,13 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
                 journal.Error);
 }
 
-void ShowTestOutcome(DialogWindow& window, const TransportResult& result,
+void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
                      const GatewayCertificate& certificate, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  const ExchangeOutcome outcome = ClassifyExchange(result, ReplyBuffer, CurrentResponse);
-  if (ReplyShownAsText(result, ReplyBuffer)) {
-    WriteErrorText(result);
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, CurrentResponse);
+  if (ReplyShownAsText(job.Result, job.Reply)) {
+    WriteErrorText(job);
   } else {
     std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);
@@ -183,27 +175,25 @@ void ShowTestOutcome(DialogWindow& window, const TransportResult& result,
 
 int Test(DialogWindow& window) {
   if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, kTestSteps)) return 0;
-  if (EarlierWorkerRunning()) {
+  // Held by a charge or deposit whose dialog its owner destroyed, still waiting for
+  // the gateway.
+  ExchangeJob* job = ClaimExchangeJob();
+  if (job == nullptr) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
-  BuildRequest(CurrentRecord, FormBody);
-  JournalEntry entry;
-  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Test);
-  const JournalWrite sending = JournalSending(entry);
-  // On this thread on purpose: the administrator waits for the verdict, and the
-  // worker's status belongs to the charge and deposit dialogs.
-  const CertificateChecks checks =
-      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  BuildRequest(CurrentRecord, job->Body);
+  BeginJournalEntry(job->Entry, CurrentRecord, TransactionKind::Test);
+  const JournalWrite sending = JournalSending(job->Entry);
+  // On this thread on purpose: the administrator waits for the verdict.
   GatewayCertificate certificate{};
-  const TransportResult result =
-      PostToGateway(CurrentSettings.URL, checks, FormBody, ReplyBuffer, &certificate);
-  SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
-  const JournalWrite outcome = JournalOutcome(entry, result, ReplyBuffer, std::nullopt);
+  RunExchangeJobHere(*job, &certificate);
+  const JournalWrite outcome = JournalOutcome(job->Entry, job->Result, job->Reply, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, result, certificate, sending.Failed ? sending : outcome);
+  ShowTestOutcome(window, *job, certificate, sending.Failed ? sending : outcome);
+  ReleaseExchangeJob(*job);
   return 0;
 }
 

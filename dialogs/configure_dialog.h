@@ -61,8 +61,8 @@ int ConfigureOnInit(DialogWindow& window);
 //   journaled; its outcome is shown in the system's message box, with the gateway's
 //   certificate (dialogs/certificate_lines.h) when the exchange met one and a last line
 //   when the journal could not be written, and the dialog stays open; returns 0. While
-//   a charge or deposit worker whose dialog was destroyed still runs, nothing is sent
-//   and the box says "Error: An earlier transaction is still running."
+//   the job of a charge or deposit whose dialog was destroyed still runs, nothing is
+//   sent and the box says "Error: An earlier transaction is still running."
 // - Cancel (2): ends with 0; returns 1.
 // - any other id: nothing; returns 0.
 // The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also
@@ -74,6 +74,6 @@ int ConfigureOnCommand(DialogWindow& window, int id);
 int ConfigureOnClose(DialogWindow& window);
 
 // WM_DESTROY, however the dialog ended: the test account number is erased from the
-// control and from memory, with the request and reply that carried it (see
-// EraseCardData). Returns 0.
+// control and from memory (see EraseCardData; the Test's job erased its request and
+// reply when it ended). Returns 0.
 int ConfigureOnDestroy(DialogWindow& window);

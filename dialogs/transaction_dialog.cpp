@@ -8,9 +8,6 @@
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
-#include "gateway/transport.h"
-#include "gateway/worker.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"
 
@@ -19,36 +16,15 @@ namespace {
 constexpr float kCentsToUnits = 0.01f;
 constexpr int32_t kProgressDotCycle = 10;
 
-// Set when a worker starts, cleared when a poll sees it finished. Shared by both
-// dialogs: a worker whose dialog went away without WM_CLOSE (destroyed by its owner)
-// still owns FormBody and ReplyBuffer until it ends.
-bool WorkerOutstanding = false;
-
-const ModuleStateReset kResetWorkerOutstanding{[] { WorkerOutstanding = false; }};
-
-// True when no worker can still write FormBody or ReplyBuffer.
-bool WorkerBuffersFree() {
-  return !WorkerOutstanding || WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished;
-}
-
-// True when no earlier worker can still write ReplyBuffer; a finished one nobody
-// polled has its result thrown away here.
-bool ClaimWorkerSlot() {
-  if (!WorkerBuffersFree()) return false;
-  if (WorkerOutstanding) {
-    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
-    WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
-    WorkerOutstanding = false;
-  }
-  return true;
-}
-
-// The finished worker's result is taken: the completion is posted as OK.
-void TakeFinishedWorker(DialogWindow& window, TransactionDialogState& dialog) {
-  WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
-  WorkerOutstanding = false;
+// The finished job's result is taken: the completion is posted as OK, so that it runs
+// through the same handler as the user's press, after this handler has returned.
+void TakeFinishedJob(DialogWindow& window, TransactionDialogState& dialog) {
   dialog.Step = DialogStep::ResultReady;
   window.PostCommand(kOkId);
+}
+
+bool JobFinished(const TransactionDialogState& dialog) {
+  return dialog.Job->Status.load(std::memory_order_acquire) == kJobFinished;
 }
 
 bool TransactionUnderWay(const TransactionDialogState& dialog) {
@@ -104,37 +80,37 @@ bool ReadEntry(DialogWindow& window) {
 
 bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind) {
-  if (!ClaimWorkerSlot()) {
+  ExchangeJob* job = ClaimExchangeJob();
+  if (job == nullptr) {
     FailToStart(window, dialog, kEarlierWorkerRunningText);
     return false;
   }
   FillTransaction(CurrentRecord, kind);
-  BuildRequest(CurrentRecord, FormBody);
+  BuildRequest(CurrentRecord, job->Body);
   // On disk before the request can leave: even a crash from here on leaves this line.
-  BeginJournalEntry(WorkerJournalEntry, CurrentRecord, kind);
-  JournalSending(WorkerJournalEntry);
+  BeginJournalEntry(job->Entry, CurrentRecord, kind);
+  JournalSending(job->Entry);
   window.EnableItem(kOkId, false);
   window.EnableItem(kCancelId, false);
   window.SetItemText(kMessageLineId, kInProgressText);
-  dialog.WorkerSerial = window.WatchWorker();
-  if (!StartGatewayWorker()) {
-    StopWatchingWorker();
-    SecureErase(FormBody, sizeof FormBody);
-    JournalNotSent(WorkerJournalEntry, kWorkerNotStartedText, dialog.EndCode);
+  window.WatchJob(*job);
+  if (!StartExchangeJob(*job)) {
+    JournalNotSent(job->Entry, kWorkerNotStartedText, dialog.EndCode);
+    ReleaseExchangeJob(*job);
     FailToStart(window, dialog, kWorkerNotStartedText);
     return false;
   }
-  WorkerOutstanding = true;
+  dialog.Job = job;
   dialog.Step = DialogStep::Running;
   return true;
 }
 
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
-  if (dialog.Step != DialogStep::Running) return 1;
-  const int32_t status = WorkerStatus.load(std::memory_order_acquire);
-  if (status == kWorkerFinished) {
-    TakeFinishedWorker(window, dialog);
-  } else if (status != kWorkerIdle) {
+  if (dialog.Step != DialogStep::Running) return 0;
+  const int32_t status = dialog.Job->Status.load(std::memory_order_acquire);
+  if (status == kJobFinished) {
+    TakeFinishedJob(window, dialog);
+  } else if (status != kJobIdle) {
     ++dialog.TickCount;
     const size_t base = std::strlen(kInProgressText);
     const size_t dots = static_cast<size_t>(dialog.TickCount % kProgressDotCycle);
@@ -143,15 +119,13 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
     ScratchText[base + dots] = '\0';
     window.SetItemText(kMessageLineId, ScratchText);
   }
-  return 1;
+  return 0;
 }
 
-int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& dialog,
-                                  uint32_t serial) {
-  if (dialog.Step != DialogStep::Running || serial != dialog.WorkerSerial) return 0;
-  if (WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished) {
-    TakeFinishedWorker(window, dialog);
-  }
+int32_t TransactionJobFinished(DialogWindow& window, TransactionDialogState& dialog,
+                               const ExchangeJob* job) {
+  if (dialog.Step != DialogStep::Running || job != dialog.Job) return 0;
+  if (JobFinished(dialog)) TakeFinishedJob(window, dialog);
   return 0;
 }
 
@@ -160,14 +134,14 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   if (dialog.Step != DialogStep::ResultReady) return Completion::NotDue;
   dialog.Step = DialogStep::Finished;
   window.Redraw();
-  const ExchangeOutcome outcome = ClassifyExchange(WorkerResult, ReplyBuffer, CurrentResponse);
+  const ExchangeJob& job = *dialog.Job;
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, CurrentResponse);
   const bool approved = outcome == ExchangeOutcome::Approved;
   // Anything but an approval leaves the user only Cancel, which ends with the code as it is.
-  JournalOutcome(WorkerJournalEntry, WorkerResult, ReplyBuffer,
-                 approved ? approvedEndCode : dialog.EndCode);
+  JournalOutcome(job.Entry, job.Result, job.Reply, approved ? approvedEndCode : dialog.EndCode);
   if (approved) return Completion::Approved;
-  if (ReplyShownAsText(WorkerResult, ReplyBuffer)) {
-    ShowTransactionError(window, ReplyBuffer);
+  if (ReplyShownAsText(job.Result, job.Reply)) {
+    ShowTransactionError(window, job.Reply);
   } else {
     std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
                   CurrentResponse.ResponseMessage);
@@ -201,12 +175,16 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
   return 1;
 }
 
-int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
-  const bool resultReachedUs = StopWatchingWorker();
-  // Destroyed by its owner after its worker had finished but before the completion ran:
-  // the worker left the result, and its journal record, to this dialog.
-  if (dialog.Step == DialogStep::ResultReady || (dialog.Step == DialogStep::Running && resultReachedUs)) {
-    JournalAbandonedOutcome(WorkerJournalEntry, WorkerResult, ReplyBuffer);
+int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialog) {
+  ExchangeJob* job = dialog.Job;
+  dialog.Job = nullptr;
+  if (job != nullptr && LeaveExchangeJob(*job)) {
+    // Destroyed by its owner after the job had finished but before the completion ran:
+    // the result, and its journal record, were left to this dialog.
+    if (dialog.Step == DialogStep::Running || dialog.Step == DialogStep::ResultReady) {
+      JournalAbandonedOutcome(job->Entry, job->Result, job->Reply);
+    }
+    ReleaseExchangeJob(*job);
   }
   EraseCardData(window, kCardEditId);
   return 0;
@@ -216,11 +194,4 @@ void EraseCardData(DialogWindow& window, int entryId) {
   window.EraseItemText(entryId);
   SecureErase(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber);
   SecureErase(ScratchText, sizeof ScratchText);
-  // A worker still running owns these; it erases them itself when it ends unwatched.
-  if (WorkerBuffersFree()) {
-    SecureErase(FormBody, sizeof FormBody);
-    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
-  }
 }
-
-bool GatewayWorkerOutstanding() { return WorkerOutstanding; }

@@ -7,10 +7,8 @@
 #include "gateway/sequence_store.h"
 #include "gateway/wire_format.h"
 #include "settings/bounded_text.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 
-char FormBody[kFormBodySize];
 
 namespace {
 
@@ -35,8 +33,6 @@ constexpr char kUnescapedMarks[] = "!'()*-._";
 void CopyIndicator(char (&field)[8], const char* value) {
   std::memcpy(field, value, std::strlen(value) + 1);
 }
-
-const ModuleStateReset kResetFormBody{[] { std::memset(FormBody, 0, sizeof FormBody); }};
 
 }  // namespace
 

@@ -2,13 +2,7 @@
 
 #include <cstring>
 
-#include "settings/module_state.h"
-
-char ReplyBuffer[kReplyCapacity + 1];
-
 namespace {
-
-const ModuleStateReset kResetReply{[] { std::memset(ReplyBuffer, 0, sizeof ReplyBuffer); }};
 
 constexpr char kScheme[] = "https://";
 constexpr size_t kSchemeLength = sizeof kScheme - 1;

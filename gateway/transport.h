@@ -10,7 +10,6 @@
 // failure text made from the result, which is what the dialogs show.
 
 inline constexpr size_t kReplyCapacity = 1024;       // bytes of reply text read at most
-extern char ReplyBuffer[kReplyCapacity + 1];
 
 // Host and object names of a split URL, each with its terminator.
 inline constexpr size_t kGatewayNameSize = 256;

@@ -31,13 +31,21 @@ extern "C" int32_t __cdecl SPMConfig(HWND owner) {
 }
 
 extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t amountCents) {
-  return static_cast<int32_t>(
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, ChargeDialog, amountCents));
+  TransactionDialogState state{};
+  HandOverDialogState(&state);
+  const INT_PTR endCode =
+      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, ChargeDialog, amountCents);
+  HandOverDialogState(nullptr);
+  return static_cast<int32_t>(endCode);
 }
 
 extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
+  DepositDialogState state{};
   // Bounded copy: the text is only handed back to the station's deposit function.
-  KeepDepositUser(user);
-  return static_cast<int32_t>(
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents));
+  KeepDepositUser(state, user);
+  HandOverDialogState(&state);
+  const INT_PTR endCode =
+      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents);
+  HandOverDialogState(nullptr);
+  return static_cast<int32_t>(endCode);
 }

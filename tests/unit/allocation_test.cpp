@@ -19,6 +19,8 @@
 
 namespace {
 
+char FormBody[kFormBodySize];  // where the tests have the request built
+
 std::atomic<bool> Counting{false};
 std::atomic<long> Allocations{0};
 

@@ -5,7 +5,7 @@
 
 #include "dialogs/charge_dialog.h"
 #include "fakes/fake_https.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 #include "transaction_dialog_fixture.h"
 
 namespace {
@@ -20,27 +20,29 @@ std::string ChargePrompt(const char* amount) {
 
 class ChargeDialogTest : public TransactionDialogFixture {
  protected:
-  int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
-  int Command(int id) override { return ChargeDialogCommand(window, id); }
-  int Close() override { return ChargeDialogClose(window); }
-  int WorkerFinished(uint32_t serial) override { return ChargeDialogWorkerFinished(window, serial); }
+  TransactionDialogState& State() override { return state; }
+  void ResetState() override { state = TransactionDialogState{}; }
+  int Start(int32_t amount) { return ChargeDialogStart(window, state, amount); }
+  int Command(int id) override { return ChargeDialogCommand(window, state, id); }
   // Opens the dialog, takes the card and confirms: the worker is started.
   void RunUntilWorkerStarted(int32_t amount = 150) {
     Start(amount);
     Enter(kSwipe);
-    ASSERT_EQ(DialogStep::Confirming, ChargeState.Step);
+    ASSERT_EQ(DialogStep::Confirming, state.Step);
     Ok();
     ASSERT_EQ(1, fake::workerStarts);
-    WorkerStatus.store(kWorkerBusy);
+    Job().Status.store(kJobBusy);
   }
+
+  TransactionDialogState state{};
 };
 
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
-  ChargeState = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved};
+  state = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved, nullptr};
   EXPECT_EQ(1, Start(150));
-  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
-  EXPECT_EQ(0, ChargeState.TickCount);
-  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
+  EXPECT_EQ(0, state.TickCount);
+  EXPECT_EQ(kChargeNotApproved, state.EndCode);
   EXPECT_EQ(150, CurrentRecord.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
   EXPECT_EQ(fake::kTemplateCaption, window.caption);
@@ -49,7 +51,7 @@ TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
   EXPECT_FALSE(window.Visible(kMiniIconId));
   EXPECT_FALSE(window.Visible(kExitIconId));
   EXPECT_TRUE(window.Visible(kCardEditId));
-  EXPECT_EQ(0, ChargeDialogPicture());
+  EXPECT_EQ(0, ChargeDialogPicture(state));
 }
 
 TEST_F(ChargeDialogTest, ConfiguredPromptsReplaceTheTemplateTexts) {
@@ -64,7 +66,7 @@ TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
   Start(150);
   window.focus = kOkId;
   EXPECT_EQ(0, Enter(""));
-  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
   EXPECT_EQ(kCardEditId, window.focus);
   EXPECT_TRUE(window.Visible(kCardEditId));
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
@@ -75,8 +77,8 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   Start(150);
   EXPECT_EQ(0, Enter(kSwipe));
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
-  EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
-  EXPECT_EQ(1, ChargeDialogPicture());
+  EXPECT_EQ(DialogStep::Confirming, state.Step);
+  EXPECT_EQ(1, ChargeDialogPicture(state));
   EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
   EXPECT_EQ(ChargePrompt("1.50"), window.Text(kMessageLineId));
   EXPECT_EQ("&OK", window.Text(kOkId));
@@ -106,10 +108,10 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
     EXPECT_FALSE(window.Visible(kCardEditId));
     EXPECT_EQ(1, window.redraws);
     if (row.accepted) {
-      EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
+      EXPECT_EQ(DialogStep::Confirming, state.Step);
       EXPECT_TRUE(window.Enabled(kOkId));
     } else {
-      EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
+      EXPECT_EQ(DialogStep::Finished, state.Step);
       EXPECT_EQ("Invalid card number.", window.Text(kMessageLineId));
       EXPECT_FALSE(window.Enabled(kOkId));
       EXPECT_EQ("&Next >", window.Text(kOkId));
@@ -155,39 +157,38 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
   EXPECT_FALSE(window.Enabled(kOkId));
   EXPECT_FALSE(window.Enabled(kCancelId));
-  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
+  EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
 TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
   RunUntilWorkerStarted();
   // The thread is created but has not begun: nothing moves.
-  WorkerStatus.store(kWorkerIdle);
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(0, ChargeState.TickCount);
+  Job().Status.store(kJobIdle);
+  EXPECT_EQ(0, Tick());
+  EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-  WorkerStatus.store(kWorkerBusy);
+  Job().Status.store(kJobBusy);
   struct Row { int tick; int extraDots; };
   const Row rows[] = {{1, 1}, {2, 2}, {9, 9}, {10, 0}, {11, 1}, {12, 2}, {20, 0}, {23, 3}};
   int ticks = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tick);
     while (ticks < row.tick) {
-      EXPECT_EQ(1, Tick());
+      EXPECT_EQ(0, Tick());
       ++ticks;
     }
     EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(kMessageLineId));
   }
-  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
+  EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
 TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
-  EXPECT_EQ(DialogStep::ResultReady, ChargeState.Step);
+  EXPECT_EQ(0, Tick());
+  EXPECT_EQ(DialogStep::ResultReady, state.Step);
   ASSERT_EQ(1u, window.posted.size());
   EXPECT_EQ(kOkId, window.posted.front().command);
   window.posted.clear();
@@ -222,7 +223,7 @@ TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
     EXPECT_EQ(row.shown, window.Text(kMessageLineId));
     EXPECT_TRUE(window.Enabled(kCancelId));
     EXPECT_FALSE(window.Enabled(kOkId));
-    EXPECT_EQ(2, ChargeDialogPicture());
+    EXPECT_EQ(2, ChargeDialogPicture(state));
     EXPECT_EQ(0, Ok());  // OK stays dead after the error
     EXPECT_TRUE(window.posted.empty());
     EXPECT_EQ(1, Command(kCancelId));
@@ -251,10 +252,8 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
 TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   Start(150);
   Enter("5039501234");
-  WorkerFinishes(Reply("00", "APPROVED"));  // a result that is not this dialog's
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(kWorkerFinished, WorkerStatus.load()) << "a tick without a transaction polled";
+  EXPECT_EQ(0, Tick());
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(0, fake::workerStarts);
   Command(kCancelId);
@@ -286,12 +285,12 @@ TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
 TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  WorkerStatus.store(kWorkerBusy);  // the reply is there, but the worker is not done
+  Job().Status.store(kJobBusy);  // the reply is there, but the worker is not done
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
+  EXPECT_EQ(kChargeNotApproved, state.EndCode);
   EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
 }
 
@@ -304,7 +303,7 @@ TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   EXPECT_EQ("Transaction error", window.caption);
   EXPECT_TRUE(window.Enabled(kCancelId));
   EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
+  EXPECT_EQ(DialogStep::Finished, state.Step);
   EXPECT_EQ(0, Ok());
   Tick();
   EXPECT_TRUE(window.posted.empty());
@@ -315,12 +314,15 @@ TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
 }
 
 TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
-  // The first dialog's window is destroyed by its owner while its worker runs: no
-  // WM_CLOSE, no poll.
+  // The first dialog is destroyed by its owner while its job runs: no WM_CLOSE, no poll.
+  fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted();
+  ExchangeJob& orphan = Job();
+  Destroy();
 
-  // The next dialog, while that worker is still busy, refuses to start another.
+  // The next dialog, while that job is still busy, refuses to start another.
   window = fake::RecordingDialogWindow();
+  ResetState();
   Start(300);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
@@ -332,20 +334,21 @@ TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
   Pump();
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 
-  // Once it has finished, its approval is thrown away, not shown by the next dialog.
-  WorkerFinishes(Reply("00", "APPROVED"));
+  // Once it has finished, its approval is journaled by the job and shown by no dialog.
+  RunExchangeJob(orphan);
+  EXPECT_TRUE(window.posted.empty());
   window = fake::RecordingDialogWindow();
+  ResetState();
   Start(300);
   Tick();
   EXPECT_TRUE(window.posted.empty());
   Enter(kSwipe);
   Ok();
   EXPECT_EQ(2, fake::workerStarts);
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
   Tick();
   EXPECT_TRUE(window.posted.empty());
   EXPECT_FALSE(window.ended);
-  EXPECT_TRUE(GatewayWorkerOutstanding());
+  EXPECT_EQ(DialogStep::Running, state.Step);
 }
 
 // The watched worker's own notice completes the dialog at once: no tick is needed.
@@ -360,24 +363,25 @@ TEST_F(ChargeDialogTest, TheWorkersNoticeClosesAnApprovedChargeWithoutATick) {
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeApproved, window.endCode);
-  EXPECT_EQ(0, ChargeState.TickCount);
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
+  EXPECT_EQ(0, state.TickCount);
 }
 
 TEST_F(ChargeDialogTest, OnlyTheNoticeOfItsOwnFinishedWorkerCompletes) {
   RunUntilWorkerStarted();
-  const uint32_t serial = window.watchSerial;
-  EXPECT_EQ(0, WorkerFinished(serial));  // still busy: nothing to take
+  const ExchangeJob* job = window.watched;
+  ASSERT_EQ(&Job(), job);
+  EXPECT_EQ(0, WorkerFinished(job));  // still busy: nothing to take
   WorkerFinishes(Reply("05", "DECLINED"));
-  EXPECT_EQ(0, WorkerFinished(serial + 1));  // another watch's
+  static ExchangeJob another{};
+  EXPECT_EQ(0, WorkerFinished(&another));  // not this dialog's
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, WorkerFinished(serial));
+  EXPECT_EQ(0, WorkerFinished(job));
   Pump();
   EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
-  EXPECT_EQ(1, Tick());  // the tick that comes after it finds nothing to do
-  EXPECT_EQ(0, WorkerFinished(serial));
+  EXPECT_EQ(0, Tick());  // the tick that comes after it finds nothing to do
+  EXPECT_EQ(0, WorkerFinished(job));
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, ChargeState.TickCount);
+  EXPECT_EQ(0, state.TickCount);
 }
 
 // However the dialog ends, nothing of the card stays behind once it is destroyed.
@@ -403,7 +407,7 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     row.play();
     Command(kCancelId);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window, ChargeState));  // WM_DESTROY
+    EXPECT_EQ(0, Destroy());  // WM_DESTROY
     EXPECT_TRUE(CardDataErased());
     EXPECT_EQ(1u, window.erased.count(kCardEditId));
     EXPECT_EQ("", window.Text(kCardEditId));
@@ -426,14 +430,14 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
 TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt) {
   fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted();
-  const std::string sent = FormBody;
-  EndTransactionDialog(window, ChargeState);
+  const std::string sent = Job().Body;
+  Destroy();
   EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
-  EXPECT_EQ(sent, FormBody) << "the running worker still owns the request";
-  GatewayWorker();  // it ends now, on this thread
+  EXPECT_EQ(sent, Job().Body) << "the running job still owns the request";
+  RunExchangeJob(Job());  // it ends now, on this thread
   EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";
   EXPECT_TRUE(CardDataErased());
-  EXPECT_EQ(kWorkerFinished, WorkerStatus.load());
+  EXPECT_FALSE(Job().Claimed) << "released for the next exchange";
 }
 
 // A result the station program never saw, its dialog destroyed by its owner: journaled
@@ -449,8 +453,8 @@ TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCod
        [&] {
          fake::https.body = approved;
          RunUntilWorkerStarted();
-         EndTransactionDialog(window, ChargeState);
-         GatewayWorker();
+         Destroy();
+         RunExchangeJob(Job());
        }},
       {"the worker's notice was on its way",
        [&] {
@@ -459,14 +463,14 @@ TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCod
          Start(150);
          Enter(kSwipe);
          Ok();
-         EndTransactionDialog(window, ChargeState);
+         Destroy();
        }},
       {"the completion was posted",
        [&] {
          RunUntilWorkerStarted();
          WorkerFinishes(approved);
          Tick();
-         EndTransactionDialog(window, ChargeState);
+         Destroy();
        }},
   };
   for (const Row& row : rows) {

@@ -25,7 +25,8 @@
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
+#include "fakes/fake_worker.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -521,13 +522,14 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
 TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
   fake::ResetFakeWorker();
   fake::RecordingDialogWindow charge;
-  ChargeDialogStart(charge, 150);
+  TransactionDialogState chargeState{};
+  ChargeDialogStart(charge, chargeState, 150);
   charge.texts[kCardEditId] = kAccount;
-  ChargeDialogCommand(charge, kOkId);
-  ChargeDialogCommand(charge, kOkId);
+  ChargeDialogCommand(charge, chargeState, kOkId);
+  ChargeDialogCommand(charge, chargeState, kOkId);
   ASSERT_EQ(1, fake::workerStarts);
-  WorkerStatus.store(kWorkerBusy);
-  EndTransactionDialog(charge, ChargeState);  // destroyed, not closed
+  fake::startedJob->Status.store(kJobBusy);
+  EndTransactionDialog(charge, chargeState);  // destroyed, not closed
   const auto writesBefore = fake::profileWriteLog.size();
 
   OpenAndType();
@@ -544,7 +546,8 @@ TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
                kEarlierWorkerRunningText);
 
   // Once it has finished, the Test goes ahead.
-  WorkerStatus.store(kWorkerFinished);
+  RunExchangeJob(*fake::startedJob);
+  fake::httpsCalls.clear();
   Press(kConfigTestId);
   EXPECT_EQ(1u, SentRequests().size());
   EXPECT_EQ("Success!", window.messageBoxes.back().caption);
@@ -559,7 +562,6 @@ TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheType
   const Sent& sent = requests[0];
   EXPECT_EQ("127.0.0.2", sent.host);
   EXPECT_EQ("ipsx/gateway", sent.objectName);
-  EXPECT_EQ("", std::string(FormBody)) << "the body, with the account number, is erased once sent";
   const std::string expectedStart =
       "Transaction=IPS.123456%1C021000MERCH01%1CTERM7%1CC0000012000001CU00%20D706" + kAccount +
       "%1CH%1CY%1C%1C100%1C%1C%1C%1C5411%1C840%1CU%1CN07182018140509%1C";
@@ -661,8 +663,6 @@ TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
     EXPECT_EQ(1u, window.erased.count(kConfigAccountNumberId));
     for (const auto& [name, data, size] :
          {std::tuple{"card number", CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber},
-          std::tuple{"form body", FormBody, sizeof FormBody},
-          std::tuple{"reply", ReplyBuffer, sizeof ReplyBuffer},
           std::tuple{"scratch text", ScratchText, sizeof ScratchText}}) {
       EXPECT_EQ(std::string(size, '\0'), std::string(data, size)) << name;
     }

@@ -22,30 +22,32 @@ class DepositDialogTest : public TransactionDialogFixture {
     TransactionDialogFixture::SetUp();
     fake::ResetFakeStationDeposit();
   }
+  TransactionDialogState& State() override { return state; }
+  void ResetState() override { state = DepositDialogState{}; }
   int Start(int32_t balance, const char* user = kUser) {
-    KeepDepositUser(user);
-    return DepositDialogStart(window, balance);
+    KeepDepositUser(state, user);
+    return DepositDialogStart(window, state, balance);
   }
-  int Command(int id) override { return DepositDialogCommand(window, id); }
-  int Close() override { return DepositDialogClose(window); }
-  int WorkerFinished(uint32_t serial) override { return DepositDialogWorkerFinished(window, serial); }
+  int Command(int id) override { return DepositDialogCommand(window, state, id); }
   void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
     Start(1234, user);
     Enter(kCard);
-    ASSERT_EQ(DialogStep::AmountEntry, DepositState.Step);
+    ASSERT_EQ(DialogStep::AmountEntry, state.Step);
     Enter(amount);
     ASSERT_EQ(1, fake::workerStarts);
-    WorkerStatus.store(kWorkerBusy);
+    Job().Status.store(kJobBusy);
   }
+
+  DepositDialogState state{};
 };
 
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
-  DepositState = TransactionDialogState{DialogStep::Finished, 4, 500};
+  static_cast<TransactionDialogState&>(state) = TransactionDialogState{DialogStep::Finished, 4, 500, nullptr};
   EXPECT_EQ(1, Start(1234));
-  EXPECT_EQ(DialogStep::CardEntry, DepositState.Step);
-  EXPECT_EQ(0, DepositState.TickCount);
-  EXPECT_EQ(0, DepositState.EndCode);
-  EXPECT_EQ(1234, DepositBalance);
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
+  EXPECT_EQ(0, state.TickCount);
+  EXPECT_EQ(0, state.EndCode);
+  EXPECT_EQ(1234, state.Balance);
   EXPECT_EQ(1234, CurrentRecord.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
   EXPECT_EQ(kCardEditId, window.focus);
@@ -70,8 +72,8 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
     window.texts[kCardEditId] = "typed";
     Start(row.balance);
     EXPECT_EQ(0, Enter(row.entry));
-    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
-    EXPECT_EQ(3, DepositDialogPicture());
+    EXPECT_EQ(DialogStep::AmountEntry, state.Step);
+    EXPECT_EQ(3, static_cast<int32_t>(PictureFor(state.Step)));
     EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
                   ".\nEnter amount to deposit:",
@@ -98,7 +100,7 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     Enter(kCard);
     EXPECT_EQ(0, Enter(row.text));
     EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
-    EXPECT_EQ(DialogStep::Running, DepositState.Step);
+    EXPECT_EQ(DialogStep::Running, state.Step);
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
     EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
@@ -124,7 +126,7 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     EXPECT_EQ("", window.Text(kCardEditId));
     EXPECT_EQ(kCardEditId, window.focus);
     EXPECT_TRUE(window.Visible(kCardEditId));
-    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
+    EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
     EXPECT_EQ(1234, CurrentRecord.AmountCents);
@@ -143,7 +145,7 @@ TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
   EXPECT_EQ(0, Enter(""));
   EXPECT_EQ(kCardEditId, window.focus);
   EXPECT_EQ(prompt, window.Text(kMessageLineId));
-  EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
+  EXPECT_EQ(DialogStep::AmountEntry, state.Step);
 }
 
 TEST_F(DepositDialogTest, ApprovedDepositIsBookedAndEndsWithTheAmount) {
@@ -190,7 +192,7 @@ TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
     EXPECT_EQ("Transaction error", window.caption);
     EXPECT_EQ(row.shown, window.Text(kMessageLineId));
     EXPECT_TRUE(window.Enabled(kCancelId));
-    EXPECT_EQ(2, DepositDialogPicture());
+    EXPECT_EQ(2, static_cast<int32_t>(PictureFor(state.Step)));
     EXPECT_TRUE(fake::stationDeposits.empty());
     EXPECT_EQ(0, Ok());
     Command(kCancelId);
@@ -218,7 +220,7 @@ TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
 TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  WorkerStatus.store(kWorkerBusy);
+  Job().Status.store(kJobBusy);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(1, Command(kCancelId));
   EXPECT_EQ(1, Close());
@@ -226,7 +228,7 @@ TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   EXPECT_FALSE(window.ended);
   EXPECT_TRUE(fake::stationDeposits.empty());
   EXPECT_EQ(1, fake::workerStarts);
-  WorkerStatus.store(kWorkerFinished);
+  Job().Status.store(kJobFinished);
   Tick();
   Close();  // queued ahead of the completion
   Pump();
@@ -243,7 +245,7 @@ TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
   EXPECT_TRUE(window.Enabled(kCancelId));
   EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(DialogStep::Finished, DepositState.Step);
+  EXPECT_EQ(DialogStep::Finished, state.Step);
   EXPECT_EQ(0, Ok());
   Command(kCancelId);
   Pump();
@@ -277,7 +279,7 @@ TEST_F(DepositDialogTest, TheWorkersNoticeBooksAnApprovedDepositAtOnce) {
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(2000, window.endCode);
   EXPECT_EQ(1u, fake::stationDeposits.size());
-  EXPECT_EQ(0, DepositState.TickCount);
+  EXPECT_EQ(0, state.TickCount);
 }
 
 TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
@@ -301,13 +303,13 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     Fresh();
     Start(1234);
     row.play();
-    if (DepositState.Step == DialogStep::AmountEntry) {
+    if (state.Step == DialogStep::AmountEntry) {
       EXPECT_EQ(1u, window.erased.count(kCardEditId)) << "the card is gone before the amount is typed";
       EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
     }
     Command(kCancelId);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window, DepositState));
+    EXPECT_EQ(0, Destroy());
     EXPECT_TRUE(CardDataErased());
     EXPECT_EQ("", window.Text(kCardEditId));
   }
@@ -318,8 +320,8 @@ TEST_F(DepositDialogTest, AnApprovalNobodyBookedIsJournaledAsNotBooked) {
   CurrentSettings.Journal = true;
   fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted("20");
-  EndTransactionDialog(window, DepositState);
-  GatewayWorker();
+  Destroy();
+  RunExchangeJob(Job());
   EXPECT_TRUE(fake::stationDeposits.empty());
   const std::vector<std::string> events = {"sending", "approved", "booking failed"};
   ASSERT_EQ(events, JournalEvents());

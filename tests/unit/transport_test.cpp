@@ -12,7 +12,7 @@
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "gateway/transport_errors.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -21,6 +21,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 constexpr const char* kUrl = "https://gateway.test/ipsx/gateway";
+char ReplyBuffer[kReplyCapacity + 1];
 constexpr const char* kBody = "Transaction=IPS.123456%1C0200%1C";
 const std::string kLimits = " 15000 30000 30000";
 
@@ -246,12 +247,16 @@ TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSett
       EXPECT_EQ("certificate", CallsAfter("send").at(0));
       EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
 
-      // The worker's exchange asks for no certificate.
+      // The worker's exchange asks for no certificate, and checks as the job was claimed.
       fake::ResetHttps();
       fake::https.certificate = met;
       std::strcpy(CurrentSettings.URL, kUrl);
-      std::strcpy(FormBody, kBody);
-      std::thread(GatewayWorker).join();
+      ExchangeJob* job = ClaimExchangeJob();
+      CurrentSettings.StrictCertificates = !strict;
+      std::strcpy(job->Body, kBody);
+      WatchExchangeJob(*job, [](uintptr_t, ExchangeJob*) {}, 0);
+      std::thread([job] { RunExchangeJob(*job); }).join();
+      ReleaseExchangeJob(*job);
       EXPECT_EQ(0, std::count(fake::httpsCalls.begin(), fake::httpsCalls.end(), "certificate"));
       EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
     }
@@ -260,49 +265,55 @@ TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSett
 
 // What a watch's notice saw, on the worker's thread.
 struct SeenNotice {
-  uint32_t serial;
+  const ExchangeJob* job;
   int32_t status;
   std::string reply;
 };
 std::vector<SeenNotice> seenNotices;
 
-void RecordNotice(uintptr_t target, uint32_t serial) {
+void RecordNotice(uintptr_t target, ExchangeJob* job) {
   EXPECT_EQ(42u, target);
-  seenNotices.push_back({serial, WorkerStatus.load(std::memory_order_acquire), ReplyBuffer});
+  seenNotices.push_back({job, job->Status.load(std::memory_order_acquire), job->Reply});
 }
 
-TEST_F(TransportTest, WorkerPostsTheFormBodyToTheUrlSettingAndFinishesAfterTheReply) {
+TEST_F(TransportTest, AJobPostsItsBodyToItsOwnUrlAndFinishesAfterTheReply) {
   std::strcpy(CurrentSettings.URL, "https://127.0.0.2/ipsx/gateway");
-  std::strcpy(FormBody, kBody);
+  ExchangeJob* job = ClaimExchangeJob();
+  ASSERT_NE(nullptr, job);
+  EXPECT_EQ(nullptr, ClaimExchangeJob()) << "one exchange at a time";
+  // Settings saved while the job waits do not reach it.
+  std::strcpy(CurrentSettings.URL, "https://elsewhere.test/x");
+  std::strcpy(job->Body, kBody);
   fake::https.body = std::string(1500, 'r');
   int32_t seenDuringSend = 0;
-  fake::https.duringSend = [&] { seenDuringSend = WorkerStatus.load(std::memory_order_relaxed); };
+  fake::https.duringSend = [&] { seenDuringSend = job->Status.load(std::memory_order_relaxed); };
   seenNotices.clear();
-  const uint32_t serial = WatchNextWorker(RecordNotice, 42);
+  WatchExchangeJob(*job, RecordNotice, 42);
 
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
-  std::thread worker(GatewayWorker);
+  EXPECT_EQ(kJobIdle, job->Status.load());
+  std::thread worker([job] { RunExchangeJob(*job); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished &&
+  while (job->Status.load(std::memory_order_acquire) != kJobFinished &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::yield();
   }
-  ASSERT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
+  ASSERT_EQ(kJobFinished, job->Status.load(std::memory_order_acquire));
   // Read before the join: only the status hands the reply over.
-  EXPECT_EQ(std::string(1024, 'r'), std::string(ReplyBuffer));
+  EXPECT_EQ(std::string(1024, 'r'), std::string(job->Reply));
   worker.join();
-  EXPECT_EQ(kWorkerBusy, seenDuringSend);
+  EXPECT_EQ(kJobBusy, seenDuringSend);
   EXPECT_EQ("connect 127.0.0.2", CallsAfter("limit session").at(0));
   EXPECT_EQ("send " + std::to_string(std::strlen(kBody)) + " " + kBody, CallsAfter("limit request").at(0));
   ASSERT_EQ(1u, seenNotices.size()) << "the watch is told once";
-  EXPECT_EQ(serial, seenNotices[0].serial);
-  EXPECT_EQ(kWorkerFinished, seenNotices[0].status) << "told after -1 is stored";
+  EXPECT_EQ(job, seenNotices[0].job);
+  EXPECT_EQ(kJobFinished, seenNotices[0].status) << "told after -1 is stored";
   EXPECT_EQ(std::string(1024, 'r'), seenNotices[0].reply);
-  EXPECT_EQ(std::string(sizeof FormBody, '\0'), std::string(FormBody, sizeof FormBody))
+  EXPECT_EQ(std::string(sizeof job->Body, '\0'), std::string(job->Body, sizeof job->Body))
       << "the sent body, with the card number, is erased";
+  EXPECT_TRUE(LeaveExchangeJob(*job)) << "finished: still its watcher's";
 }
 
-TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
+TEST_F(TransportTest, AJobFinishesWhateverTheOutcome) {
   struct Row {
     const char* url;
     std::optional<TransportStep> failing;
@@ -320,32 +331,36 @@ TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
     std::strcpy(CurrentSettings.URL, row.url);
     fake::https.failingStep = row.failing;
     fake::https.errorNumber = 12029;
-    WatchNextWorker(RecordNotice, 42);
-    std::thread(GatewayWorker).join();
-    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
-    EXPECT_EQ(row.text, ReplyBuffer);
+    ExchangeJob* job = ClaimExchangeJob();
+    WatchExchangeJob(*job, RecordNotice, 42);
+    std::thread([job] { RunExchangeJob(*job); }).join();
+    EXPECT_EQ(kJobFinished, job->Status.load(std::memory_order_acquire));
+    EXPECT_EQ(row.text, job->Reply);
+    EXPECT_TRUE(job->Result.Failed());
     EXPECT_EQ(1u, seenNotices.size());
   }
 }
 
-// A worker whose dialog has gone: nobody will read its reply, so it leaves none.
-TEST_F(TransportTest, WorkerThatNobodyWatchesAnyMoreErasesItsReply) {
-  for (const bool stopped : {false, true}) {
-    SCOPED_TRACE(stopped ? "watch stopped while it ran" : "never watched");
+// A job whose dialog has gone: nobody will read its reply, so it journals its outcome,
+// leaves nothing and is free for the next exchange.
+TEST_F(TransportTest, AJobThatNobodyWatchesAnyMoreSeesItselfThrough) {
+  for (const bool left : {false, true}) {
+    SCOPED_TRACE(left ? "left while it ran" : "never watched");
     fake::ResetHttps();
     ResetModuleState();
     seenNotices.clear();
     std::strcpy(CurrentSettings.URL, kUrl);
-    std::strcpy(FormBody, kBody);
+    ExchangeJob* job = ClaimExchangeJob();
+    std::strcpy(job->Body, kBody);
     fake::https.body = "reply";
-    if (stopped) {
-      WatchNextWorker(RecordNotice, 42);
-      fake::https.duringSend = [] { StopWatchingWorker(); };
+    if (left) {
+      WatchExchangeJob(*job, RecordNotice, 42);
+      fake::https.duringSend = [job] { EXPECT_FALSE(LeaveExchangeJob(*job)) << "still running"; };
     }
-    std::thread(GatewayWorker).join();
-    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
-    EXPECT_EQ(std::string(sizeof ReplyBuffer, '\0'), std::string(ReplyBuffer, sizeof ReplyBuffer));
+    std::thread([job] { RunExchangeJob(*job); }).join();
+    EXPECT_EQ(std::string(sizeof job->Reply, '\0'), std::string(job->Reply, sizeof job->Reply));
     EXPECT_TRUE(seenNotices.empty());
+    EXPECT_EQ(job, ClaimExchangeJob()) << "released";
   }
 }
 

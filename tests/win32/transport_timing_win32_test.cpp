@@ -14,6 +14,8 @@
 
 namespace {
 
+char ReplyBuffer[kReplyCapacity + 1];  // what the exchanges under test leave
+
 constexpr const char* kBody = "Transaction=IPS.123456%1C0200%1C";
 
 std::string JournalOf(const std::string& address) {
