@@ -15,20 +15,20 @@ int32_t CardStep(DialogWindow& window, TransactionDialogState& state) {
   const bool accepted = MatchesCardPrefix(card, CurrentSettings.PrefixMatch);
   if (accepted) StoreCardNumber(card, CurrentRecord);
   // What was typed or swiped is needed no more, neither in the control nor here.
-  window.EraseItemText(kCardEditId);
+  window.EraseItemText(IDC_CARD_ENTRY);
   SecureErase(ScratchText, sizeof ScratchText);
   if (!accepted) {
     state.Step = DialogStep::Finished;
-    window.SetItemText(kMessageLineId, kInvalidCardText);
-    window.EnableItem(kOkId, false);
+    window.SetItemText(IDC_CARD_MESSAGE, kInvalidCardText);
+    window.EnableItem(IDC_OK, false);
   } else {
     state.Step = DialogStep::Confirming;
     FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
                        ScratchText, kScratchTextSize);
-    window.SetItemText(kMessageLineId, ScratchText);
-    window.SetItemText(kOkId, kConfirmButtonText);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    window.SetItemText(IDC_OK, kConfirmButtonText);
   }
-  window.ShowItem(kCardEditId, false);
+  window.ShowItem(IDC_CARD_ENTRY, false);
   window.Redraw();
   return 0;
 }
@@ -68,16 +68,16 @@ int32_t Ok(DialogWindow& window, TransactionDialogState& state) {
 int32_t ChargeDialogStart(DialogWindow& window, TransactionDialogState& state, int32_t amountCents) {
   BeginTransactionDialog(window, state, kChargeNotApproved);
   CurrentRecord.AmountCents = amountCents;
-  window.ShowItem(kMiniIconId, false);
-  window.ShowItem(kExitIconId, false);
+  window.ShowItem(IDC_CARD_MINI_ICON, false);
+  window.ShowItem(IDC_CARD_EXIT_ICON, false);
   return 1;
 }
 
 int32_t ChargeDialogCommand(DialogWindow& window, TransactionDialogState& state, int command) {
   switch (command) {
-    case kOkId:
+    case IDC_OK:
       return Ok(window, state);
-    case kCancelId:
+    case IDC_CANCEL:
       return CancelTransactionDialog(window, state);
     default:
       return 0;

@@ -42,16 +42,16 @@ struct FieldStep {
 
 // The checks common to Save and Test, in their order (Save stops after these)...
 const FieldStep kSettingsSteps[] = {
-    {kConfigUrlId, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
-    {kConfigTerminalIdId, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
-    {kConfigBatchNumberId, Check::NotZero, nullptr, 0, &CurrentRecord.BatchNumber},
-    {kConfigMerchantCodeId, Check::None, nullptr, 0, &CurrentRecord.MerchantCode},
-    {kConfigPrefixMatchId, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
+    {IDC_CONFIG_URL, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
+    {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
+    {IDC_CONFIG_BATCH_NUMBER, Check::NotZero, nullptr, 0, &CurrentRecord.BatchNumber},
+    {IDC_CONFIG_MERCHANT_CODE, Check::None, nullptr, 0, &CurrentRecord.MerchantCode},
+    {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
 // ...and the two only a Test needs.
 const FieldStep kTestSteps[] = {
-    {kConfigMerchantIdId, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
-    {kConfigAccountNumberId, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
+    {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
+    {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
      nullptr},
 };
 
@@ -114,7 +114,7 @@ int Save(DialogWindow& window) {
   if (!TakeFields(window, kSettingsSteps)) return 0;
   // Taken unchecked, so that Save keeps what was typed: an empty merchant id is saved
   // empty, and only a test insists on one.
-  window.GetItemText(kConfigMerchantIdId, CurrentRecord.MerchantID, kConfigIdReadCount);
+  window.GetItemText(IDC_CONFIG_MERCHANT_ID, CurrentRecord.MerchantID, kConfigIdReadCount);
   uint32_t error = 0;
   if (!SaveSettings(&error)) {
     // The dialog stays open with everything typed, so that Save can be pressed again
@@ -203,22 +203,22 @@ int ConfigureOnInit(DialogWindow& window) {
   const PluginSettings& s = CurrentSettings;
   const TransactionRecord& r = CurrentRecord;
   window.CenterOnOwner();
-  window.SetItemText(kConfigUrlId, s.URL);
-  window.SetItemText(kConfigMerchantIdId, r.MerchantID);
-  window.SetItemText(kConfigTerminalIdId, r.TerminalID);
-  window.SetItemUnsigned(kConfigBatchNumberId, static_cast<unsigned>(r.BatchNumber));
-  window.SetItemUnsigned(kConfigMerchantCodeId, static_cast<unsigned>(r.MerchantCode));
-  window.SetItemText(kConfigPrefixMatchId, s.PrefixMatch);
+  window.SetItemText(IDC_CONFIG_URL, s.URL);
+  window.SetItemText(IDC_CONFIG_MERCHANT_ID, r.MerchantID);
+  window.SetItemText(IDC_CONFIG_TERMINAL_ID, r.TerminalID);
+  window.SetItemUnsigned(IDC_CONFIG_BATCH_NUMBER, static_cast<unsigned>(r.BatchNumber));
+  window.SetItemUnsigned(IDC_CONFIG_MERCHANT_CODE, static_cast<unsigned>(r.MerchantCode));
+  window.SetItemText(IDC_CONFIG_PREFIX_MATCH, s.PrefixMatch);
   return 1;
 }
 
 int ConfigureOnCommand(DialogWindow& window, int id) {
   switch (id) {
-    case kOkId:
+    case IDC_OK:
       return Save(window);
-    case kConfigTestId:
+    case IDC_CONFIG_TEST:
       return Test(window);
-    case kCancelId:
+    case IDC_CANCEL:
       window.End(kConfigCancelledEndCode);
       return 1;
     default:
@@ -232,6 +232,6 @@ int ConfigureOnClose(DialogWindow& window) {
 }
 
 int ConfigureOnDestroy(DialogWindow& window) {
-  EraseCardData(window, kConfigAccountNumberId);
+  EraseCardData(window, IDC_CONFIG_ACCOUNT_NUMBER);
   return 0;
 }

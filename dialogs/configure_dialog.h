@@ -13,15 +13,7 @@
 // Cancel. Each handler returns what the dialog procedure returns to the system.
 #include "dialogs/dialog_window.h"
 
-// Controls of the CONFIGURE template. Save is the template's OK (kOkId), Cancel kCancelId.
-inline constexpr int kConfigUrlId = IDC_CONFIG_URL;
-inline constexpr int kConfigMerchantIdId = IDC_CONFIG_MERCHANT_ID;
-inline constexpr int kConfigTerminalIdId = IDC_CONFIG_TERMINAL_ID;
-inline constexpr int kConfigBatchNumberId = IDC_CONFIG_BATCH_NUMBER;
-inline constexpr int kConfigMerchantCodeId = IDC_CONFIG_MERCHANT_CODE;
-inline constexpr int kConfigPrefixMatchId = IDC_CONFIG_PREFIX_MATCH;
-inline constexpr int kConfigAccountNumberId = IDC_CONFIG_ACCOUNT_NUMBER;
-inline constexpr int kConfigTestId = IDC_CONFIG_TEST;
+// Controls: the CONFIGURE template's (resources/resource_ids.h); Save is its IDC_OK.
 
 // Read counts (GetDlgItemTextA buffer sizes): a longer text is cut to count - 1.
 inline constexpr unsigned kConfigUrlReadCount = 255;

@@ -20,11 +20,11 @@ int32_t CardStep(DialogWindow& window, DepositDialogState& state) {
   SecureErase(ScratchText, sizeof ScratchText);
   state.Step = DialogStep::AmountEntry;
   std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(state.Balance));
-  window.SetItemText(kMessageLineId, ScratchText);
+  window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
   // The amount is typed into the same control: nothing of the card may stay in it.
-  window.EraseItemText(kCardEditId);
-  window.UnmaskEdit(kCardEditId);
-  window.FocusItem(kCardEditId);
+  window.EraseItemText(IDC_CARD_ENTRY);
+  window.UnmaskEdit(IDC_CARD_ENTRY);
+  window.FocusItem(IDC_CARD_ENTRY);
   window.Redraw();
   return 0;
 }
@@ -35,14 +35,14 @@ int32_t AmountStep(DialogWindow& window, DepositDialogState& state) {
   if (!ParseDepositAmount(ScratchText, &cents)) {
     std::snprintf(ScratchText, kScratchTextSize, kAmountRefusedFormat, kMinDepositUnits,
                   kMaxDepositUnits);
-    window.SetItemText(kMessageLineId, ScratchText);
-    window.SetItemText(kCardEditId, "");
-    window.FocusItem(kCardEditId);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    window.SetItemText(IDC_CARD_ENTRY, "");
+    window.FocusItem(IDC_CARD_ENTRY);
     return 0;
   }
   CurrentRecord.AmountCents = cents;
   LaunchTransaction(window, state, TransactionKind::Deposit);
-  window.ShowItem(kCardEditId, false);
+  window.ShowItem(IDC_CARD_ENTRY, false);
   window.Redraw();
   return 0;
 }
@@ -87,10 +87,10 @@ int32_t Ok(DialogWindow& window, DepositDialogState& state) {
 // from the card either.
 void OfferOnlyCancel(DialogWindow& window, DepositDialogState& state) {
   state.Step = DialogStep::Finished;
-  window.SetItemText(kMessageLineId, kNoDepositText);
-  window.EnableItem(kOkId, false);
-  window.ShowItem(kCardEditId, false);
-  window.FocusItem(kCancelId);
+  window.SetItemText(IDC_CARD_MESSAGE, kNoDepositText);
+  window.EnableItem(IDC_OK, false);
+  window.ShowItem(IDC_CARD_ENTRY, false);
+  window.FocusItem(IDC_CANCEL);
 }
 
 }  // namespace
@@ -121,9 +121,9 @@ int32_t DepositDialogStart(DialogWindow& window, DepositDialogState& state, int3
 
 int32_t DepositDialogCommand(DialogWindow& window, DepositDialogState& state, int command) {
   switch (command) {
-    case kOkId:
+    case IDC_OK:
       return Ok(window, state);
-    case kCancelId:
+    case IDC_CANCEL:
       return CancelTransactionDialog(window, state);
     default:
       return 0;

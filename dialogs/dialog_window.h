@@ -51,12 +51,5 @@ class DialogWindow {
 // Dialog constants shared by the charge and deposit dialogs.
 inline constexpr int kDialogTimerId = 2499;
 inline constexpr unsigned kDialogTimerPeriodMs = 1000;
-inline constexpr int kOkId = IDC_OK;
-inline constexpr int kCancelId = IDC_CANCEL;
-inline constexpr int kMessageLineId = IDC_CARD_MESSAGE;
-inline constexpr int kCardEditId = IDC_CARD_ENTRY;
-inline constexpr int kPictureId = IDC_CARD_PICTURE;
-inline constexpr int kMiniIconId = IDC_CARD_MINI_ICON;
-inline constexpr int kExitIconId = IDC_CARD_EXIT_ICON;
 inline constexpr unsigned kMessageBoxIconError = 0x10;
 inline constexpr unsigned kMessageBoxIconInformation = 0x40;

@@ -20,7 +20,7 @@ constexpr int32_t kProgressDotCycle = 10;
 // through the same handler as the user's press, after this handler has returned.
 void TakeFinishedJob(DialogWindow& window, TransactionDialogState& dialog) {
   dialog.Step = DialogStep::ResultReady;
-  window.PostCommand(kOkId);
+  window.PostCommand(IDC_OK);
 }
 
 bool JobFinished(const TransactionDialogState& dialog) {
@@ -33,7 +33,7 @@ bool TransactionUnderWay(const TransactionDialogState& dialog) {
 
 void FailToStart(DialogWindow& window, TransactionDialogState& dialog, const char* text) {
   dialog.Step = DialogStep::Finished;
-  window.EnableItem(kOkId, false);
+  window.EnableItem(IDC_OK, false);
   ShowTransactionError(window, text);
 }
 
@@ -65,16 +65,16 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
   dialog.TickCount = 0;
   dialog.EndCode = initialEndCode;
   if (CurrentSettings.SwipePrompt[0] != '\0') {
-    window.SetItemText(kMessageLineId, CurrentSettings.SwipePrompt);
+    window.SetItemText(IDC_CARD_MESSAGE, CurrentSettings.SwipePrompt);
   }
   if (CurrentSettings.TitlePrompt[0] != '\0') window.SetCaption(CurrentSettings.TitlePrompt);
-  window.FocusItem(kCardEditId);
+  window.FocusItem(IDC_CARD_ENTRY);
   window.StartTimer();
 }
 
 bool ReadEntry(DialogWindow& window) {
-  if (window.GetItemText(kCardEditId, ScratchText, kEntryReadSize) > 0) return true;
-  window.FocusItem(kCardEditId);
+  if (window.GetItemText(IDC_CARD_ENTRY, ScratchText, kEntryReadSize) > 0) return true;
+  window.FocusItem(IDC_CARD_ENTRY);
   return false;
 }
 
@@ -90,9 +90,9 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
   // On disk before the request can leave: even a crash from here on leaves this line.
   BeginJournalEntry(job->Entry, CurrentRecord, kind);
   JournalSending(job->Entry);
-  window.EnableItem(kOkId, false);
-  window.EnableItem(kCancelId, false);
-  window.SetItemText(kMessageLineId, kInProgressText);
+  window.EnableItem(IDC_OK, false);
+  window.EnableItem(IDC_CANCEL, false);
+  window.SetItemText(IDC_CARD_MESSAGE, kInProgressText);
   window.WatchJob(*job);
   if (!StartExchangeJob(*job)) {
     JournalNotSent(job->Entry, kWorkerNotStartedText, dialog.EndCode);
@@ -117,7 +117,7 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
     std::memcpy(ScratchText, kInProgressText, base);
     std::memset(ScratchText + base, '.', dots);
     ScratchText[base + dots] = '\0';
-    window.SetItemText(kMessageLineId, ScratchText);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
   }
   return 0;
 }
@@ -152,8 +152,8 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
 
 void ShowTransactionError(DialogWindow& window, const char* text) {
   window.SetCaption(kTransactionErrorCaption);
-  window.SetItemText(kMessageLineId, text);
-  window.EnableItem(kCancelId, true);
+  window.SetItemText(IDC_CARD_MESSAGE, text);
+  window.EnableItem(IDC_CANCEL, true);
 }
 
 int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
@@ -186,7 +186,7 @@ int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialo
     }
     ReleaseExchangeJob(*job);
   }
-  EraseCardData(window, kCardEditId);
+  EraseCardData(window, IDC_CARD_ENTRY);
   return 0;
 }
 

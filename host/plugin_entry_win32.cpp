@@ -7,13 +7,7 @@
 #include "host/process_attach_win32.h"
 #include "host/station_functions_win32.h"
 #include "host/station_interface.h"
-
-namespace {
-
-constexpr char kChargeTemplate[] = "CardPIN";
-constexpr char kConfigureTemplate[] = "Configure";
-
-}  // namespace
+#include "resources/resource_ids.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) ProcessAttach(module);
@@ -27,14 +21,14 @@ extern "C" int32_t __cdecl SPMConfig(HWND owner) {
   // Always the system's dialog function: the configuration is the administrator's,
   // not part of the station program's user flow.
   return static_cast<int32_t>(
-      DialogBoxParamA(ModuleInstance, kConfigureTemplate, owner, ConfigureDialog, 0));
+      DialogBoxParamA(ModuleInstance, CONFIGURE_REQUESTED_NAME, owner, ConfigureDialog, 0));
 }
 
 extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t amountCents) {
   TransactionDialogState state{};
   HandOverDialogState(&state);
   const INT_PTR endCode =
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, ChargeDialog, amountCents);
+      CallStationDialogBoxParam(ModuleInstance, CARDPIN_REQUESTED_NAME, owner, ChargeDialog, amountCents);
   HandOverDialogState(nullptr);
   return static_cast<int32_t>(endCode);
 }
@@ -45,7 +39,7 @@ extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t bala
   KeepDepositUser(state, user);
   HandOverDialogState(&state);
   const INT_PTR endCode =
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents);
+      CallStationDialogBoxParam(ModuleInstance, CARDPIN_REQUESTED_NAME, owner, DepositDialog, balanceCents);
   HandOverDialogState(nullptr);
   return static_cast<int32_t>(endCode);
 }

@@ -36,9 +36,9 @@ TEST(OrphanedJob, SaveWhileItRunsRacesWithNothing) {
   fake::RecordingDialogWindow charge;
   TransactionDialogState state{};
   ChargeDialogStart(charge, state, 150);
-  charge.texts[kCardEditId] = "6039501234567890";
-  ChargeDialogCommand(charge, state, kOkId);  // the card
-  ChargeDialogCommand(charge, state, kOkId);  // confirmed: the job is started
+  charge.texts[IDC_CARD_ENTRY] = "6039501234567890";
+  ChargeDialogCommand(charge, state, IDC_OK);  // the card
+  ChargeDialogCommand(charge, state, IDC_OK);  // confirmed: the job is started
   ASSERT_NE(nullptr, fake::startedJob);
   ExchangeJob* job = fake::startedJob;
   EndTransactionDialog(charge, state);  // destroyed by the station program
@@ -46,10 +46,10 @@ TEST(OrphanedJob, SaveWhileItRunsRacesWithNothing) {
   std::thread worker([job] { RunExchangeJob(*job); });
   fake::RecordingDialogWindow configure(fake::Controls::Empty);
   ConfigureOnInit(configure);
-  configure.texts[kConfigUrlId] = "https://new.gateway.test/ipsx/gateway";
-  configure.texts[kConfigTerminalIdId] = "T1";
-  configure.texts[kConfigBatchNumberId] = "1";
-  EXPECT_EQ(1, ConfigureOnCommand(configure, kOkId));
+  configure.texts[IDC_CONFIG_URL] = "https://new.gateway.test/ipsx/gateway";
+  configure.texts[IDC_CONFIG_TERMINAL_ID] = "T1";
+  configure.texts[IDC_CONFIG_BATCH_NUMBER] = "1";
+  EXPECT_EQ(1, ConfigureOnCommand(configure, IDC_OK));
   worker.join();
 
   EXPECT_STREQ("https://new.gateway.test/ipsx/gateway", CurrentSettings.URL);

@@ -44,13 +44,13 @@ TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
   EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(kChargeNotApproved, state.EndCode);
   EXPECT_EQ(150, CurrentRecord.AmountCents);
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(fake::kTemplateCaption, window.caption);
-  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
-  EXPECT_FALSE(window.Visible(kMiniIconId));
-  EXPECT_FALSE(window.Visible(kExitIconId));
-  EXPECT_TRUE(window.Visible(kCardEditId));
+  EXPECT_FALSE(window.Visible(IDC_CARD_MINI_ICON));
+  EXPECT_FALSE(window.Visible(IDC_CARD_EXIT_ICON));
+  EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
   EXPECT_EQ(0, ChargeDialogPicture(state));
 }
 
@@ -58,18 +58,18 @@ TEST_F(ChargeDialogTest, ConfiguredPromptsReplaceTheTemplateTexts) {
   std::strcpy(CurrentSettings.SwipePrompt, "Swipe now.");
   std::strcpy(CurrentSettings.TitlePrompt, "Pay for printing");
   Start(150);
-  EXPECT_EQ("Swipe now.", window.Text(kMessageLineId));
+  EXPECT_EQ("Swipe now.", window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ("Pay for printing", window.caption);
 }
 
 TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
   Start(150);
-  window.focus = kOkId;
+  window.focus = IDC_OK;
   EXPECT_EQ(0, Enter(""));
   EXPECT_EQ(DialogStep::CardEntry, state.Step);
-  EXPECT_EQ(kCardEditId, window.focus);
-  EXPECT_TRUE(window.Visible(kCardEditId));
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+  EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(0, window.redraws);
 }
 
@@ -80,10 +80,10 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   EXPECT_EQ(DialogStep::Confirming, state.Step);
   EXPECT_EQ(1, ChargeDialogPicture(state));
   EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
-  EXPECT_EQ(ChargePrompt("1.50"), window.Text(kMessageLineId));
-  EXPECT_EQ("&OK", window.Text(kOkId));
-  EXPECT_FALSE(window.Visible(kCardEditId));
-  EXPECT_TRUE(window.Enabled(kOkId));
+  EXPECT_EQ(ChargePrompt("1.50"), window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ("&OK", window.Text(IDC_OK));
+  EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_TRUE(window.Enabled(IDC_OK));
   EXPECT_EQ(1, window.redraws);
   EXPECT_EQ(0, SequenceNumbersUsed());
   EXPECT_EQ(0, fake::workerStarts);
@@ -105,16 +105,16 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
     std::strcpy(CurrentSettings.PrefixMatch, row.prefix);
     Start(150);
     EXPECT_EQ(0, Enter(row.entry));
-    EXPECT_FALSE(window.Visible(kCardEditId));
+    EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
     EXPECT_EQ(1, window.redraws);
     if (row.accepted) {
       EXPECT_EQ(DialogStep::Confirming, state.Step);
-      EXPECT_TRUE(window.Enabled(kOkId));
+      EXPECT_TRUE(window.Enabled(IDC_OK));
     } else {
       EXPECT_EQ(DialogStep::Finished, state.Step);
-      EXPECT_EQ("Invalid card number.", window.Text(kMessageLineId));
-      EXPECT_FALSE(window.Enabled(kOkId));
-      EXPECT_EQ("&Next >", window.Text(kOkId));
+      EXPECT_EQ("Invalid card number.", window.Text(IDC_CARD_MESSAGE));
+      EXPECT_FALSE(window.Enabled(IDC_OK));
+      EXPECT_EQ("&Next >", window.Text(IDC_OK));
       EXPECT_STREQ("", CurrentRecord.CardNumber);
     }
   }
@@ -132,7 +132,7 @@ TEST_F(ChargeDialogTest, AmountIsShownThroughTheSinglePrecisionFactor) {
     Fresh();
     Start(row.cents);
     Enter(kSwipe);
-    EXPECT_EQ(ChargePrompt(row.shown), window.Text(kMessageLineId));
+    EXPECT_EQ(ChargePrompt(row.shown), window.Text(IDC_CARD_MESSAGE));
   }
 }
 
@@ -140,7 +140,7 @@ TEST_F(ChargeDialogTest, ConfiguredValidationPromptFormatsTheAmount) {
   std::strcpy(CurrentSettings.ValidationPrompt, "Pay %8.2f (100%%)?");
   Start(1234);
   Enter(kSwipe);
-  EXPECT_EQ("Pay    12.34 (100%)?", window.Text(kMessageLineId));
+  EXPECT_EQ("Pay    12.34 (100%)?", window.Text(IDC_CARD_MESSAGE));
 }
 
 TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
@@ -154,9 +154,9 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(0, fake::formBodyAtStart.rfind("Transaction=IPS.123456", 0)) << fake::formBodyAtStart;
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_FALSE(window.Enabled(kCancelId));
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_FALSE(window.Enabled(IDC_CANCEL));
   EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
@@ -167,7 +167,7 @@ TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
   Job().Status.store(kJobIdle);
   EXPECT_EQ(0, Tick());
   EXPECT_EQ(0, state.TickCount);
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
   Job().Status.store(kJobBusy);
   struct Row { int tick; int extraDots; };
   const Row rows[] = {{1, 1}, {2, 2}, {9, 9}, {10, 0}, {11, 1}, {12, 2}, {20, 0}, {23, 3}};
@@ -178,7 +178,7 @@ TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
       EXPECT_EQ(0, Tick());
       ++ticks;
     }
-    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(kMessageLineId));
+    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(IDC_CARD_MESSAGE));
   }
   EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
@@ -190,7 +190,7 @@ TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
   EXPECT_EQ(0, Tick());
   EXPECT_EQ(DialogStep::ResultReady, state.Step);
   ASSERT_EQ(1u, window.posted.size());
-  EXPECT_EQ(kOkId, window.posted.front().command);
+  EXPECT_EQ(IDC_OK, window.posted.front().command);
   window.posted.clear();
   const int redrawsBefore = window.redraws;
   EXPECT_EQ(1, Ok());
@@ -220,13 +220,13 @@ TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
     FinishWith(row.reply);
     EXPECT_FALSE(window.ended);
     EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
-    EXPECT_TRUE(window.Enabled(kCancelId));
-    EXPECT_FALSE(window.Enabled(kOkId));
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+    EXPECT_FALSE(window.Enabled(IDC_OK));
     EXPECT_EQ(2, ChargeDialogPicture(state));
     EXPECT_EQ(0, Ok());  // OK stays dead after the error
     EXPECT_TRUE(window.posted.empty());
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -239,7 +239,7 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
     Fresh();
     Start(150);
     if (cardsEntered == 1) Enter(kSwipe);
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -256,14 +256,14 @@ TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   EXPECT_EQ(0, Tick());
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(0, fake::workerStarts);
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 }
 
 TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
   RunUntilWorkerStarted();
-  EXPECT_EQ(1, Command(kCancelId));  // Escape arrives as Cancel
+  EXPECT_EQ(1, Command(IDC_CANCEL));  // Escape arrives as Cancel
   EXPECT_EQ(1, Close());             // the close box arrives as WM_CLOSE
   Pump();
   EXPECT_FALSE(window.ended);
@@ -276,7 +276,7 @@ TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
   EXPECT_EQ(1, Close());
   EXPECT_FALSE(window.ended);
   Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(1, Close());
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -291,7 +291,7 @@ TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(kChargeNotApproved, state.EndCode);
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
 }
 
 TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
@@ -299,15 +299,15 @@ TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   Start(150);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
+  EXPECT_EQ(0, window.Text(IDC_CARD_MESSAGE).rfind("Error:", 0)) << window.Text(IDC_CARD_MESSAGE);
   EXPECT_EQ("Transaction error", window.caption);
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
   EXPECT_EQ(DialogStep::Finished, state.Step);
   EXPECT_EQ(0, Ok());
   Tick();
   EXPECT_TRUE(window.posted.empty());
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -326,11 +326,11 @@ TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
   Start(300);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(kMessageLineId));
+  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(1, SequenceNumbersUsed());
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  Command(kCancelId);
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 
@@ -377,7 +377,7 @@ TEST_F(ChargeDialogTest, OnlyTheNoticeOfItsOwnFinishedWorkerCompletes) {
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(0, WorkerFinished(job));
   Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(0, Tick());  // the tick that comes after it finds nothing to do
   EXPECT_EQ(0, WorkerFinished(job));
   EXPECT_TRUE(window.posted.empty());
@@ -392,7 +392,7 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     std::function<void()> play;
   };
   const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[kCardEditId] = kSwipe; }},
+      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kSwipe; }},
       {"card refused", [&] { Enter("5039501234567890"); }},
       {"cancelled at the confirmation", [&] { Enter(kSwipe); }},
       {"approved", [&] { RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
@@ -405,12 +405,12 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     Fresh();
     Start(150);
     row.play();
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
     EXPECT_EQ(0, Destroy());  // WM_DESTROY
     EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ(1u, window.erased.count(kCardEditId));
-    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
   }
 }
 
@@ -421,7 +421,7 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
     Start(150);
     Enter(entry);
     EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find("1234567890"));
-    EXPECT_EQ(1u, window.erased.count(kCardEditId));
+    EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
   }
 }
 

@@ -49,12 +49,12 @@ TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
   EXPECT_EQ(0, state.EndCode);
   EXPECT_EQ(1234, state.Balance);
   EXPECT_EQ(1234, CurrentRecord.AmountCents);
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
-  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
-  EXPECT_TRUE(window.Visible(kMiniIconId));
-  EXPECT_TRUE(window.Visible(kExitIconId));
-  EXPECT_TRUE(window.Enabled(kOkId));
+  EXPECT_TRUE(window.Visible(IDC_CARD_MINI_ICON));
+  EXPECT_TRUE(window.Visible(IDC_CARD_EXIT_ICON));
+  EXPECT_TRUE(window.Enabled(IDC_OK));
 }
 
 TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
@@ -69,7 +69,7 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
     Fresh();
-    window.texts[kCardEditId] = "typed";
+    window.texts[IDC_CARD_ENTRY] = "typed";
     Start(row.balance);
     EXPECT_EQ(0, Enter(row.entry));
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
@@ -77,12 +77,12 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
     EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
                   ".\nEnter amount to deposit:",
-              window.Text(kMessageLineId));
-    EXPECT_EQ("", window.Text(kCardEditId));
-    EXPECT_TRUE(window.unmasked.count(kCardEditId));
-    EXPECT_TRUE(window.Visible(kCardEditId));
-    EXPECT_EQ(kCardEditId, window.focus);
-    EXPECT_EQ("&Next >", window.Text(kOkId));
+              window.Text(IDC_CARD_MESSAGE));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
+    EXPECT_TRUE(window.unmasked.count(IDC_CARD_ENTRY));
+    EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+    EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+    EXPECT_EQ("&Next >", window.Text(IDC_OK));
     EXPECT_EQ(1, window.redraws);
   }
 }
@@ -104,10 +104,10 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
     EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
-    EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-    EXPECT_FALSE(window.Visible(kCardEditId));
-    EXPECT_FALSE(window.Enabled(kOkId));
-    EXPECT_FALSE(window.Enabled(kCancelId));
+    EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+    EXPECT_FALSE(window.Enabled(IDC_OK));
+    EXPECT_FALSE(window.Enabled(IDC_CANCEL));
     EXPECT_EQ(2, window.redraws);
   }
 }
@@ -120,12 +120,12 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     Fresh();
     Start(1234);
     Enter(kCard);
-    window.focus = kOkId;
+    window.focus = IDC_OK;
     EXPECT_EQ(0, Enter(text));
-    EXPECT_EQ(kAmountRefused, window.Text(kMessageLineId));
-    EXPECT_EQ("", window.Text(kCardEditId));
-    EXPECT_EQ(kCardEditId, window.focus);
-    EXPECT_TRUE(window.Visible(kCardEditId));
+    EXPECT_EQ(kAmountRefused, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
+    EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+    EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
@@ -140,11 +140,11 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
 TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
   Start(1234);
   Enter(kCard);
-  const std::string prompt = window.Text(kMessageLineId);
-  window.focus = kOkId;
+  const std::string prompt = window.Text(IDC_CARD_MESSAGE);
+  window.focus = IDC_OK;
   EXPECT_EQ(0, Enter(""));
-  EXPECT_EQ(kCardEditId, window.focus);
-  EXPECT_EQ(prompt, window.Text(kMessageLineId));
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+  EXPECT_EQ(prompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(DialogStep::AmountEntry, state.Step);
 }
 
@@ -190,12 +190,12 @@ TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
     FinishWith(row.reply);
     EXPECT_FALSE(window.ended);
     EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
-    EXPECT_TRUE(window.Enabled(kCancelId));
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
     EXPECT_EQ(2, static_cast<int32_t>(PictureFor(state.Step)));
     EXPECT_TRUE(fake::stationDeposits.empty());
     EXPECT_EQ(0, Ok());
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(0, window.endCode);
@@ -208,7 +208,7 @@ TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
     Fresh();
     Start(1234);
     if (steps == 1) Enter(kCard);
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(0, window.endCode);
@@ -222,7 +222,7 @@ TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   WorkerFinishes(Reply("00", "APPROVED"));
   Job().Status.store(kJobBusy);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, Command(kCancelId));
+  EXPECT_EQ(1, Command(IDC_CANCEL));
   EXPECT_EQ(1, Close());
   Pump();
   EXPECT_FALSE(window.ended);
@@ -242,12 +242,12 @@ TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   Start(1234);
   Enter(kCard);
   Enter("20");
-  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Enabled(kOkId));
+  EXPECT_EQ(0, window.Text(IDC_CARD_MESSAGE).rfind("Error:", 0)) << window.Text(IDC_CARD_MESSAGE);
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
   EXPECT_EQ(DialogStep::Finished, state.Step);
   EXPECT_EQ(0, Ok());
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(0, window.endCode);
@@ -257,17 +257,17 @@ TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
 TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   fake::stationDepositPresent = false;
   EXPECT_EQ(0, Start(1234));
-  EXPECT_EQ(kNoDepositText, window.Text(kMessageLineId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Visible(kCardEditId));
-  EXPECT_EQ(kCancelId, window.focus);
-  window.texts[kCardEditId] = kCard;
+  EXPECT_EQ(kNoDepositText, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_EQ(IDC_CANCEL, window.focus);
+  window.texts[IDC_CARD_ENTRY] = kCard;
   EXPECT_EQ(0, Ok());
   Tick();
   EXPECT_EQ(0, fake::workerStarts);
   EXPECT_EQ(0, SequenceNumbersUsed());
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(0, window.endCode);
@@ -289,7 +289,7 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     std::function<void()> play;
   };
   const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[kCardEditId] = kCard; }},
+      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kCard; }},
       {"cancelled at the amount", [&] { Enter(kCard); }},
       {"amount refused", [&] { Enter(kCard); Enter("0"); }},
       {"booked", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("00", "OK")); }},
@@ -304,14 +304,14 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     Start(1234);
     row.play();
     if (state.Step == DialogStep::AmountEntry) {
-      EXPECT_EQ(1u, window.erased.count(kCardEditId)) << "the card is gone before the amount is typed";
+      EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY)) << "the card is gone before the amount is typed";
       EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
     }
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
     EXPECT_EQ(0, Destroy());
     EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
   }
 }
 

@@ -68,11 +68,11 @@ class TransactionDialogFixture : public ::testing::Test {
   int WorkerFinished(const ExchangeJob* job) { return TransactionJobFinished(window, State(), job); }
   int Destroy() { return EndTransactionDialog(window, State()); }
 
-  int Ok() { return Command(kOkId); }
+  int Ok() { return Command(IDC_OK); }
   int Tick() { return TransactionTick(window, State()); }
   // Types text into the edit control and presses OK.
   int Enter(const std::string& text) {
-    window.texts[kCardEditId] = text;
+    window.texts[IDC_CARD_ENTRY] = text;
     return Ok();
   }
   // Delivers what the dialog posted to itself, as its message loop would.

@@ -44,9 +44,9 @@ std::string BoxLine(const char* caption, const char* text, unsigned flags) {
 RecordingDialogWindow::RecordingDialogWindow(Controls start) {
   if (start == Controls::CardTemplate) {
     caption = kTemplateCaption;
-    texts[kMessageLineId] = kTemplatePrompt;
-    texts[kOkId] = kTemplateNextText;
-    texts[kCancelId] = kTemplateCancelText;
+    texts[IDC_CARD_MESSAGE] = kTemplatePrompt;
+    texts[IDC_OK] = kTemplateNextText;
+    texts[IDC_CANCEL] = kTemplateCancelText;
   }
 }
 
