@@ -1,241 +1,37 @@
 #include "dialogs/troubleshooting.h"
 
-#include "dialogs/charge_dialog.h"
-#include "dialogs/configure_dialog.h"
-#include "dialogs/deposit_dialog.h"
-#include "dialogs/transaction_dialog.h"
 #include "gateway/reply_parser.h"
 
 namespace {
 
-constexpr unsigned On(TransportStep step) { return 1u << static_cast<unsigned>(step); }
+constexpr const char* kGatewayErrorTextLine = "The gateway answered with an error text of its own.";
 
-constexpr unsigned kConnect = On(TransportStep::Connect);
-constexpr unsigned kSetUp = On(TransportStep::Connect) | On(TransportStep::OpenRequest);
-constexpr unsigned kSend = On(TransportStep::Send);
-constexpr unsigned kAnswer = On(TransportStep::Send) | On(TransportStep::Read);
-
-constexpr const char* kGatewayErrorTextLine =
-    "The gateway answered with an error text of its own.";
-
-constexpr const char* kRestart =
-    "Close and start the station program again; if it happens again, restart Windows.";
-constexpr const char* kAskCardOffice =
-    "Ask the card office whether the transaction with this batch and sequence number (see the "
-    "journal) went through; refund or charge by hand as they say.";
-
-constexpr TransportAdvice kTransportAdvice[] = {
-    {6, kConnect, "The station is short of memory or handles.", kRestart},
-    {8, kConnect | kSend, "The station is short of memory.", kRestart},
-    {87, kConnect, "The Access URL, edited by hand in CSPlugin.INI, has nothing between \"https://\" "
-     "and the next \"/\".",
-     "Correct the Access URL in the configuration and press Test."},
-    {12001, kSetUp,
-     "The station program or another program holds too many connections.", kRestart},
-    {12002, kAnswer,
-     "The gateway is down or overloaded, or a firewall drops the traffic without refusing it.",
-     "Ask the card office whether the gateway is up; check the network path to it."},
-    {12004, kSend, "A fault in Windows.", kRestart},
-    {12007, kSend,
-     "The host name in the Access URL is misspelt, or the station's name server does not "
-     "know it or cannot be reached.",
-     "Check the Access URL; on the station, `nslookup <host>` must give an address."},
-    {12029, kSend,
-     "The gateway is down, the host in the Access URL is wrong, a firewall blocks outgoing "
-     "port 443, or the network allows web traffic only through a proxy (the plug-in connects "
-     "directly).",
-     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` in "
-     "PowerShell must succeed."},
-    {12030, kAnswer,
-     "The network or the gateway cut the connection.", kAskCardOffice},
-    {12031, kAnswer,
-     "The gateway, a load balancer or a firewall closed the connection, after or before the "
-     "request arrived.",
-     kAskCardOffice},
-    {12037, kSend,
-     "The certificate has lapsed, or the station's clock is wrong. Only refused with "
-     "StrictCertificates=1.",
-     "Check the station's date and time; ask the card office to renew the certificate."},
-    {12038, kSend,
-     "The Access URL names the gateway differently from its certificate (an IP address, "
-     "say). Only refused with StrictCertificates=1.",
-     "Put the name the certificate is made out for (the Test shows it) into the Access URL."},
-    {12044, kSend,
-     "The gateway is set up for certificates on both sides.",
-     "Ask the card office to accept the station without a client certificate."},
-    {12045, kSend,
-     "The certificate authority's root certificate is not in the station's Windows store.",
-     "Import the authority's certificate into Local Computer > Trusted Root Certification "
-     "Authorities (see Installation)."},
-    {12055, kSend,
-     "More than one thing is wrong with the certificate.",
-     "Ask the card office to check the gateway's certificate."},
-    {12056, kSend,
-     "The station cannot reach the authority's revocation servers.",
-     "Let the station reach the addresses named in the certificate's revocation entries."},
-    {12057, kSend,
-     "The station cannot reach the authority's revocation servers (CRL or OCSP), or they "
-     "do not answer.",
-     "Let the station reach the addresses named in the certificate's revocation entries."},
-    {12150, On(TransportStep::QueryStatus),
-     "Something other than the gateway answered, or the answer was cut off.", kAskCardOffice},
-    {12152, kAnswer,
-     "Another service answers at this address, or the gateway failed in the middle of its "
-     "answer.",
-     kAskCardOffice},
-    {12157, kSend,
-     "The station and the gateway have no TLS version in common (an old Windows without "
-     "TLS 1.2), or something on the way interferes with TLS.",
-     "Install the Windows updates and turn on TLS 1.2 (Internet Options > Advanced)."},
-    {12163, kSend,
-     "The station's network connection is down.", "Reconnect the station to the network."},
-    {12169, kSend,
-     "The certificate is damaged or of a kind Windows does not accept.",
-     "Ask the card office to check the gateway's certificate."},
-    {12170, kSend,
-     "Its authority has withdrawn the certificate.",
-     "Ask the card office for the gateway's new certificate."},
-    {12175, kAnswer,
-     "The answer was sent in an encoding Windows could not undo.", kAskCardOffice},
+// The HTTP statuses the gateway's server may answer with instead of 200, with the
+// plain line of each.
+struct StatusLine {
+  int status;
+  const char* plainLine;
 };
 
-constexpr StatusAdvice kStatusAdvice[] = {
-    {0, "The connection closed after the request, before the gateway answered.",
-     "The gateway or something on the way reset the connection once it had read the request.",
-     kAskCardOffice},
-    {400, "The gateway's server refused the request as malformed (HTTP 400).",
-     "The path of the Access URL leads to something that is not the gateway.",
-     "Check the path of the Access URL with the card office."},
-    {403, "The gateway's server refuses this station (HTTP 403).",
-     "The gateway accepts only known stations, by address or certificate.",
-     "Ask the card office to admit the station."},
-    {404, "There is no gateway at this path of the server (HTTP 404).",
-     "The path of the Access URL is wrong.", "Correct the path of the Access URL."},
-    {500, "The gateway's server failed while handling the request (HTTP 500).",
-     "A fault at the gateway, possibly after it had processed the transaction.", kAskCardOffice},
-    {502, "A proxy in front of the gateway got no valid answer from it (HTTP 502).",
-     "The gateway behind the proxy failed, possibly after processing the transaction.",
-     kAskCardOffice},
-    {503, "The gateway is out of service for now (HTTP 503).",
-     "Maintenance or overload at the gateway, or a proxy in front of it that has lost it.",
-     kAskCardOffice},
-    {504, "A proxy in front of the gateway gave up waiting for it (HTTP 504).",
-     "The gateway is slow or down; it may still have processed the transaction.",
-     kAskCardOffice},
+constexpr StatusLine kStatusLines[] = {
+    {0, "The connection closed after the request, before the gateway answered."},
+    {400, "The gateway's server refused the request as malformed (HTTP 400)."},
+    {403, "The gateway's server refuses this station (HTTP 403)."},
+    {404, "There is no gateway at this path of the server (HTTP 404)."},
+    {500, "The gateway's server failed while handling the request (HTTP 500)."},
+    {502, "A proxy in front of the gateway got no valid answer from it (HTTP 502)."},
+    {503, "The gateway is out of service for now (HTTP 503)."},
+    {504, "A proxy in front of the gateway gave up waiting for it (HTTP 504)."},
 };
 
-constexpr Trouble kOtherTroubles[] = {
-    {"Error: Invalid URL", "The Access URL is not of the form https://host/path.",
-     "The URL was edited by hand in CSPlugin.INI, or lacks the \"/\" after the host.",
-     "Correct the Access URL in the configuration and press Test.", MoneyMoved::No},
-    {"Transaction error:\n[05] DECLINED", "The card office declined the card.",
-     "The card is blocked or not allowed to pay here.",
-     "The card holder asks the card office.", MoneyMoved::No},
-    {"Transaction error:\n[13] INVALID AMOUNT", "The gateway refused the amount.",
-     "An amount of 0 or less (a free print job charged, say).",
-     "Check the station program's prices.", MoneyMoved::No},
-    {"Transaction error:\n[14] INVALID CARD", "The gateway does not know the card number.",
-     "A card of another system, a misread swipe, or a mistyped number.",
-     "Swipe again, or type the number printed on the card.", MoneyMoved::No},
-    {"Transaction error:\n[30] FORMAT ERROR", "The gateway could not read the request.",
-     "Merchant ID, Terminal ID, batch or category code do not match what the gateway expects.",
-     "Check the merchant settings with the card office, then press Test.", MoneyMoved::No},
-    {"Transaction error:\n[51] INSUFFICIENT FUNDS", "The card's account holds too little.",
-     "The balance is below the amount.", "The card holder tops up the card account.",
-     MoneyMoved::No},
-    {"Transaction error:\n[54] EXPIRED CARD", "The card has expired.", "An old card.",
-     "The card holder asks the card office for a new card.", MoneyMoved::No},
-    {"Transaction error:\n[57] TRANSACTION NOT PERMITTED", "The card may not pay for this.",
-     "The card's kind of account does not allow payments at this merchant.",
-     "The card holder asks the card office.", MoneyMoved::No},
-    {"Transaction error:\n[62] RESTRICTED CARD", "The card is restricted.",
-     "The card office has limited what the card may pay for.",
-     "The card holder asks the card office.", MoneyMoved::No},
-    {"Transaction error:\n[91] ISSUER UNAVAILABLE", "The card system behind the gateway is down.",
-     "Maintenance or a fault at the card office.", "Try again later.", MoneyMoved::No},
-    {"Transaction error:\n[96] SYSTEM MALFUNCTION", "The gateway failed.",
-     "A fault at the gateway.", "Try again later; tell the card office if it lasts.",
-     MoneyMoved::No},
-    {"Transaction error:\n[99] Unknown data",
-     "The answer held no response code the plug-in could read.",
-     "Something other than the gateway answered on this address (a maintenance page), or the "
-     "gateway's answer was empty or cut off.",
-     kAskCardOffice, MoneyMoved::Maybe},
-    {"Response Code: NN\nMessage: ...",
-     "The configuration Test reached the gateway, which refused the test transaction (box "
-     "\"Error\"); \"00\" in a box \"Success!\" means the connection works.",
-     "The codes mean what they mean for a charge (see above).",
-     "Check the merchant settings and the test account number with the card office.",
-     MoneyMoved::No},
-    {kInvalidCardText, "The card number does not begin with the card prefix of the settings.",
-     "A card of another system, a misread swipe, or a wrong Card prefix sequence match.",
-     "Swipe again; check the prefix in the configuration.", MoneyMoved::No},
-    {kWorkerNotStartedText, "Windows did not start the thread that talks to the gateway.",
-     "The station is short of memory or threads.", kRestart, MoneyMoved::No},
-    {kEarlierWorkerRunningText,
-     "The exchange of an earlier charge or deposit is still waiting for the gateway: the "
-     "station program closed that dialog before its answer came.",
-     "A slow or silent gateway; every wait ends within about a minute.",
-     "Wait a minute and try again; the journal shows the earlier transaction.", MoneyMoved::No},
-    {kDepositFailedFormat,
-     "The gateway approved the deposit, so the card was charged, but the station program "
-     "could not book it into the print account; N is the station program's error number.",
-     "A fault in the station program or its account database.",
-     "Credit the print account by hand (the journal's \"booking failed\" line has the "
-     "amount, batch and sequence number); look up N in the station program's documentation.",
-     MoneyMoved::Yes},
-    {kNoDepositText, "The station program offers the plug-in no way to credit print accounts.",
-     "A station program without a deposit function.",
-     "Use a station program that offers deposits, or do not offer deposits at this station.",
-     MoneyMoved::No},
-    {kEarlierWorkerRunningLine,
-     "The configuration's Test sent nothing: the exchange of an earlier charge or deposit is "
-     "still waiting for the gateway.",
-     "The station program closed a charge or deposit dialog before its answer came.",
-     "Wait a minute and press Test again.", MoneyMoved::No},
-    {kSaveFailedFormat,
-     "Save could not write CSPlugin.INI; the dialog stays open and what was written before "
-     "the failure stays written.",
-     "Error 5: the station program's user may not write the plug-in's folder or the file is "
-     "read-only; 32: another program (an editor) holds the file; 3: the folder is gone.",
-     "Give the station program's user the right to write the file, close the program that "
-     "holds it, then press Save again.",
-     MoneyMoved::No},
-    {kJournalFailedFormat,
-     "After a Test: the journal file could not be written. Transactions go on as usual, but "
-     "without a record at the station.",
-     "Error 5: the station program's user may not write the plug-in's folder or the file is "
-     "read-only; 32: a spreadsheet or another program holds the file open.",
-     "Give the station program's user the right to write the folder, or close the program "
-     "that holds the file; press Test again to see the line gone.",
-     MoneyMoved::No},
-    {kSaveNoPathFormat, "The plug-in's own path is too long to name a settings file beside it.",
-     "The plug-in was installed in a folder nested too deep.",
-     "Install the plug-in in a folder with a shorter path.", MoneyMoved::No},
-    {"Warning: the gateway's certificate expires in N days.",
-     "After a Test: the gateway's certificate runs out within 30 days (or today, or has run "
-     "out: \"expires today\", \"has expired\").",
-     "The card office has not renewed it yet.",
-     "Ask the card office to renew it in time; with StrictCertificates=1 charges fail once it "
-     "has expired.",
-     MoneyMoved::No},
-    {"Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:",
-     "The amount typed is not a whole number in that range.", "A typing slip.",
-     "Type a whole amount.", MoneyMoved::No},
-};
-
-const StatusAdvice* StatusAdviceFor(int status) {
-  for (const StatusAdvice& row : kStatusAdvice) {
-    if (row.status == status) return &row;
+const char* StatusLineFor(int status) {
+  for (const StatusLine& row : kStatusLines) {
+    if (row.status == status) return row.plainLine;
   }
   return nullptr;
 }
 
 }  // namespace
-
-std::span<const TransportAdvice> TransportAdviceRows() { return kTransportAdvice; }
-std::span<const StatusAdvice> StatusAdviceRows() { return kStatusAdvice; }
-std::span<const Trouble> OtherTroubles() { return kOtherTroubles; }
 
 const char* PlainLineFor(const TransportResult& result, const char* reply) {
   switch (result.FailedStep) {
@@ -243,10 +39,8 @@ const char* PlainLineFor(const TransportResult& result, const char* reply) {
       return BeginsWithErrorText(reply) ? kGatewayErrorTextLine : nullptr;
     case TransportStep::SplitUrl:
       return nullptr;
-    case TransportStep::CheckStatus: {
-      const StatusAdvice* advice = StatusAdviceFor(result.HttpStatus);
-      return advice != nullptr ? advice->plainLine : nullptr;
-    }
+    case TransportStep::CheckStatus:
+      return StatusLineFor(result.HttpStatus);
     case TransportStep::OpenSession:
     case TransportStep::Connect:
     case TransportStep::OpenRequest:
@@ -257,8 +51,4 @@ const char* PlainLineFor(const TransportResult& result, const char* reply) {
   }
   const TransportError* error = FindTransportError(result.SystemError);
   return error != nullptr ? error->meaning : nullptr;
-}
-
-MoneyMoved MoneyAfter(const TransportResult& result) {
-  return RequestMayHaveArrived(result) ? MoneyMoved::Maybe : MoneyMoved::No;
 }
