@@ -34,7 +34,8 @@ target_link_libraries(unit_tests PRIVATE platform_fakes admin_guide_rows GTest::
 target_compile_options(unit_tests PRIVATE ${WARNINGS})
 # The sample settings file of the release package, checked against the keys the code uses.
 target_compile_definitions(unit_tests PRIVATE
-                           SAMPLE_SETTINGS_FILE="${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI")
+                           SAMPLE_SETTINGS_FILE="${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI"
+                           TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
 add_test(NAME unit_tests COMMAND unit_tests)
 
 # Every form body the encoder makes, decoded by Python's URL decoder and compared with

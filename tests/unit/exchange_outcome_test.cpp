@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "fakes/fake_https.h"
@@ -14,6 +16,13 @@ std::string Reply(const char* code, const char* message) {
   const std::string fs(1, kFieldSeparator);
   return "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG" + code + "HI" + fs + "K" + fs + fs + "Q" + fs +
          "R" + fs + message + fs + "Z";
+}
+
+// A golden reply of tests/data/replies, byte for byte.
+std::string Golden(const char* name) {
+  std::ifstream in(std::string(TEST_DATA_DIR) + "/replies/" + name, std::ios::binary);
+  EXPECT_TRUE(in.good()) << name;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TEST(ExchangeOutcome, EachResultAndReplyStandsForItsOutcome) {
@@ -31,21 +40,23 @@ TEST(ExchangeOutcome, EachResultAndReplyStandsForItsOutcome) {
     return Row{"", fake::Failure(step, number), fake::FailureText(step, number), outcome, true};
   };
   Row rows[] = {
-      {"approved", answered, Reply("00", "APPROVED"), Approved, false},
-      {"declined", answered, Reply("05", "DECLINED"), Declined, false},
+      {"approved", answered, Golden("approved"), Approved, false},
+      {"worked example", answered, Golden("worked_example"), Approved, false},
+      {"declined", answered, Golden("declined"), Declined, false},
       {"code 99 written by the gateway", answered, Reply("99", "SYSTEM ERROR"), Declined, false},
       // Answers from which no code can be read: the gateway may have acted.
-      {"empty body", answered, "", Unknown, false},
-      {"no separator", answered, "<html>Service Unavailable</html>", Unknown, false},
+      {"empty body", answered, Golden("empty"), Unknown, false},
+      {"maintenance page", answered, Golden("maintenance_page"), Unknown, false},
+      {"field 4 cut short", answered, Golden("short_field4"), Unknown, false},
       {"cut in the code", answered, "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG0", Unknown, false},
       {"field 4 too short", answered, "ID" + fs + "12" + fs + "X" + fs + "ABC" + fs + "K", Unknown, false},
       // What the dialogs take for an approval is one, however the code was found.
       {"00 beyond a short field 4", answered, "A" + fs + "B" + fs + "C" + fs + "DE" + fs + "FG0000",
        Approved, false},
       // The gateway's own "Error:" texts are its answers, whatever they look like.
-      {"the gateway's own Error: text", answered, "Error: database offline", Unknown, true},
+      {"the gateway's own Error: text", answered, Golden("error_text"), Unknown, true},
       {"a body like a failure text", answered, fake::FailureText(TransportStep::Send, 12029), Unknown, true},
-      {"a body like a failure, with a code", answered, "Error:" + Reply("00", "OK"), Unknown, true},
+      {"a body like a failure, with a code", answered, Golden("error_text_with_code"), Unknown, true},
       failed(TransportStep::Send, 12029, NotSent),
       failed(TransportStep::SplitUrl, 0, NotSent),
       failed(TransportStep::Send, 12045, NotSent),
