@@ -38,6 +38,15 @@ void KeepFault(const char* key, const char* value, bool refuses, int32_t low, in
 
 // Room for any value worth reading: a longer one is refused all the same.
 constexpr unsigned kValueReadSize = 64;
+// What a missing key reads as: no value in an INI file can hold a line break, so an
+// empty value, which is not a number nor on or off, stays apart from a missing key.
+constexpr const char* kMissing = "\n";
+
+// False when the key is missing; otherwise text holds its value.
+bool ReadPresent(const char* key, char* text, unsigned size) {
+  ReadSettingText(kSettingsSection, key, kMissing, text, size);
+  return std::strcmp(text, kMissing) != 0;
+}
 
 }  // namespace
 
@@ -70,7 +79,7 @@ bool ParseSettingNumber(const char* text, int32_t low, int32_t high, int32_t* va
 
 bool ReadOnOffSetting(const char* key, bool fallback) {
   char text[kValueReadSize];
-  if (ReadSettingText(kSettingsSection, key, "", text, sizeof text) == 0) return fallback;
+  if (!ReadPresent(key, text, sizeof text)) return fallback;
   bool value = fallback;
   if (!ParseOnOff(text, &value)) KeepFault(key, text, false, 0, 0);
   return value;
@@ -78,7 +87,7 @@ bool ReadOnOffSetting(const char* key, bool fallback) {
 
 int32_t ReadNumberSetting(const char* key, int32_t fallback, int32_t low, int32_t high) {
   char text[kValueReadSize];
-  if (ReadSettingText(kSettingsSection, key, "", text, sizeof text) == 0) return fallback;
+  if (!ReadPresent(key, text, sizeof text)) return fallback;
   int32_t value = fallback;
   if (!ParseSettingNumber(text, low, high, &value)) KeepFault(key, text, true, low, high);
   return value;

@@ -35,12 +35,13 @@ bool ParseOnOff(const char* text, bool* value);
 // An optional sign and decimal digits only, from low to high. False otherwise.
 bool ParseSettingNumber(const char* text, int32_t low, int32_t high, int32_t* value);
 
-// [Settings] key as an on/off value: fallback when missing or empty, and when not
-// understood (then kept as a fault).
+// [Settings] key as an on/off value: fallback when missing, and when not understood
+// (an empty value too; then kept as a fault).
 bool ReadOnOffSetting(const char* key, bool fallback);
 
-// [Settings] key as a number from low to high: fallback when missing or empty; a value
-// outside the range or not a number is kept as a refusing fault and gives fallback.
+// [Settings] key as a number from low to high: fallback when missing; a value outside
+// the range or not a number (an empty one too) is kept as a refusing fault and gives
+// fallback.
 int32_t ReadNumberSetting(const char* key, int32_t fallback, int32_t low, int32_t high);
 
 // True when a number of the settings file was refused; out then holds the text that
