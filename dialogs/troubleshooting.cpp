@@ -41,11 +41,11 @@ constexpr TransportAdvice kTransportAdvice[] = {
      "know it or cannot be reached.",
      "Check the Access URL; on the station, `nslookup <host>` must give an address."},
     {12029, kSend,
-     "The gateway is down, the host in the Access URL is wrong, a firewall blocks outgoing "
-     "port 443, or the network allows web traffic only through a proxy (the plug-in connects "
-     "directly).",
-     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` in "
-     "PowerShell must succeed."},
+     "The gateway is down, the host or port in the Access URL is wrong, a firewall blocks "
+     "the outgoing port (443 unless the URL names another), or the network allows web "
+     "traffic only through a proxy (the plug-in connects directly).",
+     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` (or the "
+     "URL's port) in PowerShell must succeed."},
     {12030, kAnswer,
      "On Windows: the network, a firewall or the gateway cut the connection. Under Wine also a "
      "gateway that never answers (after the 30 s receive time-out) and one that resets the "

@@ -435,7 +435,7 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
        "Error: gateway down", "Error", kMessageBoxIconError, true},
       // A transport failure, then the plain line that says what it means.
       {"send fails", TransportStep::Send, 12029, 200, "", url,
-       "Error: HTTP Send [12029]\nNothing answers at this address on port 443.", "Error",
+       "Error: HTTP Send [12029]\nNothing answers at this address and port.", "Error",
        kMessageBoxIconError, true},
       {"server status 500", std::nullopt, 0, 500, "", url,
        "Error: HTTP Server [500]\nThe gateway's server failed while handling the request (HTTP 500).",
@@ -502,7 +502,7 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
        "Error: HTTP Send [12038]\nThe gateway's certificate is made out for another host name.\n" +
            lines},
       {"nothing listens", false, TransportStep::Send, 12029, "", std::nullopt,
-       "Error: HTTP Send [12029]\nNothing answers at this address on port 443."},
+       "Error: HTTP Send [12029]\nNothing answers at this address and port."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -549,7 +549,7 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   ASSERT_EQ(2u, boxes.size());
   for (const SeenBox& box : boxes) {
     EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ(WithVersion("Error: HTTP Send [12029]\nNothing answers at this address on port 443."), box.text);
+    EXPECT_EQ(WithVersion("Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
     EXPECT_EQ("error", box.icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
