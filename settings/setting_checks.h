@@ -2,7 +2,8 @@
 // Settings read with a check: the on/off keys and the numbers of the settings file.
 // What a check did not accept is kept (SettingFaults) so that the configuration Test
 // can name it, and so that a number the file gets wrong stops every request instead
-// of sending a value nobody chose. Read at attach, on the thread that loads the plug-in.
+// of sending a value nobody chose. Kept at attach; the configuration's Save clears the
+// refused numbers on the user-interface thread.
 #include <cstddef>
 #include <cstdint>
 
