@@ -11,7 +11,7 @@ endif()
 
 # Created after the sanitizer options above, so that they reach the product code too.
 add_library(plugin_core STATIC ${CORE_SOURCES})
-target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 target_compile_options(plugin_core PRIVATE ${WARNINGS})
 
 find_package(GTest REQUIRED)

@@ -16,8 +16,10 @@
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "product_version.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
@@ -27,11 +29,41 @@ GatewayCertificate TestCertificate;
 
 const ModuleStateReset kResetTestCertificate{[] { TestCertificate = GatewayCertificate{}; }};
 
+// The settings in effect when the dialog opened: a Test puts the typed values into
+// effect for its request, and Cancel or the close box must take them back.
+struct OpenedSettings {
+  PluginSettings settings;
+  char merchantId[sizeof CurrentRecord.MerchantID];
+  char terminalId[sizeof CurrentRecord.TerminalID];
+  int32_t batchNumber;
+  int32_t merchantCode;
+};
+OpenedSettings OpenedWith;
+
+const ModuleStateReset kResetOpenedWith{[] { OpenedWith = OpenedSettings{}; }};
+
+void RememberOpenedSettings() {
+  OpenedWith.settings = CurrentSettings;
+  std::memcpy(OpenedWith.merchantId, CurrentRecord.MerchantID, sizeof OpenedWith.merchantId);
+  std::memcpy(OpenedWith.terminalId, CurrentRecord.TerminalID, sizeof OpenedWith.terminalId);
+  OpenedWith.batchNumber = CurrentRecord.BatchNumber;
+  OpenedWith.merchantCode = CurrentRecord.MerchantCode;
+}
+
+void RestoreOpenedSettings() {
+  CurrentSettings = OpenedWith.settings;
+  std::memcpy(CurrentRecord.MerchantID, OpenedWith.merchantId, sizeof OpenedWith.merchantId);
+  std::memcpy(CurrentRecord.TerminalID, OpenedWith.terminalId, sizeof OpenedWith.terminalId);
+  CurrentRecord.BatchNumber = OpenedWith.batchNumber;
+  CurrentRecord.MerchantCode = OpenedWith.merchantCode;
+}
+
 // What a field's check asks of the value read from it.
 enum class Check {
   GatewayUrl,  // "https://", a host, and a '/' after the host
   NotEmpty,
-  NotZero,
+  BatchNumber,   // the range the settings file is held to (settings/setting_checks.h)
+  MerchantCode,
   None,
 };
 
@@ -49,8 +81,8 @@ struct FieldStep {
 const FieldStep kSettingsSteps[] = {
     {kConfigUrlId, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
     {kConfigTerminalIdId, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
-    {kConfigBatchNumberId, Check::NotZero, nullptr, 0, &CurrentRecord.BatchNumber},
-    {kConfigMerchantCodeId, Check::None, nullptr, 0, &CurrentRecord.MerchantCode},
+    {kConfigBatchNumberId, Check::BatchNumber, nullptr, 0, &CurrentRecord.BatchNumber},
+    {kConfigMerchantCodeId, Check::MerchantCode, nullptr, 0, &CurrentRecord.MerchantCode},
     {kConfigPrefixMatchId, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
 // ...and the two only a Test needs.
@@ -68,7 +100,8 @@ static_assert(kConfigUrlReadCount <= kTypedSize && kConfigAccountReadCount <= kT
 bool IsGatewayUrl(const char* url) {
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
-  return SplitGatewayUrl(url, host, objectName) && host[0] != '\0';
+  unsigned port = 0;
+  return SplitGatewayUrl(url, host, objectName, &port);
 }
 
 bool TextPasses(Check check, const char* typed) {
@@ -77,7 +110,23 @@ bool TextPasses(Check check, const char* typed) {
       return IsGatewayUrl(typed);
     case Check::NotEmpty:
       return typed[0] != '\0';
-    case Check::NotZero:
+    case Check::BatchNumber:
+    case Check::MerchantCode:
+    case Check::None:
+      break;
+  }
+  return true;
+}
+
+// A number that a later load of the settings file would refuse is refused here.
+bool NumberPasses(Check check, unsigned typed) {
+  switch (check) {
+    case Check::BatchNumber:
+      return typed >= static_cast<unsigned>(kMinBatchNumber) && typed <= static_cast<unsigned>(kMaxBatchNumber);
+    case Check::MerchantCode:
+      return typed <= static_cast<unsigned>(kMaxMerchantCode);
+    case Check::GatewayUrl:
+    case Check::NotEmpty:
     case Check::None:
       break;
   }
@@ -97,7 +146,7 @@ bool TakeField(DialogWindow& window, const FieldStep& step) {
     SecureErase(typed, sizeof typed);
   } else {
     const unsigned typed = window.GetItemUnsigned(step.id);
-    passes = step.check != Check::NotZero || typed != 0;
+    passes = NumberPasses(step.check, typed);
     if (passes) *step.number = static_cast<int32_t>(typed);
   }
   if (!passes) {
@@ -133,6 +182,7 @@ int Save(DialogWindow& window) {
     window.SystemMessageBox(ScratchText, kSaveFailedCaption, kMessageBoxIconError);
     return 0;
   }
+  ForgetRefusedNumbers();  // the file now holds the numbers that passed the checks
   window.End(kConfigSavedEndCode);
   return 1;
 }
@@ -162,6 +212,14 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
                 journal.Error);
 }
 
+// What every Test's box ends with: the on/off values not understood, then the version.
+void AppendClosingLines(char* text, size_t size) {
+  AppendOnOffFaultLines(text, size);
+  const size_t used = std::strlen(text);
+  std::snprintf(text + used, size - used, kVersionLineFormat,
+                used > 0 && text[used - 1] != '\n' ? "\n" : "", PRODUCT_VERSION_TEXT);
+}
+
 void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
@@ -177,6 +235,7 @@ void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
   }
   AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
   AppendJournalLine(ScratchText, sizeof ScratchText, journal);
+  AppendClosingLines(ScratchText, sizeof ScratchText);
   window.SystemMessageBox(ScratchText, caption, icon);
 }
 
@@ -184,6 +243,12 @@ int Test(DialogWindow& window) {
   if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, kTestSteps)) return 0;
   if (EarlierWorkerRunning()) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
+  // Charges and deposits refuse to send with such a file, and so does the Test.
+  if (SettingsRefuseSending(ScratchText, sizeof ScratchText)) {
+    AppendClosingLines(ScratchText, sizeof ScratchText);
+    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
@@ -207,12 +272,16 @@ int Test(DialogWindow& window) {
 int ConfigureOnInit(DialogWindow& window) {
   const PluginSettings& s = CurrentSettings;
   const TransactionRecord& r = CurrentRecord;
+  RememberOpenedSettings();
   window.CenterOnOwner();
   window.SetItemText(kConfigUrlId, s.URL);
   window.SetItemText(kConfigMerchantIdId, r.MerchantID);
   window.SetItemText(kConfigTerminalIdId, r.TerminalID);
+  // A number the file got wrong is shown empty, not as the default nobody chose.
   window.SetItemUnsigned(kConfigBatchNumberId, static_cast<unsigned>(r.BatchNumber));
+  if (SettingRefused(kBatchNumberKey)) window.SetItemText(kConfigBatchNumberId, "");
   window.SetItemUnsigned(kConfigMerchantCodeId, static_cast<unsigned>(r.MerchantCode));
+  if (SettingRefused(kMerchantCodeKey)) window.SetItemText(kConfigMerchantCodeId, "");
   window.SetItemText(kConfigPrefixMatchId, s.PrefixMatch);
   return 1;
 }
@@ -224,6 +293,7 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
     case kConfigTestId:
       return Test(window);
     case kCancelId:
+      RestoreOpenedSettings();
       window.End(kConfigCancelledEndCode);
       return 1;
     default:
@@ -232,6 +302,7 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
 }
 
 int ConfigureOnClose(DialogWindow& window) {
+  RestoreOpenedSettings();
   window.End(kConfigClosedEndCode);
   return 1;
 }

@@ -16,7 +16,7 @@
 
 TransactionDialogState DepositState;
 int32_t DepositBalance;
-char DepositUser[kDepositUserSize];
+const char* DepositUser;
 
 namespace {
 
@@ -111,9 +111,7 @@ bool ParseDepositAmount(const char* text, int32_t* cents) {
 }
 
 void KeepDepositUser(const char* user) {
-  if (user == nullptr) user = "";
-  std::strncpy(DepositUser, user, kDepositUserSize - 1);
-  DepositUser[kDepositUserSize - 1] = '\0';
+  DepositUser = user == nullptr ? "" : user;
 }
 
 int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents) {
@@ -153,7 +151,7 @@ namespace {
 const ModuleStateReset kResetDepositDialog{[] {
   DepositState = TransactionDialogState{};
   DepositBalance = 0;
-  std::memset(DepositUser, 0, sizeof DepositUser);
+  DepositUser = nullptr;
 }};
 
 }  // namespace

@@ -21,7 +21,6 @@ inline constexpr int32_t kDepositNotMade = 0;
 inline constexpr int32_t kMinDepositUnits = 1;
 inline constexpr int32_t kMaxDepositUnits = 21474836;  // the most whose cents fit 32 bits
 inline constexpr int32_t kCentsPerUnit = 100;
-inline constexpr size_t kDepositUserSize = 256;
 
 inline constexpr const char* kBalanceFormat =
     "Current print balance is %.02f.\nEnter amount to deposit:";
@@ -34,11 +33,12 @@ inline constexpr const char* kDepositFailedCaption = "Error";
 
 extern TransactionDialogState DepositState;
 extern int32_t DepositBalance;        // as passed in; the station may update it
-// The text given to SPMDeposit, handed back unchanged to the station's deposit function.
-extern char DepositUser[kDepositUserSize];
+// The station's own user text, as given to SPMDeposit and handed back unchanged to its
+// deposit function: never copied, so never cut, whatever its length. Valid only while
+// SPMDeposit runs; empty after it (null after a module-state reset).
+extern const char* DepositUser;
 
-// SPMDeposit's copy of its user text into DepositUser: at most 255 characters, always
-// terminated; a null text counts as empty.
+// SPMDeposit keeps the station's pointer in DepositUser; a null text counts as empty.
 void KeepDepositUser(const char* user);
 
 // Reads a typed amount as strtod does (leading white space skipped), drops the fraction

@@ -11,6 +11,7 @@
 #include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
@@ -105,6 +106,11 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind) {
   if (!ClaimWorkerSlot()) {
     FailToStart(window, dialog, kEarlierWorkerRunningText);
+    return false;
+  }
+  // Before a sequence number is used: a batch or code nobody chose must not go out.
+  if (SettingsRefuseSending(ScratchText, kScratchTextSize)) {
+    FailToStart(window, dialog, ScratchText);
     return false;
   }
   FillTransaction(CurrentRecord, kind);

@@ -29,21 +29,28 @@ constexpr TransportAdvice kTransportAdvice[] = {
     {12001, kSetUp,
      "The station program or another program holds too many connections.", kRestart},
     {12002, kAnswer,
-     "The gateway is down or overloaded, or a firewall drops the traffic without refusing it.",
-     "Ask the card office whether the gateway is up; check the network path to it."},
+     "A time-out on Windows (30 s to send or to receive): the gateway is down or overloaded, "
+     "or a firewall drops the traffic without refusing it. Under Wine a silent gateway shows "
+     "[12030] instead.",
+     "At Send or Read the request may have arrived: ask the card office about this batch and "
+     "sequence number (see the journal) before charging again. Then check that the gateway is "
+     "up and the network path to it."},
     {12004, kSend, "A fault in Windows.", kRestart},
     {12007, kSend,
      "The host name in the Access URL is misspelt, or the station's name server does not "
      "know it or cannot be reached.",
      "Check the Access URL; on the station, `nslookup <host>` must give an address."},
     {12029, kSend,
-     "The gateway is down, the host in the Access URL is wrong, a firewall blocks outgoing "
-     "port 443, or the network allows web traffic only through a proxy (the plug-in connects "
-     "directly).",
-     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` in "
-     "PowerShell must succeed."},
+     "The gateway is down, the host or port in the Access URL is wrong, a firewall blocks "
+     "the outgoing port (443 unless the URL names another), or the network allows web "
+     "traffic only through a proxy (the plug-in connects directly).",
+     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` (or the "
+     "URL's port) in PowerShell must succeed."},
     {12030, kAnswer,
-     "The network or the gateway cut the connection.", kAskCardOffice},
+     "On Windows: the network, a firewall or the gateway cut the connection. Under Wine also a "
+     "gateway that never answers (after the 30 s receive time-out) and one that resets the "
+     "connection after reading the request.",
+     kAskCardOffice},
     {12031, kAnswer,
      "The gateway, a load balancer or a firewall closed the connection, after or before the "
      "request arrived.",
@@ -97,7 +104,8 @@ constexpr TransportAdvice kTransportAdvice[] = {
 
 constexpr StatusAdvice kStatusAdvice[] = {
     {0, "The connection closed after the request, before the gateway answered.",
-     "The gateway or something on the way reset the connection once it had read the request.",
+     "The gateway or something on the way reset the connection once it had read the request. "
+     "Under Wine such a reset may show as Error: HTTP Send [12030] instead.",
      kAskCardOffice},
     {400, "The gateway's server refused the request as malformed (HTTP 400).",
      "The path of the Access URL leads to something that is not the gateway.",
@@ -121,8 +129,11 @@ constexpr StatusAdvice kStatusAdvice[] = {
 };
 
 constexpr Trouble kOtherTroubles[] = {
-    {"Error: Invalid URL", "The Access URL is not of the form https://host/path.",
-     "The URL was edited by hand in CSPlugin.INI, or lacks the \"/\" after the host.",
+    {"Error: Invalid URL",
+     "The Access URL is not of the form https://host/path or https://host:port/path; nothing "
+     "was sent.",
+     "The URL was edited by hand in CSPlugin.INI: it lacks the host or the \"/\" after it, or "
+     "its port is not a number from 1 to 65535.",
      "Correct the Access URL in the configuration and press Test.", MoneyMoved::No},
     {"Transaction error:\n[05] DECLINED", "The card office declined the card.",
      "The card is blocked or not allowed to pay here.",
@@ -153,7 +164,9 @@ constexpr Trouble kOtherTroubles[] = {
      "A fault at the gateway.", "Try again later; tell the card office if it lasts.",
      MoneyMoved::No},
     {"Transaction error:\n[99] Unknown data",
-     "The answer held no response code the plug-in could read.",
+     "The answer held no response code the plug-in could read (its fourth field is shorter "
+     "than nine characters, or missing). The message after [99] is whatever the answer "
+     "carried in its message field, often \"Unknown data\".",
      "Something other than the gateway answered on this address (a maintenance page), or the "
      "gateway's answer was empty or cut off.",
      kAskCardOffice, MoneyMoved::Maybe},
@@ -216,8 +229,29 @@ constexpr Trouble kOtherTroubles[] = {
      "has expired.",
      MoneyMoved::No},
     {"Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:",
-     "The amount typed is not a whole number in that range.", "A typing slip.",
-     "Type a whole amount.", MoneyMoved::No},
+     "The amount typed does not begin with a number, or its whole units lie outside that "
+     "range. A fraction is dropped, not refused: 5.99 deposits 5.00.",
+     "A typing slip.", "Type an amount in whole units.", MoneyMoved::No},
+    {"Error: HTTP Server [N] (a status not listed above: 401, 405, 429, ...)",
+     "The gateway's server answered with another HTTP status than 200.",
+     "4xx: the server refused the request itself (401, 403 not admitted; 405 the path does not "
+     "take a POST; 429 too many requests). 5xx: a fault at or before the gateway, possibly "
+     "after it processed the transaction.",
+     "4xx: check the Access URL and the station's admission with the card office. 5xx: ask "
+     "the card office about this batch and sequence number (see the journal) before charging "
+     "again.",
+     MoneyMoved::Maybe},
+    {"The settings file PATH has KEY=VALUE, not a number from N to N.\nNothing was sent.",
+     "BatchNumber or MerchantCode in CSPlugin.INI is out of range or not a number; every "
+     "charge, deposit and Test stops before anything is sent.",
+     "CSPlugin.INI was edited by hand.",
+     "Open the configuration, type the right value in the empty field and press Save.",
+     MoneyMoved::No},
+    {"Settings: KEY=VALUE is not understood (1/0, yes/no, true/false, on/off); it stays on.",
+     "After a Test: an on/off key of CSPlugin.INI (Journal, StrictCertificates) holds another "
+     "value; its default is in effect (\"on\" or \"off\" says which).",
+     "CSPlugin.INI was edited by hand.", "Write one of the values named, and restart the station "
+     "program.", MoneyMoved::No},
 };
 
 const StatusAdvice* StatusAdviceFor(int status) {

@@ -51,7 +51,7 @@ std::span<const Trouble> OtherTroubles();
 
 // The plain line for a transport failure text: the error number's meaning, or the
 // status's plain line ("Error: HTTP Send [12029]\n" gives "Nothing answers at this
-// address on port 443."); nullptr for any other text and for a number or status the
+// address and port."); nullptr for any other text and for a number or status the
 // tables do not know.
 const char* PlainLineFor(const char* failureText);
 

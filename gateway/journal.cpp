@@ -166,7 +166,7 @@ JournalEvent OutcomeOfReply(const char* reply) {
   }
   GatewayResponse response;
   ParseGatewayReply(reply, response);
-  // "00" is what the dialogs took as approved, wherever the parse found it.
+  // "00" is what the dialogs took as approved; only a field 4 long enough gives it.
   if (std::strcmp(response.ResponseCode, kApprovedCode) == 0) return JournalEvent::Approved;
   return ReplyCarriesCode(reply) ? JournalEvent::Declined : JournalEvent::OutcomeUnknown;
 }

@@ -36,8 +36,11 @@ extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t
 }
 
 extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
-  // Bounded copy: the text is only handed back to the station's deposit function.
+  // The station's text goes back to its deposit function whole: a shortened copy could
+  // book the money to another account.
   KeepDepositUser(user);
-  return static_cast<int32_t>(
+  const int32_t endCode = static_cast<int32_t>(
       CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents));
+  KeepDepositUser(nullptr);  // the station's text is not ours past this call
+  return endCode;
 }

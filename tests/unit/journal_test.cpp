@@ -65,9 +65,8 @@ TEST(JournalOutcome, EachReplyStandsForItsEvent) {
       {"no separator", "<html>Service Unavailable</html>", JournalEvent::OutcomeUnknown},
       {"cut in the code", "ID" + fs + "12" + fs + "X" + fs + "ABCDEFG0", JournalEvent::OutcomeUnknown},
       {"field 4 too short", "ID" + fs + "12" + fs + "X" + fs + "ABC" + fs + "K", JournalEvent::OutcomeUnknown},
-      // What the dialogs took for an approval is one, however the code was found.
       {"00 beyond a short field 4", "A" + fs + "B" + fs + "C" + fs + "DE" + fs + "FG0000",
-       JournalEvent::Approved},
+       JournalEvent::OutcomeUnknown},
       {"no listener", Failure(TransportStep::Send, 12029), JournalEvent::TransportError},
       {"invalid URL", Failure(TransportStep::SplitUrl, 0), JournalEvent::TransportError},
       {"untrusted certificate", Failure(TransportStep::Send, 12045), JournalEvent::TransportError},

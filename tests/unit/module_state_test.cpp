@@ -56,7 +56,7 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   EXPECT_TRUE(AllZero(&ChargeState, sizeof ChargeState));
   EXPECT_TRUE(AllZero(&DepositState, sizeof DepositState));
   EXPECT_EQ(0, DepositBalance);
-  EXPECT_TRUE(AllZero(DepositUser, sizeof DepositUser));
+  EXPECT_EQ(nullptr, DepositUser);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(Troubleshooting, TheTestsPlainLineForEachKindOfText) {
     const char* line;  // nullptr: none
   };
   const Row rows[] = {
-      {fake::FailureText(TransportStep::Send, 12029), "Nothing answers at this address on port 443."},
+      {fake::FailureText(TransportStep::Send, 12029), "Nothing answers at this address and port."},
       {fake::FailureText(TransportStep::Read, 12002), "The gateway did not answer in time."},
       {fake::FailureText(TransportStep::CheckStatus, 404),
        "There is no gateway at this path of the server (HTTP 404)."},
