@@ -12,7 +12,7 @@ set(FUZZ_COMPILE_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize
 set(FUZZ_LINK_FLAGS -fsanitize=fuzzer,address,undefined)
 
 add_library(plugin_core_fuzz STATIC ${CORE_SOURCES} ${FAKE_SOURCES})
-target_include_directories(plugin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/unit)
+target_include_directories(plugin_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/tests/unit)
 target_compile_options(plugin_core_fuzz PRIVATE ${FUZZ_COMPILE_FLAGS})
 
 file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)

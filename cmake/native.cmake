@@ -11,7 +11,7 @@ endif()
 
 # Created after the sanitizer options above, so that they reach the product code too.
 add_library(plugin_core STATIC ${CORE_SOURCES})
-target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(plugin_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 target_compile_options(plugin_core PRIVATE ${WARNINGS})
 
 find_package(GTest REQUIRED)
@@ -55,7 +55,8 @@ if(NOT SANITIZE AND NOT FUZZ)
   set(TSAN_FLAGS -fsanitize=thread -g -fno-builtin)
   add_executable(orphaned_job_tsan ${CORE_SOURCES} ${FAKE_SOURCES}
                  ${CMAKE_SOURCE_DIR}/tests/race/orphaned_job_race_test.cpp)
-  target_include_directories(orphaned_job_tsan PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/unit)
+  target_include_directories(orphaned_job_tsan PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+                             ${CMAKE_SOURCE_DIR}/tests/unit)
   # The same sources pass the warnings in plugin_core; instrumented, gcc adds false ones.
   target_compile_options(orphaned_job_tsan PRIVATE ${TSAN_FLAGS})
   target_link_options(orphaned_job_tsan PRIVATE ${TSAN_FLAGS})

@@ -13,7 +13,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/host/plugin_entry_win32.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 add_library(plugin_win32 STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
-target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 target_link_libraries(plugin_win32 PUBLIC comctl32 wininet gdi32 user32 kernel32)
 target_compile_options(plugin_win32 PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 
@@ -100,7 +100,7 @@ set(TICK_ONLY_SOURCES ${CORE_SOURCES} ${WIN32_SOURCES})
 list(REMOVE_ITEM TICK_ONLY_SOURCES ${NOTICE_SOURCE})
 add_library(plugin_win32_tick_only STATIC EXCLUDE_FROM_ALL ${TICK_ONLY_SOURCES}
             ${CMAKE_SOURCE_DIR}/tests/bench/win32/job_notice_tick_only_win32.cpp)
-target_include_directories(plugin_win32_tick_only PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(plugin_win32_tick_only PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 target_link_libraries(plugin_win32_tick_only PUBLIC comctl32 wininet gdi32 user32 kernel32)
 target_compile_options(plugin_win32_tick_only PRIVATE ${WARNINGS})
 add_library(CSPluginTickOnly SHARED EXCLUDE_FROM_ALL ${ENTRY_SOURCE} ${RESOURCE_SCRIPTS}

@@ -8,6 +8,7 @@
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
+#include "gateway/exchange_job.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/local_clock.h"
 #include "gateway/journal.h"
@@ -15,18 +16,50 @@
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
-#include "gateway/exchange_job.h"
 #include "gateway/transport.h"
+#include "product_version.h"
+#include "settings/module_state.h"
 #include "settings/secure_erase.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
+
+// The settings in effect when the dialog opened: a Test puts the typed values into
+// effect for its request, and Cancel or the close box must take them back.
+struct OpenedSettings {
+  PluginSettings settings;
+  char merchantId[sizeof CurrentRecord.MerchantID];
+  char terminalId[sizeof CurrentRecord.TerminalID];
+  int32_t batchNumber;
+  int32_t merchantCode;
+};
+OpenedSettings OpenedWith;
+
+const ModuleStateReset kResetOpenedWith{[] { OpenedWith = OpenedSettings{}; }};
+
+void RememberOpenedSettings() {
+  OpenedWith.settings = CurrentSettings;
+  std::memcpy(OpenedWith.merchantId, CurrentRecord.MerchantID, sizeof OpenedWith.merchantId);
+  std::memcpy(OpenedWith.terminalId, CurrentRecord.TerminalID, sizeof OpenedWith.terminalId);
+  OpenedWith.batchNumber = CurrentRecord.BatchNumber;
+  OpenedWith.merchantCode = CurrentRecord.MerchantCode;
+}
+
+void RestoreOpenedSettings() {
+  CurrentSettings = OpenedWith.settings;
+  std::memcpy(CurrentRecord.MerchantID, OpenedWith.merchantId, sizeof OpenedWith.merchantId);
+  std::memcpy(CurrentRecord.TerminalID, OpenedWith.terminalId, sizeof OpenedWith.terminalId);
+  CurrentRecord.BatchNumber = OpenedWith.batchNumber;
+  CurrentRecord.MerchantCode = OpenedWith.merchantCode;
+}
 
 // What a field's check asks of the value read from it.
 enum class Check {
   GatewayUrl,  // "https://", a host, and a '/' after the host
   NotEmpty,
-  NotZero,
+  BatchNumber,   // the range the settings file is held to (settings/setting_checks.h)
+  MerchantCode,
   None,
 };
 
@@ -44,8 +77,8 @@ struct FieldStep {
 const FieldStep kSettingsSteps[] = {
     {IDC_CONFIG_URL, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
     {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
-    {IDC_CONFIG_BATCH_NUMBER, Check::NotZero, nullptr, 0, &CurrentRecord.BatchNumber},
-    {IDC_CONFIG_MERCHANT_CODE, Check::None, nullptr, 0, &CurrentRecord.MerchantCode},
+    {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &CurrentRecord.BatchNumber},
+    {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentRecord.MerchantCode},
     {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
 // ...and the two only a Test needs.
@@ -63,7 +96,8 @@ static_assert(kConfigUrlReadCount <= kTypedSize && kConfigAccountReadCount <= kT
 bool IsGatewayUrl(const char* url) {
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
-  return SplitGatewayUrl(url, host, objectName) && host[0] != '\0';
+  unsigned port = 0;
+  return SplitGatewayUrl(url, host, objectName, &port);
 }
 
 bool TextPasses(Check check, const char* typed) {
@@ -72,7 +106,23 @@ bool TextPasses(Check check, const char* typed) {
       return IsGatewayUrl(typed);
     case Check::NotEmpty:
       return typed[0] != '\0';
-    case Check::NotZero:
+    case Check::BatchNumber:
+    case Check::MerchantCode:
+    case Check::None:
+      break;
+  }
+  return true;
+}
+
+// A number that a later load of the settings file would refuse is refused here.
+bool NumberPasses(Check check, unsigned typed) {
+  switch (check) {
+    case Check::BatchNumber:
+      return typed >= static_cast<unsigned>(kMinBatchNumber) && typed <= static_cast<unsigned>(kMaxBatchNumber);
+    case Check::MerchantCode:
+      return typed <= static_cast<unsigned>(kMaxMerchantCode);
+    case Check::GatewayUrl:
+    case Check::NotEmpty:
     case Check::None:
       break;
   }
@@ -92,7 +142,7 @@ bool TakeField(DialogWindow& window, const FieldStep& step) {
     SecureErase(typed, sizeof typed);
   } else {
     const unsigned typed = window.GetItemUnsigned(step.id);
-    passes = step.check != Check::NotZero || typed != 0;
+    passes = NumberPasses(step.check, typed);
     if (passes) *step.number = static_cast<int32_t>(typed);
   }
   if (!passes) {
@@ -128,6 +178,7 @@ int Save(DialogWindow& window) {
     window.SystemMessageBox(ScratchText, kSaveFailedCaption, kMessageBoxIconError);
     return 0;
   }
+  ForgetRefusedNumbers();  // the file now holds the numbers that passed the checks
   window.End(kConfigSavedEndCode);
   return 1;
 }
@@ -153,6 +204,14 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
                 journal.Error);
 }
 
+// What every Test's box ends with: the on/off values not understood, then the version.
+void AppendClosingLines(char* text, size_t size) {
+  AppendOnOffFaultLines(text, size);
+  const size_t used = std::strlen(text);
+  std::snprintf(text + used, size - used, kVersionLineFormat,
+                used > 0 && text[used - 1] != '\n' ? "\n" : "", PRODUCT_VERSION_TEXT);
+}
+
 void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
                      const GatewayCertificate& certificate, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
@@ -170,6 +229,7 @@ void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
   }
   AppendCertificateLines(certificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
   AppendJournalLine(ScratchText, sizeof ScratchText, journal);
+  AppendClosingLines(ScratchText, sizeof ScratchText);
   window.SystemMessageBox(ScratchText, caption, icon);
 }
 
@@ -180,6 +240,13 @@ int Test(DialogWindow& window) {
   ExchangeJob* job = ClaimExchangeJob();
   if (job == nullptr) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
+  // Charges and deposits refuse to send with such a file, and so does the Test.
+  if (SettingsRefuseSending(ScratchText, sizeof ScratchText)) {
+    ReleaseExchangeJob(*job);
+    AppendClosingLines(ScratchText, sizeof ScratchText);
+    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
@@ -202,12 +269,16 @@ int Test(DialogWindow& window) {
 int ConfigureOnInit(DialogWindow& window) {
   const PluginSettings& s = CurrentSettings;
   const TransactionRecord& r = CurrentRecord;
+  RememberOpenedSettings();
   window.CenterOnOwner();
   window.SetItemText(IDC_CONFIG_URL, s.URL);
   window.SetItemText(IDC_CONFIG_MERCHANT_ID, r.MerchantID);
   window.SetItemText(IDC_CONFIG_TERMINAL_ID, r.TerminalID);
+  // A number the file got wrong is shown empty, not as the default nobody chose.
   window.SetItemUnsigned(IDC_CONFIG_BATCH_NUMBER, static_cast<unsigned>(r.BatchNumber));
+  if (SettingRefused(kBatchNumberKey)) window.SetItemText(IDC_CONFIG_BATCH_NUMBER, "");
   window.SetItemUnsigned(IDC_CONFIG_MERCHANT_CODE, static_cast<unsigned>(r.MerchantCode));
+  if (SettingRefused(kMerchantCodeKey)) window.SetItemText(IDC_CONFIG_MERCHANT_CODE, "");
   window.SetItemText(IDC_CONFIG_PREFIX_MATCH, s.PrefixMatch);
   return 1;
 }
@@ -219,6 +290,7 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
     case IDC_CONFIG_TEST:
       return Test(window);
     case IDC_CANCEL:
+      RestoreOpenedSettings();
       window.End(kConfigCancelledEndCode);
       return 1;
     default:
@@ -227,6 +299,7 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
 }
 
 int ConfigureOnClose(DialogWindow& window) {
+  RestoreOpenedSettings();
   window.End(kConfigClosedEndCode);
   return 1;
 }

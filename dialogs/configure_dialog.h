@@ -1,12 +1,12 @@
 #pragma once
 // The configuration dialog (CONFIGURE template), in which an administrator edits the
 // gateway settings, saves them, or runs one live test transaction. It keeps no state
-// of its own: every control value that passes its check goes into the module-wide
-// value behind it (CurrentSettings.URL and .PrefixMatch; MerchantID, TerminalID,
-// BatchNumber, MerchantCode and, for a test, CardNumber of CurrentRecord), where it
-// stays in effect for later charges and deposits whether or not the dialog is then
-// saved; a value that fails its check leaves the value in effect as it was. Only Save
-// writes the settings file. Runs on the user-interface thread; a Test blocks it until
+// of its own but the values it opened with: every control value that passes its check
+// goes into the module-wide value behind it (CurrentSettings.URL and .PrefixMatch;
+// MerchantID, TerminalID, BatchNumber, MerchantCode and, for a test, CardNumber of
+// CurrentRecord), where a Test uses it; a value that fails its check leaves the value
+// in effect as it was. Save writes the settings file and keeps what it wrote; Cancel
+// and the close box put back the values the dialog opened with. Runs on the user-interface thread; a Test blocks it until
 // the gateway has answered.
 //
 // End codes: 1 after Save and after the close box (which writes nothing), 0 after
@@ -38,9 +38,12 @@ inline constexpr const char* kSaveNoPathFormat =
 // Added to the Test's box, on a line of its own, when a journal record could not be
 // written: the line break when needed, the file's path, the system's error number.
 inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (error %lu)";
+// The last line of every Test's box: the line break when needed, the version.
+inline constexpr const char* kVersionLineFormat = "%sPlug-in version %s";
 
-// WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
-// values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1
+// WM_INITDIALOG: remembers the values in effect, centres the dialog over the owner (or
+// the screen) and shows them in controls 100 to 105, in that order (a refused number
+// empty); 110 stays empty. Returns 1
 // so that the system focuses the first tab stop.
 int ConfigureOnInit(DialogWindow& window);
 
@@ -55,14 +58,18 @@ int ConfigureOnInit(DialogWindow& window);
 //   when the journal could not be written, and the dialog stays open; returns 0. While
 //   the job of a charge or deposit whose dialog was destroyed still runs, nothing is
 //   sent and the box says "Error: An earlier transaction is still running."
-// - Cancel (2): ends with 0; returns 1.
+//   A number of the settings file that was refused (settings/setting_checks.h) stops
+//   the Test before anything is sent, with the same text a charge shows. Every box
+//   ends with the on/off values not understood and the plug-in's version.
+// - Cancel (2): puts back the values the dialog opened with, ends with 0; returns 1.
 // - any other id: nothing; returns 0.
 // The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also
 // wants a host. A failed check beeps, moves the focus to its control and shows no
 // text; the values read before it are in effect, the failing one is not.
 int ConfigureOnCommand(DialogWindow& window, int id);
 
-// WM_CLOSE: ends with 1 without writing anything; returns 1.
+// WM_CLOSE: puts back the values the dialog opened with, ends with 1 without writing
+// anything; returns 1.
 int ConfigureOnClose(DialogWindow& window);
 
 // WM_DESTROY, however the dialog ended: the test account number is erased from the

@@ -105,9 +105,7 @@ bool ParseDepositAmount(const char* text, int32_t* cents) {
 }
 
 void KeepDepositUser(DepositDialogState& state, const char* user) {
-  if (user == nullptr) user = "";
-  std::strncpy(state.User, user, kDepositUserSize - 1);
-  state.User[kDepositUserSize - 1] = '\0';
+  state.User = user == nullptr ? "" : user;
 }
 
 int32_t DepositDialogStart(DialogWindow& window, DepositDialogState& state, int32_t balanceCents) {

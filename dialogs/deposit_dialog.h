@@ -21,7 +21,6 @@ inline constexpr int32_t kDepositNotMade = 0;
 inline constexpr int32_t kMinDepositUnits = 1;
 inline constexpr int32_t kMaxDepositUnits = 21474836;  // the most whose cents fit 32 bits
 inline constexpr int32_t kCentsPerUnit = 100;
-inline constexpr size_t kDepositUserSize = 256;
 
 inline constexpr const char* kBalanceFormat =
     "Current print balance is %.02f.\nEnter amount to deposit:";
@@ -35,12 +34,13 @@ inline constexpr const char* kDepositFailedCaption = "Error";
 // One deposit dialog's own state: the transaction's, and what SPMDeposit was given.
 struct DepositDialogState : TransactionDialogState {
   int32_t Balance;  // as passed in; the station may update it
-  // The text given to SPMDeposit, handed back unchanged to the station's deposit function.
-  char User[kDepositUserSize];
+  // The station's own user text, as given to SPMDeposit and handed back unchanged to its
+  // deposit function: never copied, so never cut, whatever its length. Valid only while
+  // SPMDeposit runs, as is the state.
+  const char* User;
 };
 
-// SPMDeposit's copy of its user text into state.User: at most 255 characters, always
-// terminated; a null text counts as empty.
+// SPMDeposit keeps the station's pointer in state.User; a null text counts as empty.
 void KeepDepositUser(DepositDialogState& state, const char* user);
 
 // Reads a typed amount as strtod does (leading white space skipped), drops the fraction

@@ -64,3 +64,13 @@ Point CentredPosition(const Rect& reference, const Rect& window) {
   const int y = reference.top + (Height(reference) - Height(window)) / 2;
   return Point{x, y < 0 ? 0 : y};
 }
+
+Point KeepInWorkArea(Point position, const Rect& window, const Rect& workArea) {
+  // The far edge first, so that the near edge wins for a window too large to fit.
+  Point kept = position;
+  if (kept.x + Width(window) > workArea.right) kept.x = workArea.right - Width(window);
+  if (kept.y + Height(window) > workArea.bottom) kept.y = workArea.bottom - Height(window);
+  if (kept.x < workArea.left) kept.x = workArea.left;
+  if (kept.y < workArea.top) kept.y = workArea.top;
+  return kept;
+}

@@ -79,6 +79,11 @@ Rect ScreenRect(int screenWidth, int screenHeight);
 
 // Top-left corner that centres a window rectangle over the reference rectangle.
 // Widths and heights are right - left and bottom - top; the halving is signed and
-// truncates toward zero. A negative y becomes 0; x is not limited, and nothing
-// keeps the window on screen at the right or bottom.
+// truncates toward zero. A negative y becomes 0; x is not limited here.
 Point CentredPosition(const Rect& reference, const Rect& window);
+
+// The position moved just enough for the window to lie wholly inside the work area:
+// right or down when it starts before the left or top edge, left or up when it ends
+// past the right or bottom edge. A window larger than the work area keeps its top-left
+// corner inside it.
+Point KeepInWorkArea(Point position, const Rect& window, const Rect& workArea);

@@ -139,7 +139,16 @@ void CenterOnOwner(HWND dialog, HWND owner) {
   }
   RECT window;
   GetWindowRect(dialog, &window);
-  const Point position = CentredPosition(FromRECT(reference), FromRECT(window));
+  const Point centred = CentredPosition(FromRECT(reference), FromRECT(window));
+  // The owner's monitor, or the primary one without an owner; its work area leaves out
+  // the task bar.
+  HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                      : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  const Point position = GetMonitorInfoA(monitor, &info)
+                             ? KeepInWorkArea(centred, FromRECT(window), FromRECT(info.rcWork))
+                             : centred;
   SetWindowPos(dialog, nullptr, position.x, position.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

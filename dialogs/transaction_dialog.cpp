@@ -9,6 +9,7 @@
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
 #include "settings/secure_erase.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
@@ -83,6 +84,12 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
   ExchangeJob* job = ClaimExchangeJob();
   if (job == nullptr) {
     FailToStart(window, dialog, kEarlierWorkerRunningText);
+    return false;
+  }
+  // Before a sequence number is used: a batch or code nobody chose must not go out.
+  if (SettingsRefuseSending(ScratchText, kScratchTextSize)) {
+    ReleaseExchangeJob(*job);
+    FailToStart(window, dialog, ScratchText);
     return false;
   }
   FillTransaction(CurrentRecord, kind);

@@ -21,7 +21,7 @@ using HttpsHandle = void*;
 enum class CertificateChecks { Lenient, Strict };
 
 HttpsHandle HttpsOpenSession();                                     // InternetOpenA
-HttpsHandle HttpsConnect(HttpsHandle session, const char* host);     // port 443
+HttpsHandle HttpsConnect(HttpsHandle session, const char* host, unsigned port);
 HttpsHandle HttpsOpenRequest(HttpsHandle connection, const char* objectName,  // POST
                              CertificateChecks checks);
 bool HttpsSend(HttpsHandle request, const char* body, unsigned long length);

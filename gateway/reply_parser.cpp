@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kCodeSeparator = 3;     // the code sits in the field after this FS
 constexpr int kMessageSeparator = 8;  // the message is the field after this FS
-constexpr size_t kCodeOffset = 8;     // places after its FS of the code's first character
+constexpr size_t kCodeOffset = 8;     // the code's first character is field 4's eighth
 constexpr size_t kCodeLength = 2;
 
 constexpr void CopyText(char* field, const char* text) {
@@ -24,15 +24,20 @@ constexpr GatewayResponse DefaultResponse() {
   return response;
 }
 
-// The code characters that stand before the reply's end.
-void TakeCode(const char* separator, GatewayResponse& response) {
-  size_t ahead = 0;
-  while (ahead < kCodeOffset + kCodeLength - 1 && separator[ahead + 1] != '\0') ++ahead;
-  size_t taken = 0;
-  for (size_t place = kCodeOffset; place <= ahead; ++place) {
-    response.ResponseCode[taken++] = separator[place];
+// True when the field that begins at start reaches the code's last place: a shorter
+// field carries no code, and reading on would take characters of the next field.
+bool FieldHoldsCode(const char* start) {
+  for (size_t place = 0; place < kCodeOffset + kCodeLength - 1; ++place) {
+    if (start[place] == '\0' || start[place] == kFieldSeparator) return false;
   }
-  response.ResponseCode[taken] = '\0';
+  return true;
+}
+
+// Only a field 4 long enough gives a code; otherwise the default stays.
+void TakeCode(const char* field, GatewayResponse& response) {
+  if (!FieldHoldsCode(field)) return;
+  std::memcpy(response.ResponseCode, field + kCodeOffset - 1, kCodeLength);
+  response.ResponseCode[kCodeLength] = '\0';
 }
 
 void TakeMessage(const char* start, GatewayResponse& response) {
@@ -63,7 +68,7 @@ void ParseGatewayReply(const char* reply, GatewayResponse& response) {
   for (const char* p = reply; *p != '\0'; ++p) {
     if (*p != kFieldSeparator) continue;
     ++separators;
-    if (separators == kCodeSeparator) TakeCode(p, response);
+    if (separators == kCodeSeparator) TakeCode(p + 1, response);
     if (separators == kMessageSeparator) TakeMessage(p + 1, response);
   }
 }
@@ -80,9 +85,5 @@ bool ReplyCarriesCode(const char* reply) {
     if (*p == kFieldSeparator) ++separators;
   }
   if (separators < kCodeSeparator) return false;
-  // p is the first character of field 4, which must reach as far as the code's end.
-  for (size_t place = 0; place < kCodeOffset + kCodeLength - 1; ++place) {
-    if (p[place] == '\0' || p[place] == kFieldSeparator) return false;
-  }
-  return true;
+  return FieldHoldsCode(p);  // p is the first character of field 4
 }

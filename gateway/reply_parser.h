@@ -17,10 +17,10 @@ struct GatewayResponse {
 extern GatewayResponse CurrentResponse;
 
 // Takes the reply apart; starts from the defaults every time. Never reads past the
-// reply's terminator: the code is whichever of field 4's characters 8 and 9 stand
-// before the end of the reply (so it may be one character or empty), and may include
-// an FS when field 4 is short but the reply goes on. A ninth field longer than 255
-// characters is cut to its first 255. A null reply counts as empty.
+// reply's terminator: the code is field 4's characters 8 and 9 when field 4 has at
+// least nine characters; a shorter field 4 carries no code and leaves "99", whatever
+// follows it. A ninth field longer than 255 characters is cut to its first 255. A null
+// reply counts as empty.
 void ParseGatewayReply(const char* reply, GatewayResponse& response);
 
 // True when the text's first six bytes are "Error:" (case-sensitive): a failure text,

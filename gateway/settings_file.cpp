@@ -2,6 +2,7 @@
 
 #include "gateway/transaction_record.h"
 #include "settings/profile_store.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 void LoadSettings() {
@@ -9,8 +10,9 @@ void LoadSettings() {
   LoadPluginSettings();
   ReadSettingText(kSettingsSection, kMerchantIdKey, "", r.MerchantID, sizeof r.MerchantID);
   ReadSettingText(kSettingsSection, kTerminalIdKey, "", r.TerminalID, sizeof r.TerminalID);
-  r.BatchNumber = ReadSettingInt(kSettingsSection, kBatchNumberKey, kDefaultBatchNumber);
-  r.MerchantCode = ReadSettingInt(kSettingsSection, kMerchantCodeKey, kDefaultMerchantCode);
+  r.BatchNumber = ReadNumberSetting(kBatchNumberKey, kDefaultBatchNumber, kMinBatchNumber, kMaxBatchNumber);
+  r.MerchantCode =
+      ReadNumberSetting(kMerchantCodeKey, kDefaultMerchantCode, kMinMerchantCode, kMaxMerchantCode);
 }
 
 bool SaveSettings(uint32_t* error) {

@@ -47,16 +47,38 @@ TransportResult Exchange(HttpsHandle request, const char* body, char* reply,
   return TransportResult{TransportStep::None, 0, httpStatus};
 }
 
+// Decimal digits only, 1 to 65535.
+bool ParsePort(const char* text, unsigned* port) {
+  unsigned value = 0;
+  if (*text == '\0') return false;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    value = value * 10 + static_cast<unsigned>(*text - '0');
+    if (value > kMaxGatewayPort) return false;
+  }
+  if (value == 0) return false;
+  *port = value;
+  return true;
+}
+
 }  // namespace
 
-bool SplitGatewayUrl(const char* url, char* host, char* objectName) {
+bool SplitGatewayUrl(const char* url, char* host, char* objectName, unsigned* port) {
   if (std::strncmp(url, kScheme, kSchemeLength) != 0) return false;
   CopyBounded(host, url + kSchemeLength);
   char* slash = std::strchr(host, '/');
   if (slash == nullptr) return false;
   CopyBounded(objectName, slash + 1);
   *slash = '\0';
-  return true;
+  *port = kDefaultGatewayPort;
+  // A bracketed address has colons of its own: the port's colon follows the bracket.
+  char* close = host[0] == '[' ? std::strchr(host, ']') : host;
+  char* colon = close != nullptr ? std::strchr(close, ':') : nullptr;
+  if (colon != nullptr) {
+    if (!ParsePort(colon + 1, port)) return false;
+    *colon = '\0';
+  }
+  return host[0] != '\0';
 }
 
 TransportResult PostToGateway(const char* url, CertificateChecks checks, const char* body,
@@ -65,12 +87,15 @@ TransportResult PostToGateway(const char* url, CertificateChecks checks, const c
   if (certificate != nullptr) *certificate = GatewayCertificate{};
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
-  if (!SplitGatewayUrl(url, host, objectName)) return Failure(reply, TransportStep::SplitUrl, 0, 0);
+  unsigned port = kDefaultGatewayPort;
+  if (!SplitGatewayUrl(url, host, objectName, &port)) {
+    return Failure(reply, TransportStep::SplitUrl, 0, 0);
+  }
 
   // The session's result is not tested: a failed open shows up as a failed connect.
   HttpsHandle session = HttpsOpenSession();
   HttpsLimitWaits(session, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
-  HttpsHandle connection = HttpsConnect(session, host);
+  HttpsHandle connection = HttpsConnect(session, host, port);
   if (connection == nullptr) {
     const TransportResult result = StepFailure(reply, TransportStep::Connect);
     HttpsClose(session);

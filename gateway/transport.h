@@ -22,11 +22,15 @@ inline constexpr unsigned long kConnectTimeoutMs = 15000;
 inline constexpr unsigned long kSendTimeoutMs = 30000;
 inline constexpr unsigned long kReceiveTimeoutMs = 30000;
 
-// Splits "https://host/path" into host and object name (the path without its leading
-// '/'); both buffers hold kGatewayNameSize bytes. The host is taken whole, a ":port" in
-// it included. False when the URL does not begin with "https://" (case-sensitive) or
-// has no '/' after the host.
-bool SplitGatewayUrl(const char* url, char* host, char* objectName);
+inline constexpr unsigned kDefaultGatewayPort = 443;
+inline constexpr unsigned kMaxGatewayPort = 65535;
+
+// Splits "https://host[:port]/path" into host, object name (the path without its
+// leading '/') and port (443 when none is given); both buffers hold kGatewayNameSize
+// bytes. False when the URL does not begin with "https://" (case-sensitive), has no
+// '/' after the host, has an empty host, or a port that is not a number from 1 to
+// 65535. A refused URL is never connected to.
+bool SplitGatewayUrl(const char* url, char* host, char* objectName, unsigned* port);
 
 // Posts body (NUL-terminated, sent without its terminator) to url, one attempt, no
 // retry, checking the server's certificate as checks says. Blocks until the exchange

@@ -53,8 +53,8 @@ HttpsHandle HttpsOpenSession() {
   return InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, kEmptyText, nullptr, 0);
 }
 
-HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
-  return InternetConnectA(session, host, INTERNET_DEFAULT_HTTPS_PORT, kEmptyText, kEmptyText,
+HttpsHandle HttpsConnect(HttpsHandle session, const char* host, unsigned port) {
+  return InternetConnectA(session, host, static_cast<INTERNET_PORT>(port), kEmptyText, kEmptyText,
                           INTERNET_SERVICE_HTTP, 0, 0);
 }
 

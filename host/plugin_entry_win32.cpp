@@ -35,7 +35,8 @@ extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t
 
 extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
   DepositDialogState state{};
-  // Bounded copy: the text is only handed back to the station's deposit function.
+  // The station's text goes back to its deposit function whole: a shortened copy could
+  // book the money to another account. It is not ours past this call, nor is the state.
   KeepDepositUser(state, user);
   HandOverDialogState(&state);
   const INT_PTR endCode =

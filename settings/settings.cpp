@@ -5,6 +5,7 @@
 #include "settings/module_path.h"
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
+#include "settings/setting_checks.h"
 #include "settings/prompt_format.h"
 #include "settings/text_search.h"
 
@@ -30,11 +31,6 @@ unsigned ReadSettingText(const char* section, const char* key, const char* fallb
     return static_cast<unsigned>(std::strlen(out));
   }
   return ProfileReadString(section, key, fallback, out, outSize, SettingsPath);
-}
-
-int ReadSettingInt(const char* section, const char* key, int fallback) {
-  if (SettingsPath[0] == '\0') return fallback;
-  return ProfileReadInt(section, key, fallback, SettingsPath);
 }
 
 void BuildSettingsPath() {
@@ -69,8 +65,8 @@ void LoadPluginSettings() {
   ReadSettingText(kSettingsSection, kUrlKey, kDefaultGatewayUrl, s.URL, sizeof s.URL);
   ReadSettingText(kSettingsSection, kPrefixMatchKey, kDefaultPrefixMatch, s.PrefixMatch,
                   sizeof s.PrefixMatch);
-  s.StrictCertificates = ReadSettingInt(kSettingsSection, kStrictCertificatesKey, 0) != 0;
-  s.Journal = ReadSettingInt(kSettingsSection, kJournalKey, kDefaultJournal) != 0;
+  s.StrictCertificates = ReadOnOffSetting(kStrictCertificatesKey, false);
+  s.Journal = ReadOnOffSetting(kJournalKey, kDefaultJournal);
 
   if (ReadSettingText(kTextSection, "SwipePrompt", "", s.SwipePrompt, sizeof s.SwipePrompt) > 0) {
     ExpandLineBreaks(s.SwipePrompt);

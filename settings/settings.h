@@ -26,7 +26,7 @@ inline constexpr const char* kDefaultGatewayUrl = "https://gateway.cardsmith.exa
 inline constexpr const char* kDefaultPrefixMatch = "603950";
 inline constexpr int kDefaultBatchNumber = 1;
 inline constexpr int kDefaultMerchantCode = 5999;
-inline constexpr int kDefaultJournal = 1;  // 0 turns the transaction journal off
+inline constexpr bool kDefaultJournal = true;  // off turns the transaction journal off
 inline constexpr const char* kBuiltInValidationPrompt =
     "A charge of %.2f will be made to your account.\n"
     "Press OK to continue, or press Cancel to go back.";
@@ -37,10 +37,11 @@ struct PluginSettings {
   char SwipePrompt[512];
   char ValidationPrompt[512];
   char TitlePrompt[128];
-  // StrictCertificates: any value but 0 makes the gateway's certificate fail the send
-  // when it has lapsed or names another host (default 0: both are accepted).
+  // StrictCertificates on makes the gateway's certificate fail the send when it has
+  // lapsed or names another host (default off: both are accepted).
   bool StrictCertificates;
-  bool Journal;  // [Settings] Journal: anything but 0 keeps the transaction journal
+  bool Journal;  // [Settings] Journal: on (the default) keeps the transaction journal
+  // Both read as settings/setting_checks.h says.
 };
 
 extern PluginSettings CurrentSettings;
@@ -52,11 +53,10 @@ extern char SettingsPath[256];  // empty when the module path was unusable
 // nothing is written to a wrong file).
 void BuildSettingsPath();
 
-// Reads a key of the settings file as ProfileReadString / ProfileReadInt do; with an
-// empty SettingsPath the fallback applies.
+// Reads a key of the settings file as ProfileReadString does; with an empty
+// SettingsPath the fallback applies.
 unsigned ReadSettingText(const char* section, const char* key, const char* fallback, char* out,
                          unsigned outSize);
-int ReadSettingInt(const char* section, const char* key, int fallback);
 
 // Fills CurrentSettings (URL, PrefixMatch, StrictCertificates, Journal and the three
 // prompts) from SettingsPath.

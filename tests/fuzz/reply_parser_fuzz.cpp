@@ -1,6 +1,6 @@
 // The reply parser and the classification against a plain restatement of the reply
-// format: fields split at FS up to the first NUL, the code at places 8 and 9 after
-// FS 3 as far as they exist, the message the field after FS 8 cut to 255 characters.
+// format: fields split at FS up to the first NUL, the code the 8th and 9th characters
+// of field 4 when it has nine or more, "99" otherwise, the message the field after FS 8 cut to 255 characters.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -49,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text[i] != '\x1C') continue;
     ++separators;
     if (separators == 3) {
-      code.clear();
-      for (size_t place = i + 8; place <= i + 9 && place < text.size(); ++place) code += text[place];
+      const std::string_view rest = text.substr(i + 1);
+      const std::string_view field4 = rest.substr(0, rest.find('\x1C'));
+      if (field4.size() >= 9) code = std::string(field4.substr(7, 2));
     }
     if (separators == 8) {
       const std::string_view rest = text.substr(i + 1);

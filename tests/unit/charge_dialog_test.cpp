@@ -5,7 +5,9 @@
 
 #include "dialogs/charge_dialog.h"
 #include "fakes/fake_https.h"
+#include "fakes/fake_platform.h"
 #include "gateway/exchange_job.h"
+#include "gateway/transaction_record.h"
 #include "transaction_dialog_fixture.h"
 
 namespace {
@@ -311,6 +313,22 @@ TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeNotApproved, window.endCode);
+}
+
+// A batch number nobody chose must not reach the gateway, nor use up a sequence number.
+TEST_F(ChargeDialogTest, ARefusedSettingsNumberSendsNothing) {
+  fake::profiles[SettingsPath]["Settings"]["BatchNumber"] = "-5";
+  LoadSettings();
+  Start(150);
+  Enter(kSwipe);
+  EXPECT_EQ(0, Ok());
+  EXPECT_EQ(0, fake::workerStarts);
+  EXPECT_EQ(0, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(std::string("The settings file ") + SettingsPath +
+                " has BatchNumber=-5, not a number from 1 to 999999.\nNothing was sent.",
+            window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_NE(nullptr, ClaimExchangeJob()) << "the job is free for the next exchange";
 }
 
 TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {

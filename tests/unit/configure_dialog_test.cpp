@@ -28,6 +28,7 @@
 #include "gateway/exchange_job.h"
 #include "fakes/fake_worker.h"
 #include "settings/module_state.h"
+#include "product_version.h"
 #include "settings/settings.h"
 
 namespace {
@@ -45,6 +46,10 @@ const Values kLoaded = {"https://gateway.test/ipsx/gateway", "887700123", "T0001
 // What the administrator types, and the test account number.
 const Values kTyped = {"https://127.0.0.2/ipsx/gateway", "MERCH01", "TERM7", "12", "5411", "6039"};
 const std::string kAccount = "6039501234567890";
+// Every Test's box ends with the version, on a line of its own.
+std::string WithVersion(const std::string& text) {
+  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Plug-in version " PRODUCT_VERSION_TEXT;
+}
 
 // What reached the HTTPS seam: the host, object name and body of each send.
 struct Sent {
@@ -236,7 +241,11 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
       {IDC_CONFIG_BATCH_NUMBER, "abc", true, kLoaded.batch, batch},
       {IDC_CONFIG_BATCH_NUMBER, "00", true, kLoaded.batch, batch},
       {IDC_CONFIG_BATCH_NUMBER, "12", false, "12", batch},
+      {IDC_CONFIG_BATCH_NUMBER, "999999", false, "999999", batch},
+      {IDC_CONFIG_BATCH_NUMBER, "1000000", true, kLoaded.batch, batch},
       {IDC_CONFIG_MERCHANT_CODE, "", false, "0", merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "9999", false, "9999", merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "10000", true, kLoaded.merchantCode, merchantCode},
       {IDC_CONFIG_PREFIX_MATCH, "", false, "", prefix},
       {IDC_CONFIG_MERCHANT_ID, "", true, kLoaded.merchantId, merchant},
       {IDC_CONFIG_MERCHANT_ID, "MERCH02", false, "MERCH02", merchant},
@@ -260,7 +269,6 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
       EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
       EXPECT_TRUE(SentRequests().empty());
     }
-    if (!window.ended) Press(IDC_CANCEL);
     EXPECT_EQ(row.inEffect, row.value());
   }
 }
@@ -316,7 +324,7 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   Values v = kTyped;
   v.merchantId = std::string(35, 'M');  // cut to 28 when read
   v.terminalId = std::string(30, 'T');
-  v.batch = "1234567";
+  v.batch = "999999";
   v.merchantCode = "742";
   v.prefix = std::string(70, '6');  // cut to 63
   OpenAndType(v);
@@ -326,7 +334,7 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   EXPECT_EQ(kTyped.url, CurrentSettings.URL);
   EXPECT_EQ(std::string(28, 'M'), CurrentRecord.MerchantID);
   EXPECT_EQ(std::string(28, 'T'), CurrentRecord.TerminalID);
-  EXPECT_EQ(1234567, CurrentRecord.BatchNumber);
+  EXPECT_EQ(999999, CurrentRecord.BatchNumber);
   EXPECT_EQ(742, CurrentRecord.MerchantCode);
   EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
   EXPECT_STREQ("Campus card", CurrentSettings.TitlePrompt);
@@ -334,7 +342,7 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   // The reopened dialog shows them.
   window = fake::RecordingDialogWindow(fake::Controls::Empty);
   ConfigureOnInit(window);
-  EXPECT_EQ("1234567", window.texts[IDC_CONFIG_BATCH_NUMBER]);
+  EXPECT_EQ("999999", window.texts[IDC_CONFIG_BATCH_NUMBER]);
   EXPECT_EQ("742", window.texts[IDC_CONFIG_MERCHANT_CODE]);
 }
 
@@ -429,7 +437,7 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
        kMessageBoxIconError, true},
       // A transport failure, then the plain line that says what it means.
       {"send fails", TransportStep::Send, 12029, 200, "", url,
-       "Error: HTTP Send [12029]\nNothing answers at this address on port 443.", "Error",
+       "Error: HTTP Send [12029]\nNothing answers at this address and port.", "Error",
        kMessageBoxIconError, true},
       {"server status 500", std::nullopt, 0, 500, "", url,
        "Error: HTTP Server [500]\nThe gateway's server failed while handling the request (HTTP 500).",
@@ -454,7 +462,7 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
     EXPECT_EQ(0, Press(IDC_CONFIG_TEST));
     EXPECT_FALSE(window.ended);
     ASSERT_EQ(1u, window.messageBoxes.size());
-    EXPECT_EQ(row.text, window.messageBoxes[0].text);
+    EXPECT_EQ(WithVersion(row.text), window.messageBoxes[0].text);
     EXPECT_EQ(row.caption, window.messageBoxes[0].caption);
     EXPECT_EQ(row.flags, window.messageBoxes[0].flags);
     EXPECT_FALSE(window.messageBoxes[0].station);
@@ -496,7 +504,7 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
        "Error: HTTP Send [12038]\nThe gateway's certificate is made out for another host name.\n" +
            lines},
       {"nothing listens", false, TransportStep::Send, 12029, "", std::nullopt,
-       "Error: HTTP Send [12029]\nNothing answers at this address on port 443."},
+       "Error: HTTP Send [12029]\nNothing answers at this address and port."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -511,7 +519,7 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
     OpenAndType();
     Press(IDC_CONFIG_TEST);
     ASSERT_EQ(1u, window.messageBoxes.size());
-    EXPECT_EQ(row.text, window.messageBoxes[0].text);
+    EXPECT_EQ(WithVersion(row.text), window.messageBoxes[0].text);
     const std::string request = std::string("request ipsx/gateway") + (row.strict ? " strict" : "");
     EXPECT_NE(fake::httpsCalls.end(), std::find(fake::httpsCalls.begin(), fake::httpsCalls.end(), request));
   }
@@ -590,7 +598,7 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   Press(IDC_CONFIG_TEST);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
-  EXPECT_EQ(fake::FailureText(TransportStep::Connect, 12007) + FindTransportError(12007)->meaning,
+  EXPECT_EQ(WithVersion(fake::FailureText(TransportStep::Connect, 12007) + FindTransportError(12007)->meaning),
             window.messageBoxes.back().text);
 
   window.texts[IDC_CONFIG_BATCH_NUMBER] = "7";
@@ -601,25 +609,56 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   EXPECT_EQ(3u, window.messageBoxes.size());
 }
 
-TEST_F(ConfigureDialogTest, CancelAfterATestKeepsTheValuesInMemoryButNotInTheFile) {
-  Values v = kTyped;
-  v.merchantId = "NEWMERCH";
-  OpenAndType(v);
+// A Test puts the typed values into effect for its request; Cancel and the close box
+// take every one of them back.
+TEST_F(ConfigureDialogTest, CancelOrCloseAfterATestPutsBackTheValuesItOpenedWith) {
+  for (const bool cancel : {true, false}) {
+    SCOPED_TRACE(cancel ? "Cancel" : "close box");
+    SetUp();
+    window = fake::RecordingDialogWindow(fake::Controls::Empty);
+    OpenAndType();
+    fake::https.body = Reply("00", "OK");
+    Press(IDC_CONFIG_TEST);
+    ASSERT_EQ(1u, SentRequests().size());
+    EXPECT_EQ("127.0.0.2", SentRequests()[0].host) << "the Test posts to the typed URL";
+    if (cancel) {
+      Press(IDC_CANCEL);
+    } else {
+      ConfigureOnClose(window);
+    }
+    EXPECT_EQ(kLoaded.url, CurrentSettings.URL);
+    EXPECT_EQ(kLoaded.merchantId, CurrentRecord.MerchantID);
+    EXPECT_EQ(kLoaded.terminalId, CurrentRecord.TerminalID);
+    EXPECT_EQ(3, CurrentRecord.BatchNumber);
+    EXPECT_EQ(5999, CurrentRecord.MerchantCode);
+    EXPECT_EQ(kLoaded.prefix, CurrentSettings.PrefixMatch);
+    EXPECT_TRUE(SettingsWrites().empty());
+  }
+}
+
+// A number the file gets wrong stops the Test as it stops a charge, until Save writes a
+// good one; a switch it does not understand is named in every Test's box.
+TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
+  Put("BatchNumber", "abc");
+  Put("Journal", "maybe");
+  LoadPlugin();
+  ASSERT_EQ(1, ConfigureOnInit(window));
+  EXPECT_EQ("", window.texts[IDC_CONFIG_BATCH_NUMBER]);
+  OpenAndType();
+  Press(IDC_CONFIG_TEST);
+  EXPECT_TRUE(SentRequests().empty());
+  const std::string onOffLine =
+      "\nSettings: Journal=maybe is not understood (1/0, yes/no, true/false, on/off); it stays on.";
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ(WithVersion(std::string("The settings file ") + kIni +
+                        " has BatchNumber=abc, not a number from 1 to 999999.\nNothing was sent." + onOffLine),
+            window.messageBoxes[0].text);
+  Press(IDC_OK);
+  OpenAndType();
   fake::https.body = Reply("00", "OK");
   Press(IDC_CONFIG_TEST);
-  EXPECT_EQ(1, Press(IDC_CANCEL));
-  EXPECT_EQ(kConfigCancelledEndCode, window.endCode);
-  EXPECT_STREQ("NEWMERCH", CurrentRecord.MerchantID);
-  EXPECT_STREQ(kTyped.url.c_str(), CurrentSettings.URL);
-  EXPECT_EQ(12, CurrentRecord.BatchNumber);
-  EXPECT_TRUE(SettingsWrites().empty());
-
-  // A later opening shows what is in effect; the next load of the plug-in does not.
-  window = fake::RecordingDialogWindow(fake::Controls::Empty);
-  ConfigureOnInit(window);
-  EXPECT_EQ("NEWMERCH", window.texts[IDC_CONFIG_MERCHANT_ID]);
-  LoadPlugin();
-  EXPECT_EQ(kLoaded.merchantId, CurrentRecord.MerchantID);
+  EXPECT_EQ(1u, SentRequests().size());
+  EXPECT_EQ(WithVersion("Response Code: 00\nMessage: OK" + onOffLine), window.messageBoxes.back().text);
 }
 
 TEST_F(ConfigureDialogTest, TheCloseBoxEndsWithOneAndNeitherReadsNorWrites) {

@@ -149,7 +149,7 @@ TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
 }
 
 TEST_F(DepositDialogTest, ApprovedDepositIsBookedAndEndsWithTheAmount) {
-  const std::string user(255, 'u');
+  const std::string user(300, 'u');
   RunUntilWorkerStarted("20", user.c_str());
   FinishWith(Reply("00", "APPROVED"));
   ASSERT_EQ(1u, fake::stationDeposits.size());

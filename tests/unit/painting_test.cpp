@@ -133,4 +133,26 @@ TEST(PaintingTest, CentredPosition) {
   }
 }
 
+// A 400 x 300 dialog centred over an owner at each edge of a 1024 x 768 work area.
+TEST(PaintingTest, KeepInWorkArea) {
+  struct Row { const char* name; Rect owner; Rect work; int x, y; };
+  const Rect work = {0, 0, 1024, 738};  // a task bar of 30 pixels below
+  const Row rows[] = {
+      {"owner in the middle: unchanged", {312, 234, 712, 534}, work, 312, 234},
+      {"owner at the left edge: moved right", {-300, 200, 100, 600}, work, 0, 250},
+      {"owner at the right edge: moved left", {900, 200, 1300, 600}, work, 624, 250},
+      {"owner at the top: moved down", {300, -500, 700, 0}, work, 300, 0},
+      {"owner at the bottom: moved up above the task bar", {300, 700, 700, 900}, work, 300, 438},
+      {"second monitor's work area", {1500, 100, 1600, 200}, {1024, 0, 1824, 600}, 1350, 0},
+      {"dialog wider and taller than the work area", {0, 0, 200, 100}, {10, 20, 310, 220}, 10, 20},
+  };
+  const Rect dialog = {0, 0, 400, 300};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Point position = KeepInWorkArea(CentredPosition(row.owner, dialog), dialog, row.work);
+    EXPECT_EQ(row.x, position.x);
+    EXPECT_EQ(row.y, position.y);
+  }
+}
+
 }  // namespace

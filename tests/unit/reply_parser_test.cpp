@@ -78,18 +78,15 @@ TEST(ReplyParser, Replies) {
        "APPROVED THANK YOU", ReplyKind::Approved},
       {"declined", WithField4("ABCDEFG05HI", Join({"", "", "", "", "", "DECLINED"})), "05",
        "DECLINED", ReplyKind::NotApproved},
-      // Where field 4 is short, the code takes whatever stands 8 and 9 places after FS 3.
-      {"field 4 of eight, then FS", WithField4("ABCDEFGH", FS + "K"), "H\x1C", "Unknown data",
+      // A field 4 shorter than nine characters carries no code, whatever follows it.
+      {"field 4 of eight, then FS", WithField4("ABCDEFGH", FS + "K"), "99", "Unknown data",
        ReplyKind::NotApproved},
-      {"field 4 of five, reply goes on", WithField4("ABCDE", FS + "XYZ"), "YZ", "Unknown data",
+      {"field 4 of two, 00 in field 5", WithField4("R9", FS + "ERRR00" + FS + FS + FS + FS +
+       "FORMAT ERROR"), "99", "FORMAT ERROR", ReplyKind::NotApproved},
+      {"field 4 of eight at the end", WithField4("ABCDEFG0"), "99", "Unknown data",
        ReplyKind::NotApproved},
-      {"field 4 of eight at the end", WithField4("ABCDEFG0"), "0", "Unknown data",
+      {"field 4 empty, 00 ahead", WithField4("", FS + "0000000000"), "99", "Unknown data",
        ReplyKind::NotApproved},
-      {"field 4 of seven at the end", WithField4("ABCDEFG"), "", "Unknown data",
-       ReplyKind::NotApproved},
-      {"field 4 of three at the end", WithField4("ABC"), "", "Unknown data",
-       ReplyKind::NotApproved},
-      {"field 4 empty at the end", WithField4(""), "", "Unknown data", ReplyKind::NotApproved},
       {"field 4 of nine at the end", WithField4("ABCDEFG00"), "00", "Unknown data",
        ReplyKind::Approved},
       // 00 anywhere else in field 4 is not an approval.
@@ -107,7 +104,7 @@ TEST(ReplyParser, Replies) {
        "Unknown data", ReplyKind::Approved},
       {"NUL inside the message", Example(8) + FS + "APPROVED" + std::string(1, '\0') + " MORE",
        "00", "APPROVED", ReplyKind::Approved},
-      {"NUL inside the code", WithField4("ABCDEFG0" + std::string(1, '\0') + "0HI"), "0",
+      {"NUL inside the code", WithField4("ABCDEFG0" + std::string(1, '\0') + "0HI"), "99",
        "Unknown data", ReplyKind::NotApproved},
       {"NUL inside Error:", "Err" + std::string(1, '\0') + "or: x", "99", "Unknown data",
        ReplyKind::NotApproved},

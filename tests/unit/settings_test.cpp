@@ -9,6 +9,7 @@
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
 #include "settings/prompt_format.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 #include "settings/text_search.h"
 
@@ -144,12 +145,48 @@ TEST_F(SettingsTest, OverlongValuesAreCutToTheirBuffers) {
   EXPECT_EQ(std::string(127, 'x'), CurrentSettings.TitlePrompt);
 }
 
-TEST_F(SettingsTest, IntegersThatAreNotNumbersReadAsZero) {
-  Put("Settings", "BatchNumber", "abc");
-  Put("Settings", "MerchantCode", "-7");
-  Load();
-  EXPECT_EQ(0, CurrentRecord.BatchNumber);
-  EXPECT_EQ(-7, CurrentRecord.MerchantCode);
+// Each value of a checked key: what it reads as, and whether the Test names it (on/off)
+// or sending stops (numbers).
+TEST_F(SettingsTest, CheckedKeysAreUnderstoodOrReported) {
+  struct Row {
+    const char* key;
+    const char* value;
+    int32_t reads;  // the on/off value as 0 or 1, or the number
+    bool fault;
+  };
+  const Row rows[] = {
+      {"Journal", "yes", 1, false},          {"Journal", "TRUE", 1, false},
+      {"Journal", "Off", 0, false},          {"Journal", "no", 0, false},
+      {"Journal", "0", 0, false},            {"Journal", "maybe", 1, true},
+      {"Journal", "2", 1, true},             {"Journal", "", 1, true},
+      {"StrictCertificates", "On", 1, false}, {"StrictCertificates", "false", 0, false},
+      {"StrictCertificates", "yes please", 0, true},
+      {"BatchNumber", "42", 42, false},      {"BatchNumber", "999999", 999999, false},
+      {"BatchNumber", "1", 1, false},        {"BatchNumber", "", 1, true},
+      {"BatchNumber", "abc", 1, true},       {"BatchNumber", "0", 1, true},
+      {"BatchNumber", "-5", 1, true},        {"BatchNumber", "1000000", 1, true},
+      {"BatchNumber", "99999999999", 1, true}, {"BatchNumber", "12abc", 1, true},
+      {"MerchantCode", "0", 0, false},       {"MerchantCode", "9999", 9999, false},
+      {"MerchantCode", "-7", 5999, true},    {"MerchantCode", "10000", 5999, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.key) + "=" + row.value);
+    fake::ResetPlatformFakes();
+    ResetModuleState();
+    Put("Settings", row.key, row.value);
+    Load();
+    const std::string key = row.key;
+    int32_t reads = key == "Journal"              ? CurrentSettings.Journal
+                    : key == "StrictCertificates" ? CurrentSettings.StrictCertificates
+                    : key == "BatchNumber"        ? CurrentRecord.BatchNumber
+                                                  : CurrentRecord.MerchantCode;
+    EXPECT_EQ(row.reads, reads);
+    const bool number = key == "BatchNumber" || key == "MerchantCode";
+    char text[1024] = "";
+    EXPECT_EQ(row.fault && number, SettingsRefuseSending(text, sizeof text));
+    AppendOnOffFaultLines(text, sizeof text);
+    EXPECT_EQ(row.fault, std::string(text).find(key + "=" + row.value) != std::string::npos) << text;
+  }
 }
 
 TEST_F(SettingsTest, WriteIntSettingWritesDecimalText) {

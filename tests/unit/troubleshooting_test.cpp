@@ -55,7 +55,7 @@ TEST(Troubleshooting, TheTestsPlainLineForEachKindOfText) {
     const char* line;  // nullptr: none
   };
   const Row rows[] = {
-      {fake::Failure(TransportStep::Send, 12029), "", "Nothing answers at this address on port 443."},
+      {fake::Failure(TransportStep::Send, 12029), "", "Nothing answers at this address and port."},
       {fake::Failure(TransportStep::Read, 12002), "", "The gateway did not answer in time."},
       {fake::Failure(TransportStep::CheckStatus, 404), "",
        "There is no gateway at this path of the server (HTTP 404)."},

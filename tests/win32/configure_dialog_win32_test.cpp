@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dialogs/troubleshooting.h"
+#include "product_version.h"
 #include "resources/resource_ids.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 #include "win32_test_support.h"
@@ -34,6 +35,11 @@ std::string TestFailureBox(TransportStep step, int number) {
   const bool status = step == TransportStep::CheckStatus;
   const TransportResult result{step, status ? 0 : number, status ? number : 0};
   return testenv::FailureText(step, number) + PlainLineFor(result, "");
+}
+
+// Every Test's box ends with the plug-in's version, on a line of its own.
+std::string WithVersion(const std::string& text) {
+  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Plug-in version " PRODUCT_VERSION_TEXT;
 }
 
 constexpr int kUrl = IDC_CONFIG_URL;
@@ -544,7 +550,7 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   ASSERT_EQ(2u, boxes.size());
   for (const SeenBox& box : boxes) {
     EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ("Error: HTTP Send [12029]\nNothing answers at this address on port 443.", box.text);
+    EXPECT_EQ(WithVersion("Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
     EXPECT_EQ("error", box.icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -597,7 +603,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].name);
     EXPECT_EQ(rows[i].caption, boxes[i].caption);
-    EXPECT_EQ(rows[i].text, boxes[i].text);
+    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
     EXPECT_EQ(rows[i].icon, boxes[i].icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -621,46 +627,41 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin))) << "a test writes no settings";
 }
 
-// A Test takes the merchant id into memory: Cancel keeps it there for this load but
-// not in the file; a Save after a Test writes it.
-TEST_F(ConfigureGatewayWin32Test, CancelAfterATestKeepsTheValuesOnlyInMemory) {
+// A Test uses the typed values for its one request; after Cancel the next charge goes
+// out with the settings the dialog opened with. A Save after a Test writes them.
+TEST_F(ConfigureGatewayWin32Test, CancelAfterATestPutsBackTheSettingsItOpenedWith) {
   const std::string folder = EmptyFolder("config_cancel_after_test");
   {
-    LoadedPlugin plugin(folder, kSettingsIni);
+    LoadedPlugin plugin(folder, kOldGatewayIni);
     SeenBox verdict;
     EXPECT_EQ(0, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
-                Put(dialog, kUrl, kGatewayUrl);
                 Put(dialog, kMerchantId, "NEWMERCH");
+                Put(dialog, kTerminalId, "XT0001");
+                Put(dialog, kBatchNumber, "9");
                 Put(dialog, kAccountNumber, kActiveCard);
                 driver::Click(dialog, kTest);
                 verdict = TakeMessageBox(ui);
                 driver::Click(dialog, kCancel);
               }));
     EXPECT_EQ("Success!", verdict.caption);
-    EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin)));
-
-    Fields inEffect;
-    EXPECT_EQ(1, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
-                inEffect = ReadFields(dialog);
-                PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-              }));
-    EXPECT_EQ("NEWMERCH", inEffect.merchantId);
-    EXPECT_EQ(kGatewayUrl, inEffect.url);
-    EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin))) << "the close box wrote";
+    const size_t journaled = JournalLines(kGatewayAddress).size();
+    EXPECT_EQ(1, Charge(plugin, 150, kActiveCard));
+    const std::vector<std::string> journal = JournalLines(kGatewayAddress);
+    ASSERT_EQ(journaled + 1, journal.size());
+    EXPECT_EQ("887700123", JournalValue(journal.back(), "merchant"));
+    EXPECT_EQ("T0001", JournalValue(journal.back(), "terminal"));
+    EXPECT_EQ("000042", JournalValue(journal.back(), "batch"));
+    EXPECT_EQ(kOldGatewayIni, testenv::ReadTextFile(IniPathOf(plugin)));
   }
   {
     LoadedPlugin reloaded(folder);
-    Fields shown;
     EXPECT_EQ(1, RunConfig(reloaded, nullptr, [&](HWND dialog, DWORD ui) {
-                shown = ReadFields(dialog);
-                Put(dialog, kUrl, kGatewayUrl);
                 Put(dialog, kMerchantId, "TESTED");
                 Put(dialog, kAccountNumber, kActiveCard);
                 driver::Click(dialog, kTest);
                 TakeMessageBox(ui);
                 driver::Click(dialog, kSave);
               }));
-    EXPECT_EQ("887700123", shown.merchantId) << "only memory had the cancelled value";
     EXPECT_EQ("TESTED", IniValue(testenv::ReadTextFile(IniPathOf(reloaded)), "Settings", "MerchantID"));
   }
 }
@@ -798,7 +799,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysCertificate) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].url);
     EXPECT_EQ("Success!", boxes[i].caption);
-    EXPECT_EQ(rows[i].text, boxes[i].text);
+    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
   }
 }
 
@@ -843,7 +844,7 @@ TEST_F(ConfigureGatewayWin32Test, StrictCertificatesRefuseAMismatchedOrLapsedCer
       driver::Click(dialog, kCancel);
     });
     EXPECT_EQ(row.caption, box.caption);
-    EXPECT_EQ(row.text, box.text);
+    EXPECT_EQ(WithVersion(row.text), box.text);
     EXPECT_EQ(before + row.requests, JournalLines(row.journal).size());
   }
 }

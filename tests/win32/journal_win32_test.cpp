@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "product_version.h"
 #include "card_dialog_session.h"
 #include "gateway/journal.h"
 #include "gateway/journal_file.h"
@@ -329,9 +330,9 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndAJournalItCannotWriteIsSh
     EXPECT_EQ(0u, shown.rfind(row.box, 0)) << shown;
     if (row.error != 0) {
       const std::string last = "\nJournal: cannot write " + plugin.Folder() + ThisMonthsFile() +
-                               " (error " + std::to_string(row.error) + ")";
+                               " (error " + std::to_string(row.error) + ")\nPlug-in version " PRODUCT_VERSION_TEXT;
       EXPECT_EQ(last, shown.substr(shown.size() - std::min(shown.size(), last.size())))
-          << "the journal's line comes last: " << shown;
+          << "the journal's line comes last before the version: " << shown;
       EXPECT_TRUE(Records(plugin.Folder()).empty());
       continue;
     }

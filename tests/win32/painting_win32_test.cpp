@@ -317,20 +317,32 @@ TEST_F(PaintingWin32Test, ButtonBackgroundContinuesTheParentBesideOkAndCancel) {
   DestroyWindow(parent);
 }
 
+// Centred over the owner, then moved just enough to lie within the work area of the
+// owner's monitor (here the only one), with an owner at each edge.
 TEST_F(PaintingWin32Test, CenterOnOwnerMovesTheDialogOverItsOwner) {
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const RECT work = monitor.rcWork;
   enum class Owner { Window, None, Destroyed };
   struct Row { const char* name; Owner owner; RECT ownerRect; int width, height; int x, y; };
   const Row rows[] = {
       {"owner (100, 100)-(500, 400), dialog 200 x 100", Owner::Window, {100, 100, 500, 400},
        200, 100, 200, 200},
-      {"owner shorter than the dialog: y clamped at 0", Owner::Window, {0, 0, 300, 50},
-       200, 100, 50, 0},
-      {"owner partly off screen: x stays negative", Owner::Window, {-300, 0, 100, 300},
-       200, 100, -200, 100},
-      {"odd difference truncates toward zero", Owner::Window, {0, 200, 100, 500},
-       301, 100, -100, 300},
+      {"owner shorter than the dialog at the top", Owner::Window, {0, 0, 300, 50},
+       200, 100, 50, static_cast<int>(work.top)},
+      {"owner at the left edge: moved right", Owner::Window, {-300, 0, 100, 300},
+       200, 100, static_cast<int>(work.left), 100},
+      {"odd difference, then moved right", Owner::Window, {0, 200, 100, 500},
+       301, 100, static_cast<int>(work.left), 300},
+      {"owner at the right edge: moved left", Owner::Window,
+       {screenWidth - 100, 100, screenWidth + 300, 400}, 200, 100,
+       static_cast<int>(work.right) - 200, 200},
+      {"owner at the bottom edge: moved up", Owner::Window,
+       {100, screenHeight - 50, 500, screenHeight + 250}, 200, 100, 200,
+       static_cast<int>(work.bottom) - 100},
       {"no owner: centred on the screen", Owner::None, {}, 201, 101,
        (screenWidth - 201) / 2, (screenHeight - 101) / 2},
       {"owner window gone: centred on the screen", Owner::Destroyed, {0, 0, 100, 100}, 201, 101,

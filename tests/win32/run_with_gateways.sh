@@ -19,7 +19,7 @@
 #
 #   address      what answers
 #   127.0.0.2    the simulator, normal answers, the demo accounts (tools/demo/accounts.txt)
-#   127.0.0.2:8443  the same on another port (a URL's ":port" must not lead here)
+#   127.0.0.2:8443  the same on another port (a URL's ":8443" leads here)
 #   127.0.0.3    status 404
 #   127.0.0.4    status 500
 #   127.0.0.5    status 200, empty body

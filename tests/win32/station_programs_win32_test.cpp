@@ -109,4 +109,22 @@ TEST(StationPrograms, EmptyMessageBoxSlotLeavesTheDialogsWorking) {
   EXPECT_TRUE(Contains(run.output, "result: SPMAccounting returned 2")) << run.output;
 }
 
+// A user text longer than any fixed buffer must reach the station's deposit function
+// whole: a cut one books the money into another account.
+TEST(StationPrograms, LongUserTextIsBookedWhole) {
+  const std::string plugin = PluginCopy("long-user");
+  testenv::WriteTextFile(plugin.substr(0, plugin.size() - 3) + "INI",
+                         "[Settings]\r\nURL=https://127.0.0.13/ipsx/gateway\r\n"
+                         "MerchantID=887700123\r\nTerminalID=T0042\r\n");
+  const std::string user = std::string(255, 'u') + "-the-real-one";
+  const ProgramRun run = RunProgram(
+      "StationSim.exe", "--plugin \"" + plugin + "\" deposit " + user +
+                            " 0 --drive \"dialog|type:101:6039502000002106|click:1|text:100:Enter amount|"
+                            "type:101:5|click:1|closed\"");
+  EXPECT_EQ(0u, run.exitCode) << run.output;
+  EXPECT_TRUE(Contains(run.output, "StationDeposit(user=\"" + user + "\", amount=500")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "booked 5.00 into \"" + user + "\"")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "result: SPMDeposit returned 500")) << run.output;
+}
+
 }  // namespace

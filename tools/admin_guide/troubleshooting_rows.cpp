@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "dialogs/certificate_lines.h"
 #include "dialogs/charge_dialog.h"
@@ -11,6 +12,7 @@
 #include "dialogs/troubleshooting.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transport_errors.h"
+#include "settings/setting_checks.h"
 
 namespace {
 
@@ -58,21 +60,28 @@ constexpr ErrorAdvice kErrorAdvice[] = {
     {"ERROR_INTERNET_OUT_OF_HANDLES", kSetUp,
      "The station program or another program holds too many connections.", kRestart},
     {"ERROR_INTERNET_TIMEOUT", kAnswer,
-     "The gateway is down or overloaded, or a firewall drops the traffic without refusing it.",
-     "Ask the card office whether the gateway is up; check the network path to it."},
+     "A time-out on Windows (30 s to send or to receive): the gateway is down or overloaded, "
+     "or a firewall drops the traffic without refusing it. Under Wine a silent gateway shows "
+     "[12030] instead.",
+     "At Send or Read the request may have arrived: ask the card office about this batch and "
+     "sequence number (see the journal) before charging again. Then check that the gateway is "
+     "up and the network path to it."},
     {"ERROR_INTERNET_INTERNAL_ERROR", kSend, "A fault in Windows.", kRestart},
     {"ERROR_INTERNET_NAME_NOT_RESOLVED", kSend,
      "The host name in the Access URL is misspelt, or the station's name server does not "
      "know it or cannot be reached.",
      "Check the Access URL; on the station, `nslookup <host>` must give an address."},
     {"ERROR_INTERNET_CANNOT_CONNECT", kSend,
-     "The gateway is down, the host in the Access URL is wrong, a firewall blocks outgoing "
-     "port 443, or the network allows web traffic only through a proxy (the plug-in connects "
-     "directly).",
-     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` in "
-     "PowerShell must succeed."},
+     "The gateway is down, the host or port in the Access URL is wrong, a firewall blocks "
+     "the outgoing port (443 unless the URL names another), or the network allows web "
+     "traffic only through a proxy (the plug-in connects directly).",
+     "Check the Access URL; on the station, `Test-NetConnection <host> -Port 443` (or the "
+     "URL's port) in PowerShell must succeed."},
     {"ERROR_INTERNET_CONNECTION_ABORTED", kAnswer,
-     "The network or the gateway cut the connection.", kAskCardOffice},
+     "On Windows: the network, a firewall or the gateway cut the connection. Under Wine also a "
+     "gateway that never answers (after the 30 s receive time-out) and one that resets the "
+     "connection after reading the request.",
+     kAskCardOffice},
     {"ERROR_INTERNET_CONNECTION_RESET", kAnswer,
      "The gateway, a load balancer or a firewall closed the connection, after or before the "
      "request arrived.",
@@ -125,7 +134,9 @@ constexpr ErrorAdvice kErrorAdvice[] = {
 };
 
 constexpr StatusAdvice kStatusAdvice[] = {
-    {0, "The gateway or something on the way reset the connection once it had read the request.",
+    {0,
+     "The gateway or something on the way reset the connection once it had read the request. "
+     "Under Wine such a reset may show as Error: HTTP Send [12030] instead.",
      kAskCardOffice},
     {400, "The path of the Access URL leads to something that is not the gateway.",
      "Check the path of the Access URL with the card office."},
@@ -238,6 +249,22 @@ const TransportError* ErrorNamed(const char* name) {
   return nullptr;
 }
 
+// format with each conversion replaced by the next of values, in order.
+std::string Fill(const char* format, std::initializer_list<const char*> values) {
+  std::string text;
+  const char* const* value = values.begin();
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (*p != '%') {
+      text += *p;
+      continue;
+    }
+    while (p[1] != '\0' && std::strchr("sdu", p[1]) == nullptr) ++p;  // flags, width, length
+    ++p;
+    if (value != values.end()) text += *value++;
+  }
+  return text;
+}
+
 std::string Declined(const char* code, const char* message) {
   return Format(kDeclinedFormat, code, message);
 }
@@ -289,15 +316,19 @@ constexpr Refusal kRefusals[] = {
 std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
   std::vector<Trouble> rows;
   rows.push_back({FailureText(TransportResult{TransportStep::SplitUrl, 0, 0}),
-                  "The Access URL is not of the form https://host/path.",
-                  "The URL was edited by hand in CSPlugin.INI, or lacks the \"/\" after the host.",
+                  "The Access URL is not of the form https://host/path or https://host:port/path; "
+                  "nothing was sent.",
+                  "The URL was edited by hand in CSPlugin.INI: it lacks the host or the \"/\" after "
+                  "it, or its port is not a number from 1 to 65535.",
                   "Correct the Access URL in the configuration and press Test.", MoneyMoved::No});
   for (const Refusal& refusal : kRefusals) {
     rows.push_back({Declined(refusal.code, refusal.message), refusal.meaning, refusal.cause,
                     refusal.fix, MoneyMoved::No});
   }
   rows.push_back({Declined(kDefaultResponseCode, kDefaultResponseMessage),
-                  "The answer held no response code the plug-in could read.",
+                  "The answer held no response code the plug-in could read (its fourth field is "
+                  "shorter than nine characters, or missing). The message after [99] is whatever "
+                  "the answer carried in its message field, often \"Unknown data\".",
                   "Something other than the gateway answered on this address (a maintenance page), "
                   "or the gateway's answer was empty or cut off.",
                   kAskCardOffice, MoneyMoved::Maybe});
@@ -372,8 +403,31 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "once it has expired.",
                   MoneyMoved::No});
   rows.push_back({Format(kAmountRefusedFormat, limits.minDepositUnits, limits.maxDepositUnits),
-                  "The amount typed is not a whole number in that range.", "A typing slip.",
-                  "Type a whole amount.", MoneyMoved::No});
+                  "The amount typed does not begin with a number, or its whole units lie outside "
+                  "that range. A fraction is dropped, not refused: 5.99 deposits 5.00.",
+                  "A typing slip.", "Type an amount in whole units.", MoneyMoved::No});
+  std::string otherStatus = FailureText(TransportResult{TransportStep::CheckStatus, 0, 0});
+  otherStatus.erase(otherStatus.find('[') + 1);
+  rows.push_back({otherStatus + "N] (a status not listed above: 401, 405, 429, ...)",
+                  "The gateway's server answered with another HTTP status than 200.",
+                  "4xx: the server refused the request itself (401, 403 not admitted; 405 the path "
+                  "does not take a POST; 429 too many requests). 5xx: a fault at or before the "
+                  "gateway, possibly after it processed the transaction.",
+                  "4xx: check the Access URL and the station's admission with the card office. 5xx: "
+                  "ask the card office about this batch and sequence number (see the journal) before "
+                  "charging again.",
+                  MoneyMoved::Maybe});
+  rows.push_back({Fill(kRefusedFormat, {"PATH", "KEY", "VALUE", "N", "N"}),
+                  "BatchNumber or MerchantCode in CSPlugin.INI is out of range or not a number; every "
+                  "charge, deposit and Test stops before anything is sent.",
+                  "CSPlugin.INI was edited by hand.",
+                  "Open the configuration, type the right value in the empty field and press Save.",
+                  MoneyMoved::No});
+  rows.push_back({Fill(kOnOffFaultFormat, {"", "KEY", "VALUE", "on"}),
+                  "After a Test: an on/off key of CSPlugin.INI (Journal, StrictCertificates) holds "
+                  "another value; its default is in effect (\"on\" or \"off\" says which).",
+                  "CSPlugin.INI was edited by hand.",
+                  "Write one of the values named, and restart the station program.", MoneyMoved::No});
   return rows;
 }
 

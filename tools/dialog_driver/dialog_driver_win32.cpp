@@ -153,7 +153,18 @@ bool SaveWindowBitmap(HWND window, const std::string& path) {
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  // Only the part on the screen can be copied: a source rectangle reaching past the
+  // screen's edge copies nothing at all under Wine. The rest stays grey.
+  const RECT whole = {0, 0, width, height};
+  FillRect(memory, &whole, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  const RECT screenRect = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  RECT visible;
+  if (IntersectRect(&visible, &rect, &screenRect)) {
+    BitBlt(memory, visible.left - rect.left, visible.top - rect.top, visible.right - visible.left,
+           visible.bottom - visible.top, screen, visible.left, visible.top, SRCCOPY);
+  }
   SelectObject(memory, old);
 
   BITMAPINFOHEADER info = {};

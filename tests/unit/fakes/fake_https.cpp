@@ -62,8 +62,8 @@ HttpsHandle HttpsOpenSession() {
   return fake::Fails(TransportStep::OpenSession) ? nullptr : &fake::sessionTag;
 }
 
-HttpsHandle HttpsConnect(HttpsHandle session, const char* host) {
-  httpsCalls.push_back("connect " + std::string(host));
+HttpsHandle HttpsConnect(HttpsHandle session, const char* host, unsigned port) {
+  httpsCalls.push_back("connect " + std::string(host) + (port == 443 ? "" : ":" + std::to_string(port)));
   // A null session makes the connect fail, as WinINet's does.
   if (session == nullptr) {
     fake::lastError = fake::kInvalidHandleError;
