@@ -216,12 +216,13 @@ void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
                      const GatewayCertificate& certificate, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, CurrentResponse);
+  GatewayResponse response{};
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, response);
   if (ReplyShownAsText(job.Result, job.Reply)) {
     WriteErrorText(job);
   } else {
-    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
-                  CurrentResponse.ResponseMessage);
+    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, response.ResponseCode,
+                  response.ResponseMessage);
     if (outcome == ExchangeOutcome::Approved) {
       caption = kTestApprovedCaption;
       icon = kMessageBoxIconInformation;

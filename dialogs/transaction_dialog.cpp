@@ -142,7 +142,8 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   dialog.Step = DialogStep::Finished;
   window.Redraw();
   const ExchangeJob& job = *dialog.Job;
-  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, CurrentResponse);
+  GatewayResponse response{};
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, response);
   const bool approved = outcome == ExchangeOutcome::Approved;
   // Anything but an approval leaves the user only Cancel, which ends with the code as it is.
   JournalOutcome(job.Entry, job.Result, job.Reply, approved ? approvedEndCode : dialog.EndCode);
@@ -150,8 +151,8 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   if (ReplyShownAsText(job.Result, job.Reply)) {
     ShowTransactionError(window, job.Reply);
   } else {
-    std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
-                  CurrentResponse.ResponseMessage);
+    std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, response.ResponseCode,
+                  response.ResponseMessage);
     ShowTransactionError(window, ScratchText);
   }
   return Completion::Shown;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "gateway/wire_format.h"
-#include "settings/module_state.h"
 
 namespace {
 
@@ -49,14 +48,6 @@ void TakeMessage(const char* start, GatewayResponse& response) {
   std::memcpy(response.ResponseMessage, start, length);
   response.ResponseMessage[length] = '\0';
 }
-
-}  // namespace
-
-constinit GatewayResponse CurrentResponse = DefaultResponse();
-
-namespace {
-
-const ModuleStateReset kResetResponse{[] { CurrentResponse = DefaultResponse(); }};
 
 }  // namespace
 

@@ -13,9 +13,6 @@ struct GatewayResponse {
   char ResponseMessage[256];  // 255 characters at most
 };
 
-// The response of the last exchange; "99" / "Unknown data" at load.
-extern GatewayResponse CurrentResponse;
-
 // Takes the reply apart; starts from the defaults every time. Never reads past the
 // reply's terminator: the code is field 4's characters 8 and 9 when field 4 has at
 // least nine characters; a shorter field 4 carries no code and leaves "99", whatever

@@ -104,8 +104,8 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
   EXPECT_EQ(0, AllocationsDuring([&] {
               for (int i = 0; i < 100; ++i) {
                 ParseGatewayReply(kReply, response);
-                kind = ClassifyExchange(answered, kReply, CurrentResponse);
-                ClassifyExchange(failed, "Error: HTTP Send [12029]\n", CurrentResponse);
+                kind = ClassifyExchange(answered, kReply, response);
+                ClassifyExchange(failed, "Error: HTTP Send [12029]\n", response);
               }
             }));
   EXPECT_STREQ("APPROVED THANK YOU", response.ResponseMessage);

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "dialogs/scratch_text.h"
-#include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
@@ -34,7 +33,6 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   std::strcpy(job->Body, "Transaction=x");
   std::strcpy(job->Reply, "reply");
   job->Status.store(kJobFinished);
-  std::strcpy(CurrentResponse.ResponseCode, "00");
   std::strcpy(ScratchText, "text");
 
   ResetModuleState();
@@ -43,7 +41,6 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   EXPECT_TRUE(AllZero(&CurrentSettings, sizeof CurrentSettings));
   EXPECT_TRUE(AllZero(SettingsPath, sizeof SettingsPath));
   EXPECT_TRUE(AllZero(BatchSeqPath, sizeof BatchSeqPath));
-  EXPECT_STREQ(kDefaultResponseCode, CurrentResponse.ResponseCode);
   EXPECT_TRUE(AllZero(ScratchText, sizeof ScratchText));
   // The job is free again, and nothing of the last exchange is in it.
   ASSERT_EQ(job, ClaimExchangeJob());

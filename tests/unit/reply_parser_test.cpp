@@ -167,13 +167,4 @@ TEST(ReplyParser, EachParseStartsFromTheDefaults) {
   EXPECT_STREQ("Unknown data", response.ResponseMessage);
 }
 
-TEST(ReplyParser, CurrentResponseStartsAtTheDefaults) {
-  std::strcpy(CurrentResponse.ResponseCode, "00");
-  ResetModuleState();
-  EXPECT_STREQ("99", CurrentResponse.ResponseCode);
-  EXPECT_STREQ("Unknown data", CurrentResponse.ResponseMessage);
-  EXPECT_EQ(ReplyKind::Approved, ClassifyReply(Example().c_str(), CurrentResponse));
-  EXPECT_STREQ("APPROVED THANK YOU", CurrentResponse.ResponseMessage);
-}
-
 }  // namespace
