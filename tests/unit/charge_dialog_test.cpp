@@ -8,36 +8,14 @@
 #include "fakes/fake_platform.h"
 #include "gateway/exchange_job.h"
 #include "gateway/transaction_record.h"
-#include "transaction_dialog_fixture.h"
+#include "card_dialog_fixtures.h"
 
 namespace {
-
-constexpr const char* kSwipe = "%B6039501234567890^NAME^4912?;6039501234567890=4912?";
-const std::string kInProgress = "Transaction in progress.";
 
 std::string ChargePrompt(const char* amount) {
   return std::string("A charge of ") + amount +
          " will be made to your account.\nPress OK to continue, or press Cancel to go back.";
 }
-
-class ChargeDialogTest : public TransactionDialogFixture {
- protected:
-  TransactionDialogState& State() override { return state; }
-  void ResetState() override { state = TransactionDialogState{}; }
-  int Start(int32_t amount) { return ChargeDialogStart(window, state, amount); }
-  int Command(int id) override { return ChargeDialogCommand(window, state, id); }
-  // Opens the dialog, takes the card and confirms: the worker is started.
-  void RunUntilWorkerStarted(int32_t amount = 150) {
-    Start(amount);
-    Enter(kSwipe);
-    ASSERT_EQ(DialogStep::Confirming, state.Step);
-    Ok();
-    ASSERT_EQ(1, fake::workerStarts);
-    Job().Status.store(kJobBusy);
-  }
-
-  TransactionDialogState state{};
-};
 
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
   state = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved, nullptr};
@@ -294,25 +272,6 @@ TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(kChargeNotApproved, state.EndCode);
   EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
-}
-
-TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartFails = true;
-  Start(150);
-  Enter(kSwipe);
-  EXPECT_EQ(0, Ok());
-  EXPECT_EQ(0, window.Text(IDC_CARD_MESSAGE).rfind("Error:", 0)) << window.Text(IDC_CARD_MESSAGE);
-  EXPECT_EQ("Transaction error", window.caption);
-  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
-  EXPECT_FALSE(window.Enabled(IDC_OK));
-  EXPECT_EQ(DialogStep::Finished, state.Step);
-  EXPECT_EQ(0, Ok());
-  Tick();
-  EXPECT_TRUE(window.posted.empty());
-  Command(IDC_CANCEL);
-  Pump();
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(kChargeNotApproved, window.endCode);
 }
 
 // A batch number nobody chose must not reach the gateway, nor use up a sequence number.

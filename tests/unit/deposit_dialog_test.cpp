@@ -6,40 +6,12 @@
 #include "dialogs/deposit_dialog.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_station_deposit.h"
-#include "transaction_dialog_fixture.h"
+#include "card_dialog_fixtures.h"
 
 namespace {
 
-constexpr const char* kCard = ";6039501234567890=4912?";
-constexpr const char* kUser = "jsmith";
-const std::string kInProgress = "Transaction in progress.";
 const std::string kAmountRefused =
     "Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:";
-
-class DepositDialogTest : public TransactionDialogFixture {
- protected:
-  void SetUp() override {
-    TransactionDialogFixture::SetUp();
-    fake::ResetFakeStationDeposit();
-  }
-  TransactionDialogState& State() override { return state; }
-  void ResetState() override { state = DepositDialogState{}; }
-  int Start(int32_t balance, const char* user = kUser) {
-    KeepDepositUser(state, user);
-    return DepositDialogStart(window, state, balance);
-  }
-  int Command(int id) override { return DepositDialogCommand(window, state, id); }
-  void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
-    Start(1234, user);
-    Enter(kCard);
-    ASSERT_EQ(DialogStep::AmountEntry, state.Step);
-    Enter(amount);
-    ASSERT_EQ(1, fake::workerStarts);
-    Job().Status.store(kJobBusy);
-  }
-
-  DepositDialogState state{};
-};
 
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
   static_cast<TransactionDialogState&>(state) = TransactionDialogState{DialogStep::Finished, 4, 500, nullptr};
@@ -235,23 +207,6 @@ TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   EXPECT_EQ(1u, fake::stationDeposits.size());
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(2000, window.endCode);
-}
-
-TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartFails = true;
-  Start(1234);
-  Enter(kCard);
-  Enter("20");
-  EXPECT_EQ(0, window.Text(IDC_CARD_MESSAGE).rfind("Error:", 0)) << window.Text(IDC_CARD_MESSAGE);
-  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
-  EXPECT_FALSE(window.Enabled(IDC_OK));
-  EXPECT_EQ(DialogStep::Finished, state.Step);
-  EXPECT_EQ(0, Ok());
-  Command(IDC_CANCEL);
-  Pump();
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(0, window.endCode);
-  EXPECT_TRUE(fake::stationDeposits.empty());
 }
 
 TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {

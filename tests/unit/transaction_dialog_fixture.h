@@ -63,6 +63,9 @@ class TransactionDialogFixture : public ::testing::Test {
   // The dialog under test: its state and its WM_COMMAND handler.
   virtual TransactionDialogState& State() = 0;
   virtual void ResetState() = 0;  // a new dialog's state
+  // Opens the dialog and goes through the steps that start the transaction.
+  virtual void Launch() = 0;
+  virtual int32_t NothingMadeEndCode() const = 0;
   virtual int Command(int id) = 0;
   int Close() { return CloseTransactionDialog(window, State()); }
   int WorkerFinished(const ExchangeJob* job) { return TransactionJobFinished(window, State(), job); }
