@@ -46,6 +46,10 @@ inline constexpr const char* kSaveNoPathFormat =
 // Added to the Test's box, on a line of its own, when a journal record could not be
 // written: the line break when needed, the file's path, the system's error number.
 inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (error %lu)";
+// The same place, when the month's journal file was held by another program and the
+// records went to the side file named.
+inline constexpr const char* kJournalSideFormat =
+    "%sJournal: written to %s; the month's file is held by another program (error %lu)";
 
 // WM_INITDIALOG: centres the dialog over the owner (or the screen) and shows the
 // values in effect in controls 100 to 105, in that order; 110 stays empty. Returns 1

@@ -18,6 +18,7 @@
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
+#include "gateway/sequence_text.h"
 #include "fakes/fake_worker.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
@@ -119,7 +120,9 @@ class ConfigureDialogTest : public ::testing::Test {
   }
 
   static std::string SeqNumber(const char* batchSection) {
-    return fake::profiles[kSeqIni][batchSection]["SeqNumber"];
+    const std::string& text = fake::storeFiles[kSeqIni];
+    const SequenceLookup stored = LookUpSequence(text.data(), text.size(), batchSection);
+    return stored.State == StoredSequence::Valid ? std::to_string(stored.Value) : "(none)";
   }
 
   fake::RecordingDialogWindow window{fake::Controls::Empty};
@@ -577,7 +580,7 @@ TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
 }
 
 TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) {
-  fake::profiles[kSeqIni]["Batch000012"]["SeqNumber"] = "41";
+  fake::storeFiles[kSeqIni] = "[Batch000012]\r\nSeqNumber=41\r\n";
   OpenAndType();
   fake::https.body = Reply("05", "DECLINED");
   Press(kConfigTestId);
