@@ -65,6 +65,13 @@ set(GATEWAY_SIM ${CMAKE_SOURCE_DIR}/build/native/tools/gateway_sim/gateway_sim
 add_test(NAME win32_tests
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/run_with_gateways.sh --sim ${GATEWAY_SIM}
                  --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests>)
+# The write-ahead rule against a full, read-only, held, damaged or shared folder: the
+# real plug-in under the station simulator, with strace and tmpfs where the attack needs
+# them, every request the gateway received checked against the plug-in's journal.
+add_executable(HoldFile ${CMAKE_SOURCE_DIR}/tests/win32/holder/hold_file_win32.cpp)
+add_test(NAME write_ahead_attacks
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/write_ahead_attacks.sh --sim ${GATEWAY_SIM}
+                 --build ${CMAKE_BINARY_DIR})
 # The dialogs' screenshots the Win32 tests leave in artefacts/, as PNG.
 add_test(NAME win32_screenshots
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)

@@ -17,7 +17,7 @@ unsigned long WriteAndFlush(HANDLE file, const char* text, size_t length) {
     return GetLastError();
   }
   // A short write with no error of its own still did not put the text in.
-  if (written != length) return ERROR_HANDLE_DISK_FULL;
+  if (written != length) return ERROR_DISK_FULL;
   if (FlushFileBuffers(file) == FALSE) return GetLastError();
   return 0;
 }
@@ -76,6 +76,15 @@ unsigned long ReplaceSequenceFile(const char* path, const char* newPath, const c
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return ERROR_ACCESS_DENIED;
+  }
+  // Nor is a file that another program holds without letting others write it (an
+  // editor): a move over it would pull the file from under that program, where Windows
+  // allows it at all.
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    HANDLE current = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (current == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(current);
   }
   HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
