@@ -64,9 +64,9 @@ charges() {
 
 store() { printf '[Batch000001]\r\nSeqNumber=%s\r\n' "$1" > "$2/CSBatchSeq.INI"; }
 
-# A tmpfs of 4 MiB at dir, filled up to its last free pages (pages, 4 KiB each).
+# A tmpfs of 4 MiB at dir; fill leaves pages of it (4 KiB each) free.
 full_tmpfs() {
-  local dir=$1 pages=$2
+  local dir=$1
   mkdir -p "$dir"
   mount -t tmpfs -o size=4m tmpfs "$dir"
 }
@@ -203,7 +203,6 @@ approved=$(cat "$dir/slow.log" "$dir/fast.log" | grep -c "charge approved" || tr
 [[ $approved -eq 50 ]] || fault "SHARED: $approved of 50 charges approved"
 expects+=(--expect "SHARED=$(seq -s, 1 50 | sed 's/,$//')")
 
-for dir in "$work"/stations/FULL* "$work"/stations/SHORT; do umount "$dir" 2>/dev/null || true; done
 echo "== the gateway's requests against the journals"
 # The shared folder's numbers reach the gateway in whatever order the two stations send.
 sorted="$work/gateway.sorted"
@@ -216,5 +215,6 @@ def key(line):
 open(sys.argv[2], "w").writelines(sorted(lines, key=key))
 PY
 python3 "$here/check_write_ahead.py" "$sorted" "${expects[@]}" "${folders[@]}" || faults=$((faults + 1))
+for dir in "$work"/stations/FULL* "$work"/stations/SHORT; do umount "$dir" 2>/dev/null || true; done
 echo "write_ahead_attacks: $faults faults"
 [[ $faults -eq 0 ]]
