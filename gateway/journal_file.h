@@ -1,8 +1,8 @@
 #pragma once
-// Platform seam: appending one record to a journal file, and reading one back. The Win32 build opens the file
-// for appending only, shared with other appenders and with readers, and writes each
-// record with one WriteFile, flushed (journal_file_win32.cpp); native tests keep the
-// files in memory. Callable from any thread; it keeps nothing between calls.
+// Platform seam: appending one record to a journal file, and reading one back. The Win32
+// build opens the file shared with other appenders and with readers, and writes each
+// record at the end in its turn, flushed (journal_file_win32.cpp); native tests keep
+// the files in memory. Callable from any thread; it keeps nothing between calls.
 
 #include <cstddef>
 
