@@ -160,11 +160,12 @@ charges "$work/stations/RODIR" 2 "$refused"
 chmod u+w "$work/stations/RODIR"
 expects+=(--expect RODIR=)
 
-# HoldFile.exe holds path (sharing reading only) for seconds, in the background.
+# HoldFile.exe holds path (sharing reading only) for seconds, in the background ($holder).
 hold() {
   local path=$1 seconds=$2
   rm -f "$work/held.ready"
   wine "$build/HoldFile.exe" "$path" read "$work/held.ready" "$seconds" > /dev/null 2>&1 &
+  holder=$!
   for _ in $(seq 100); do [[ -e $work/held.ready ]] && return; sleep 0.1; done
   fault "HoldFile did not start"
 }
@@ -172,13 +173,13 @@ hold() {
 echo "== a store held open without write sharing: nothing sent; a held journal: a side file"
 station HELD
 store 30 "$work/stations/HELD"
-hold "$work/stations/HELD/CSBatchSeq.INI" 8
+hold "$work/stations/HELD/CSBatchSeq.INI" 6
 charges "$work/stations/HELD" 1 "$refused"
-wait
+wait "$holder"
 station SIDE
-hold "$work/stations/SIDE/CSJournal-$(date +%Y-%m).csv" 8
+hold "$work/stations/SIDE/CSJournal-$(date +%Y-%m).csv" 6
 charges "$work/stations/SIDE" 2 "$paid"
-wait
+wait "$holder"
 [[ -s "$work/stations/SIDE/CSJournal-$(date +%Y-%m)-2.csv" ]] || fault "SIDE: no side file"
 expects+=(--expect HELD= --expect SIDE=1,2)
 

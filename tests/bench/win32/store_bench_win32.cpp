@@ -5,8 +5,8 @@
 // appended and flushed). Nothing else on the way to the gateway changed. Prints figures;
 // never fails on them.
 //   store_bench.exe [ROUNDS]
-// Runs a copy of itself in a fresh temporary folder, since the plug-in keeps its files
-// beside its own module, and removes the folder afterwards.
+// Run it from a folder of its own: like the plug-in, it keeps its store and journal
+// beside its own module.
 #include <windows.h>
 
 #include <algorithm>
@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr const char* kInFolder = "--in-folder";
 constexpr int kDefaultRounds = 200;
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
@@ -86,49 +85,10 @@ int Measure(int rounds, const std::string& folder) {
   return refused == 0 ? 0 : 1;
 }
 
-// Copies this program into a new temporary folder, runs it there and cleans up.
-int RunInFolder(int rounds) {
-  char temp[MAX_PATH];
-  char self[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  GetModuleFileNameA(nullptr, self, sizeof self);
-  const std::string folder = std::string(temp) + "store_bench_" + std::to_string(GetCurrentProcessId()) + "\\";
-  const std::string copy = folder + "store_bench.exe";
-  if (!CreateDirectoryA(folder.c_str(), nullptr) || !CopyFileA(self, copy.c_str(), TRUE)) {
-    std::fprintf(stderr, "store_bench: cannot prepare %s (error %lu)\n", folder.c_str(), GetLastError());
-    return 2;
-  }
-  std::string command = "\"" + copy + "\" " + kInFolder + " " + std::to_string(rounds);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  DWORD status = 2;
-  if (CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                     &startup, &process)) {
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-  return static_cast<int>(status);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool inFolder = argc > 1 && std::strcmp(argv[1], kInFolder) == 0;
-  const int roundsArg = inFolder ? 2 : 1;
-  const int rounds = argc > roundsArg ? std::max(1, std::atoi(argv[roundsArg])) : kDefaultRounds;
-  if (!inFolder) return RunInFolder(rounds);
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
   char self[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   std::string folder(self, length);
