@@ -195,7 +195,7 @@ station SHARED
 dir="$work/stations/SHARED"
 args=()
 for ((i = 0; i < 25; i++)); do args+=(charge 150 --drive "$paid"); done
-(cd "$dir" && strace -f -qq -o /dev/null -P "$dir/CSBatchSeq.INI" -e trace=read,pread64 \
+(cd "$dir" && strace -f --seccomp-bpf -qq -o /dev/null -P "$dir/CSBatchSeq.INI" -e trace=read,pread64 \
    -e inject=read,pread64:delay_enter=150000 wine StationSim.exe "${args[@]}" > "$dir/slow.log" 2>&1) &
 slow=$!
 (cd "$dir" && wine StationSim.exe "${args[@]}" > "$dir/fast.log" 2>&1) || fault "SHARED: the fast station failed"
