@@ -671,4 +671,32 @@ TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
   }
 }
 
+// The Test obeys the write-ahead rule as a charge does, and names a side file.
+TEST_F(ConfigureDialogTest, TestSendsNothingWithoutItsNumberAndNamesASideFile) {
+  CurrentSettings.Journal = true;
+  const std::string month = "C:\\Station\\CSJournal-2018-07.csv";
+  struct Row { const char* what; unsigned long replaceError, monthError; std::string last; size_t sent; };
+  const Row rows[] = {
+      {"store not written", 5, 0,
+       "Not sent: nothing was charged.\nThe sequence number could not be stored in " + std::string(kSeqIni) +
+           " (error 5).\nPlease ask staff for help.", 0},
+      {"month's journal held", 0, 32,
+       "\nJournal: written to C:\\Station\\CSJournal-2018-07-2.csv; the month's file is held by "
+       "another program (error 32)", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fake::storeReplaceError = row.replaceError;
+    fake::journalPathErrors.clear();
+    if (row.monthError != 0) fake::journalPathErrors[month] = row.monthError;
+    fake::https.body = Reply("00", "APPROVED");
+    const size_t sentBefore = SentRequests().size();
+    OpenAndType();
+    Press(kConfigTestId);
+    EXPECT_EQ(row.sent, SentRequests().size() - sentBefore);
+    const std::string& text = window.messageBoxes.back().text;
+    EXPECT_EQ(row.last, text.substr(text.size() - std::min(text.size(), row.last.size()))) << text;
+  }
+}
+
 }  // namespace

@@ -31,6 +31,7 @@ LocalDateTime now{2018, 7, 18, 14, 5, 9};
 unsigned short zoneInitial = 'C';
 std::map<std::string, std::string> journalFiles;
 unsigned long journalError = 0;
+std::map<std::string, unsigned long> journalPathErrors;
 std::map<std::string, std::string> storeFiles;
 unsigned long storeLockError = 0;
 unsigned long storeReadError = 0;
@@ -47,6 +48,7 @@ void ResetPlatformFakes() {
   storeReplaces = 0;
   journalFiles.clear();
   journalError = 0;
+  journalPathErrors.clear();
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
@@ -117,6 +119,8 @@ unsigned short StandardZoneInitial() { return fake::zoneInitial; }
 
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;
+  auto held = fake::journalPathErrors.find(path);
+  if (held != fake::journalPathErrors.end()) return held->second;
   std::string& file = fake::journalFiles[path];
   if (file.empty()) file = header;
   file += record;

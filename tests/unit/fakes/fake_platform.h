@@ -35,6 +35,7 @@ extern unsigned short zoneInitial;
 // Journal files: path -> contents, as AppendJournalRecord left them.
 extern std::map<std::string, std::string> journalFiles;
 extern unsigned long journalError;  // when not 0, every append fails with it
+extern std::map<std::string, unsigned long> journalPathErrors;  // appends to these fail
 
 // Files of the sequence store: path -> bytes. The errors, when not 0, fail the call.
 extern std::map<std::string, std::string> storeFiles;
