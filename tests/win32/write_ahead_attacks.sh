@@ -51,13 +51,17 @@ station() {
 }
 
 # count charges in one run of the station program in dir, each driven by script.
+# Its output goes beside the stations: a read-only folder takes no log.
+runs=0
 charges() {
-  local dir=$1 count=$2 script=$3 args=() i
+  local dir=$1 count=$2 script=$3 args=() i log
+  runs=$((runs + 1))
+  log="$work/run-$runs-$(basename "$dir").log"
   for ((i = 0; i < count; i++)); do args+=(charge 150 --drive "$script"); done
-  (cd "$dir" && wine StationSim.exe "${args[@]}" > "$dir/station.log" 2>&1) ||
-    fault "$(basename "$dir"): the station simulator failed: $(tail -3 "$dir/station.log")"
+  (cd "$dir" && wine StationSim.exe "${args[@]}" > "$log" 2>&1) ||
+    fault "$(basename "$dir"): the station simulator failed: $(tail -3 "$log")"
   local approved
-  approved=$(grep -c "charge approved" "$dir/station.log" || true)
+  approved=$(grep -c "charge approved" "$log" || true)
   if [[ $script == "$paid" && $approved -ne $count ]]; then fault "$(basename "$dir"): $approved of $count charges approved"; fi
   if [[ $script == "$refused" && $approved -ne 0 ]]; then fault "$(basename "$dir"): $approved charges approved, none expected"; fi
 }
@@ -196,11 +200,11 @@ dir="$work/stations/SHARED"
 args=()
 for ((i = 0; i < 25; i++)); do args+=(charge 150 --drive "$paid"); done
 (cd "$dir" && strace -f --seccomp-bpf -qq -o /dev/null -P "$dir/CSBatchSeq.INI" -e trace=read,pread64 \
-   -e inject=read,pread64:delay_enter=150000 wine StationSim.exe "${args[@]}" > "$dir/slow.log" 2>&1) &
+   -e inject=read,pread64:delay_enter=150000 wine StationSim.exe "${args[@]}" > "$work/slow.log" 2>&1) &
 slow=$!
-(cd "$dir" && wine StationSim.exe "${args[@]}" > "$dir/fast.log" 2>&1) || fault "SHARED: the fast station failed"
+(cd "$dir" && wine StationSim.exe "${args[@]}" > "$work/fast.log" 2>&1) || fault "SHARED: the fast station failed"
 wait "$slow" || fault "SHARED: the slowed station failed"
-approved=$(cat "$dir/slow.log" "$dir/fast.log" | grep -c "charge approved" || true)
+approved=$(cat "$work/slow.log" "$work/fast.log" | grep -c "charge approved" || true)
 [[ $approved -eq 50 ]] || fault "SHARED: $approved of 50 charges approved"
 expects+=(--expect "SHARED=$(seq -s, 1 50 | sed 's/,$//')")
 
