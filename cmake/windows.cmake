@@ -65,6 +65,13 @@ set(GATEWAY_SIM ${CMAKE_SOURCE_DIR}/build/native/tools/gateway_sim/gateway_sim
 add_test(NAME win32_tests
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/run_with_gateways.sh --sim ${GATEWAY_SIM}
                  --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests>)
+# The write-ahead rule against a full, read-only, held, damaged or shared folder: the
+# real plug-in under the station simulator, with strace and tmpfs where the attack needs
+# them, every request the gateway received checked against the plug-in's journal.
+add_executable(HoldFile ${CMAKE_SOURCE_DIR}/tests/win32/holder/hold_file_win32.cpp)
+add_test(NAME write_ahead_attacks
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/write_ahead_attacks.sh --sim ${GATEWAY_SIM}
+                 --build ${CMAKE_BINARY_DIR})
 # The dialogs' screenshots the Win32 tests leave in artefacts/, as PNG.
 add_test(NAME win32_screenshots
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)
@@ -106,3 +113,9 @@ add_executable(exchange_bench EXCLUDE_FROM_ALL
                ${CMAKE_SOURCE_DIR}/tests/bench/win32/exchange_bench_win32.cpp)
 target_link_libraries(exchange_bench PRIVATE plugin_win32)
 target_compile_options(exchange_bench PRIVATE ${WARNINGS})
+
+# What the write-ahead rule adds to a charge (tests/bench/win32/store_bench_win32.cpp),
+# built only when asked for: `cmake --build build/win32 --target store_bench`.
+add_executable(store_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/bench/win32/store_bench_win32.cpp)
+target_link_libraries(store_bench PRIVATE plugin_win32)
+target_compile_options(store_bench PRIVATE ${WARNINGS})

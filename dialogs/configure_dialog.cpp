@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/certificate_lines.h"
+#include "dialogs/not_sent_text.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
@@ -16,6 +17,7 @@
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "gateway/write_ahead.h"
 #include "product_version.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
@@ -205,11 +207,11 @@ void WriteTransportErrorText() {
 // The last line of the Test's box when the journal could not be written, so that the
 // administrator learns of it while setting the station up.
 void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
-  if (!journal.Failed) return;
+  if (!journal.Failed && !journal.Side) return;
   const size_t used = std::strlen(text);
   const bool endsLine = used > 0 && text[used - 1] == '\n';
-  std::snprintf(text + used, size - used, kJournalFailedFormat, endsLine ? "" : "\n", journal.Path,
-                journal.Error);
+  std::snprintf(text + used, size - used, journal.Side ? kJournalSideFormat : kJournalFailedFormat,
+                endsLine ? "" : "\n", journal.Path, journal.Error);
 }
 
 // What every Test's box ends with: the on/off values not understood, then the version.
@@ -253,17 +255,24 @@ int Test(DialogWindow& window) {
   }
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
-  BuildRequest(CurrentRecord, FormBody);
   JournalEntry entry;
-  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Test);
-  const JournalWrite sending = JournalSending(entry);
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Test, entry);
+  if (!gate.MaySend()) {
+    window.RestoreCursor();
+    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, sizeof ScratchText);
+    JournalNotSent(entry, ScratchText, std::nullopt);
+    AppendClosingLines(ScratchText, sizeof ScratchText);
+    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
+  BuildRequest(CurrentRecord, FormBody);
   // On this thread on purpose: the administrator waits for the verdict, and the
   // worker's status belongs to the charge and deposit dialogs.
   PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
   SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
   const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, sending.Failed ? sending : outcome);
+  ShowTestOutcome(window, outcome.Failed || outcome.Side ? outcome : gate.Sending);
   return 0;
 }
 

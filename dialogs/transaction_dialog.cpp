@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dialogs/not_sent_text.h"
 #include "dialogs/scratch_text.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/worker.h"
+#include "gateway/write_ahead.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
@@ -114,10 +116,16 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
     return false;
   }
   FillTransaction(CurrentRecord, kind);
+  // On disk before the request can leave: even a crash from here on leaves the number
+  // used up and the "sending" line written.
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, kind, WorkerJournalEntry);
+  if (!gate.MaySend()) {
+    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, kScratchTextSize);
+    JournalNotSent(WorkerJournalEntry, ScratchText, dialog.EndCode);
+    FailToStart(window, dialog, ScratchText);
+    return false;
+  }
   BuildRequest(CurrentRecord, FormBody);
-  // On disk before the request can leave: even a crash from here on leaves this line.
-  BeginJournalEntry(WorkerJournalEntry, CurrentRecord, kind);
-  JournalSending(WorkerJournalEntry);
   window.EnableItem(kOkId, false);
   window.EnableItem(kCancelId, false);
   window.SetItemText(kMessageLineId, kInProgressText);

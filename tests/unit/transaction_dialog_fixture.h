@@ -54,7 +54,7 @@ class TransactionDialogFixture : public ::testing::Test {
   }
 
   // Sequence numbers handed out so far (each is written to the batch store).
-  static int SequenceNumbersUsed() { return fake::profileWrites; }
+  static int SequenceNumbersUsed() { return fake::storeReplaces; }
 
   // The dialog under test: its WM_COMMAND and WM_CLOSE handlers, and the worker's notice.
   virtual int Command(int id) = 0;
