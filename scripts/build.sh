@@ -26,7 +26,9 @@ else
   bash scripts/configure.sh build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build build/native -j$jobs
 fi
-bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+# Signing is for the release only (scripts/package.sh): any other build leaves it off.
+bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}"
 if [[ $package_only -eq 1 ]]; then
   cmake --build build/win32 -j$jobs --target release_package
   exit 0
