@@ -49,8 +49,8 @@ add_test(NAME release_package
 # upgrade to a higher version, a refused downgrade, uninstall.
 add_test(NAME release_msi
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/msi_test.sh --msi ${RELEASE_MSI}
-                 --version ${PROJECT_VERSION} --sim ${GATEWAY_SIM}
-                 --work ${CMAKE_BINARY_DIR}/msi_test)
+                 --version ${PROJECT_VERSION} --station $<TARGET_FILE:StationSim>
+                 --sim ${GATEWAY_SIM} --work ${CMAKE_BINARY_DIR}/msi_test)
 # Signed with a throwaway certificate, twice: the same bytes, verified against its CA.
 add_test(NAME release_signing
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing_test.sh
