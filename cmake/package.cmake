@@ -29,7 +29,7 @@ add_custom_command(OUTPUT ${RELEASE_ZIP} ${RELEASE_MSI} ${RELEASE_DEBUG} ${RELEA
           ${CMAKE_SOURCE_DIR}/tools/release/CSPlugin.wxs
           ${CMAKE_SOURCE_DIR}/tools/release/make_msi.sh
           ${CMAKE_SOURCE_DIR}/tools/release/make_zip.py ${RELEASE_COMMIT_LOG}
-  COMMENT "Making the release package in ${RELEASE_DIR}"
+  COMMENT "Making the release package (about 10 s) in ${RELEASE_DIR}"
   VERBATIM)
 add_custom_target(release_package ALL DEPENDS ${RELEASE_ZIP})
 

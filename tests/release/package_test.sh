@@ -88,6 +88,8 @@ expect_eq "OS and subsystem versions" \
 # NO_SEH is true only while no code puts a handler on the SEH chain (a store to %fs:0).
 expect_eq "stores to the SEH chain" 0 "$(i686-w64-mingw32-objdump -d "$dll" | grep -cE ',%fs:0x0$')"
 expect_contains "the stack protector" "__stack_chk_fail" "$(i686-w64-mingw32-nm "$debug")"
+zip_size=$(stat -c %s "$zip")
+if (( zip_size < 200 * 1024 )); then pass; else fail "the ZIP has $zip_size bytes, 200 KiB or more"; fi
 echo "figure: packaged CSPlugin.dll $(stat -c %s "$dll") bytes, ZIP $(stat -c %s "$zip") bytes," \
      "debug file $(stat -c %s "$debug") bytes"
 
