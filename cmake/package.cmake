@@ -21,6 +21,9 @@ set(RELEASE_COMMIT_LOG)
 if(git_dir AND EXISTS ${git_dir}/logs/HEAD)
   set(RELEASE_COMMIT_LOG ${git_dir}/logs/HEAD)
 endif()
+# Made again when signing is turned on or off (the file changes only then).
+set(RELEASE_SIGNING_STAMP ${CMAKE_BINARY_DIR}/release-signing.txt)
+file(CONFIGURE OUTPUT ${RELEASE_SIGNING_STAMP} CONTENT "${RELEASE_SIGN_KEY}\n${RELEASE_SIGN_CERT}\n")
 add_custom_command(OUTPUT ${RELEASE_ZIP} ${RELEASE_MSI} ${RELEASE_DEBUG} ${RELEASE_DIR}/SHA256SUMS
   COMMAND ${CMAKE_COMMAND} ${RELEASE_ARGS} -DOUT=${RELEASE_DIR}
           -DSIGN_KEY=${RELEASE_SIGN_KEY} -DSIGN_CERT=${RELEASE_SIGN_CERT} -P ${RELEASE_SCRIPT}
@@ -29,6 +32,7 @@ add_custom_command(OUTPUT ${RELEASE_ZIP} ${RELEASE_MSI} ${RELEASE_DEBUG} ${RELEA
           ${CMAKE_SOURCE_DIR}/tools/release/CSPlugin.wxs
           ${CMAKE_SOURCE_DIR}/tools/release/make_msi.sh
           ${CMAKE_SOURCE_DIR}/tools/release/make_zip.py ${RELEASE_COMMIT_LOG}
+          ${RELEASE_SIGNING_STAMP}
   COMMENT "Making the release package (about 10 s) in ${RELEASE_DIR}"
   VERBATIM)
 add_custom_target(release_package ALL DEPENDS ${RELEASE_ZIP})
