@@ -26,12 +26,16 @@ done
 bash scripts/setup.sh
 
 jobs=2
-# build DIR WHAT [TARGET]: builds one folder, saying so unless --quiet.
-build() {
-  local dir=$1 what=$2 log="$1.log" started
-  shift 2
+started=0
+# announce DIR WHAT: says what comes next, unless --quiet, before configuring DIR.
+announce() {
   started=$(date +%s)
-  [[ $quiet -eq 1 ]] || echo "build: $dir, $what ..."
+  [[ $quiet -eq 1 ]] || echo "build: $1, $2 ..."
+}
+# build DIR [ARGS...]: builds one folder; its output goes to DIR.log, shown on failure.
+build() {
+  local dir=$1 log="$1.log"
+  shift
   if ! cmake --build "$dir" -j$jobs "$@" >"$log" 2>&1; then
     cat "$log" >&2
     echo "build: building $dir failed (log: $log)" >&2
@@ -41,18 +45,25 @@ build() {
 }
 fresh="a first build takes a few minutes"
 if [[ $package_only -eq 0 ]]; then
+  announce build/native "the platform-free core, unit tests and gateway simulator ($fresh)"
   bash scripts/configure.sh build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  build build/native "the platform-free core, unit tests and gateway simulator ($fresh)"
+  build build/native
+fi
+if [[ $package_only -eq 1 ]]; then
+  announce build/win32 "the DLL, StationSim.exe and the release package"
+else
+  announce build/win32 "the DLL, the station simulator, the Win32 tests and the release package ($fresh)"
 fi
 # Signing is for the release only (scripts/package.sh): any other build leaves it off.
 bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
   -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}"
 if [[ $package_only -eq 1 ]]; then
-  build build/win32 "the DLL, StationSim.exe and the release package" --target release_package
+  build build/win32 --target release_package
   exit 0
 fi
-build build/win32 "the DLL, the station simulator, the Win32 tests and the release package ($fresh)"
+build build/win32
 if [[ $sanitize -eq 1 ]]; then
+  announce build/asan "the unit tests under AddressSanitizer and UBSan ($fresh)"
   bash scripts/configure.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
-  build build/asan "the unit tests under AddressSanitizer and UBSan ($fresh)"
+  build build/asan
 fi
