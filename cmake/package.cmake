@@ -52,14 +52,13 @@ add_test(NAME release_package
 # The MSI under Wine's msiexec around a station's own files: install, a charge, an
 # upgrade to a higher version, a refused downgrade, uninstall.
 add_test(NAME release_msi
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/msi_test.sh --msi ${RELEASE_MSI}
-                 --version ${PROJECT_VERSION} --station $<TARGET_FILE:StationSim>
-                 --sim ${GATEWAY_SIM} --work ${CMAKE_BINARY_DIR}/msi_test)
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/msi_test.sh ${RELEASE_MSI} ${PROJECT_VERSION}
+                 $<TARGET_FILE:StationSim> ${GATEWAY_SIM} ${CMAKE_BINARY_DIR}/msi_test)
 # Signed with a throwaway certificate, twice: the same bytes, verified against its CA.
 add_test(NAME release_signing
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing_test.sh
-                 --work ${CMAKE_BINARY_DIR}/signing_test -- ${RELEASE_ARGS})
+                 ${CMAKE_BINARY_DIR}/signing_test ${RELEASE_ARGS})
 # The same sources built again in another folder give the same release bytes.
 add_test(NAME release_reproducible
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible_test.sh
-                 --release ${RELEASE_DIR} --work ${CMAKE_BINARY_DIR}/reproducible_test)
+                 ${RELEASE_DIR} ${CMAKE_BINARY_DIR}/reproducible_test)

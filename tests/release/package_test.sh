@@ -37,16 +37,7 @@ while [[ $# -gt 0 ]]; do
 done
 [[ -n "$zip" && -n "$debug" && -n "$version" && -n "$sim" && -n "$planted" && -n "$work" ]] || { echo "$usage" >&2; exit 2; }
 
-checks=0
-failures=0
-pass() { checks=$((checks + 1)); }
-fail() { checks=$((checks + 1)); failures=$((failures + 1)); echo "FAIL: $*"; }
-expect_eq() {  # what expected actual
-  if [[ "$2" == "$3" ]]; then pass; else fail "$1: expected '$2', got '$3'"; fi
-}
-expect_contains() {  # what part text
-  if [[ "$3" == *"$2"* ]]; then pass; else fail "$1: '$2' not found in:"$'\n'"$3"; fi
-}
+source "$here/checks.sh"
 
 name=CSPlugin-$version
 address=127.0.0.40
@@ -80,7 +71,7 @@ imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n'
 expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
 characteristics=$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$headers")
 for flag in 0040:DYNAMIC_BASE 0100:NX_COMPAT 0400:NO_SEH; do
-  if (( 0x${characteristics:-0} & 0x${flag%%:*} )); then pass; else fail "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}"; fi
+  check "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}" [ $(( 0x${characteristics:-0} & 0x${flag%%:*} )) -ne 0 ]
 done
 versions=$(awk '$1 ~ /^M(aj|in)or(OSystem|Subsystem)Version$/ { printf "%s=%s ", $1, $2 }' <<<"$headers")
 expect_eq "OS and subsystem versions" \
@@ -88,8 +79,7 @@ expect_eq "OS and subsystem versions" \
 # NO_SEH is true only while no code puts a handler on the SEH chain (a store to %fs:0).
 expect_eq "stores to the SEH chain" 0 "$(i686-w64-mingw32-objdump -d "$dll" | grep -cE ',%fs:0x0$')"
 expect_contains "the stack protector" "__stack_chk_fail" "$(i686-w64-mingw32-nm "$debug")"
-zip_size=$(stat -c %s "$zip")
-if (( zip_size < 200 * 1024 )); then pass; else fail "the ZIP has $zip_size bytes, 200 KiB or more"; fi
+check "the ZIP has $(stat -c %s "$zip") bytes, 200 KiB or more" [ "$(stat -c %s "$zip")" -lt 204800 ]
 echo "figure: packaged CSPlugin.dll $(stat -c %s "$dll") bytes, ZIP $(stat -c %s "$zip") bytes," \
      "debug file $(stat -c %s "$debug") bytes"
 
@@ -139,7 +129,7 @@ expect_contains "the version StationSim.exe reports" "station: plug-in version $
 expect_contains "the configuration's Test" "Response Code: 00" "$output"
 expect_contains "the configuration's end" "result: SPMConfig returned 1" "$output"
 expect_contains "the charge's end" "result: SPMAccounting returned 1 (charge approved)" "$output"
-if [[ -e "$station/planted-dll-ran" ]]; then fail "the msimg32.dll planted beside StationSim.exe was loaded"; else pass; fi
+check "the msimg32.dll planted beside StationSim.exe was loaded" [ ! -e "$station/planted-dll-ran" ]
 
 journal=$(cat "$GATEWAYS_DIR/$address.journal" 2>/dev/null)
 expect_eq "requests the gateway received" 2 "$(grep -c . <<<"$journal")"
@@ -162,5 +152,4 @@ if [[ $failures -ne 0 ]]; then
   echo "StationSim.exe printed:"
   sed 's/^/  /' <<<"$output"
 fi
-echo "package test: $checks checks, $failures failed"
-[[ $failures -eq 0 ]]
+finish "package test"
