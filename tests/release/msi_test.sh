@@ -21,7 +21,10 @@ run_msiexec() {
 log() { tr -d '\000\r' <"$work/$1"; }  # whichever encoding Wine wrote it in
 data() { (cd "$station" && sha256sum CSPlugin.INI CSBatchSeq.INI CSJournal-*.csv StationSim.exe); }
 code() { msiinfo export "$1" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }' | tr -d '\r'; }
-registered() { grep -ciF "Uninstall\\\\$(code "$1")]" "$WINEPREFIX/system.reg"; }
+registered() {  # 1 when the package's product is installed, else 0
+  wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(code "$1")" >/dev/null 2>&1 &&
+    echo 1 || echo 0
+}
 
 rm -rf "$work"
 mkdir -p "$station/" "$work/stage"
