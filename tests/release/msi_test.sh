@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The MSI under Wine's msiexec /qn, around a station folder whose program (StationSim.exe)
 # has already written CSPlugin.INI, CSBatchSeq.INI and a journal: refused without
-# STATIONDIR (the message in the log); installed; a charge from there against the
+# STATIONDIR; installed; a charge from there against the
 # gateway simulator on 127.0.0.41; upgraded by a package of the next version made from
 # the same files; the older package refused as a downgrade; uninstalled. The station's
 # own files stay byte for byte as they were through all of it.
@@ -18,7 +18,6 @@ run_msiexec() {
   wine msiexec "$1" "$(winepath -w "$2")" /qn /l*v "$(winepath -w "$work/$3")" "${@:4}" >/dev/null 2>&1 || status=$?
   echo "$status"
 }
-log() { tr -d '\000\r' <"$work/$1"; }  # whichever encoding Wine wrote it in
 data() { (cd "$station" && sha256sum CSPlugin.INI CSBatchSeq.INI CSJournal-*.csv StationSim.exe); }
 code() { msiinfo export "$1" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }' | tr -d '\r'; }
 registered() {  # 1 when the package's product is installed, else 0
@@ -36,7 +35,12 @@ before=$(data)
 target="STATIONDIR=$(winepath -w "$station")\\"
 
 check "installed without STATIONDIR" [ "$(run_msiexec /i "$msi" none.log)" != 0 ]
-expect_contains "the log without STATIONDIR" "STATIONDIR is not set" "$(log none.log)"
+# Windows writes a failed launch condition's message into the /qn log; Wine only shows it
+# in a box when there is a user interface. So the messages are checked in the package.
+conditions=$(msiinfo export "$msi" LaunchCondition | tr -d '\r')
+expect_contains "the message without STATIONDIR" $'Installed OR STATIONDIR\tSTATIONDIR is not set' "$conditions"
+expect_contains "the downgrade's message" \
+  $'NOT WIX_DOWNGRADE_DETECTED\tA newer version of the CardSmith Payment Plug-in' "$conditions"
 expect_eq "installing" 0 "$(run_msiexec /i "$msi" install.log "$target")"
 check "CSPlugin.dll installed" [ -f "$station/CSPlugin.dll" ]
 expect_eq "the docs folder" "ADMIN.md CHANGELOG.md CSPlugin-sample.INI.txt" "$(LC_ALL=C ls "$station/CSPlugin docs" | xargs)"
@@ -62,7 +66,6 @@ check "CSPlugin.dll after the upgrade" [ -f "$station/CSPlugin.dll" ]
 expect_eq "the station's files after upgrading" "$before" "$(data)"
 
 check "the older package installed over the newer" [ "$(run_msiexec /i "$msi" downgrade.log "$target")" != 0 ]
-expect_contains "the downgrade's message" "A newer version of the CardSmith Payment Plug-in" "$(log downgrade.log)"
 
 expect_eq "uninstalling" 0 "$(run_msiexec /x "$next" uninstall.log)"
 expect_eq "what is left" "CSBatchSeq.INI CSJournal-2020-01.csv CSJournal-$(date +%Y-%m).csv CSPlugin.INI StationSim.exe" \
