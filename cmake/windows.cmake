@@ -1,6 +1,20 @@
 # Windows (mingw-w64 i686) build: the plug-in DLL, the station simulator, the
 # fallback host and the Win32 test program.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# Hardening: the stack protector (libssp, static like the rest of the runtime, so the
+# binaries still import system DLLs only); NO_SEH, as nothing registers an SEH handler;
+# ASLR and DEP; Windows 7 (6.1), the oldest Windows supported, as subsystem and OS
+# version. Control flow guard and SafeSEH tables are beyond this toolchain.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-fstack-protector-strong>)
+add_link_options(-fstack-protector-strong LINKER:--no-seh LINKER:--dynamicbase LINKER:--nxcompat
+                 LINKER:--major-subsystem-version,6 LINKER:--minor-subsystem-version,1
+                 LINKER:--major-os-version,6 LINKER:--minor-os-version,1)
+# The same sources give the same bytes in any folder at any time: no link time stamp,
+# and paths in the debug information relative to the checkout, the build folder (where
+# the compiler runs) as ".". The second map is the longer prefix when the build folder
+# lies inside the checkout; gcc tries the maps from the last one given.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=;-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>")
+add_link_options(LINKER:--no-insert-timestamp)
 # The plug-in's own code always carries debug information (DWARF 4, which Wine's debugger
 # reads as well as gdb); -g leaves the generated code unchanged. The release package
 # moves it into a file of its own (cmake/package.cmake).
