@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/certificate_lines.h"
+#include "dialogs/not_sent_text.h"
 #include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
@@ -17,6 +18,7 @@
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
+#include "gateway/write_ahead.h"
 #include "product_version.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
@@ -197,11 +199,11 @@ void WriteErrorText(const ExchangeJob& job) {
 // The last line of the Test's box when the journal could not be written, so that the
 // administrator learns of it while setting the station up.
 void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
-  if (!journal.Failed) return;
+  if (!journal.Failed && !journal.Side) return;
   const size_t used = std::strlen(text);
   const bool endsLine = used > 0 && text[used - 1] == '\n';
-  std::snprintf(text + used, size - used, kJournalFailedFormat, endsLine ? "" : "\n", journal.Path,
-                journal.Error);
+  std::snprintf(text + used, size - used, journal.Side ? kJournalSideFormat : kJournalFailedFormat,
+                endsLine ? "" : "\n", journal.Path, journal.Error);
 }
 
 // What every Test's box ends with: the on/off values not understood, then the version.
@@ -252,15 +254,23 @@ int Test(DialogWindow& window) {
   }
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Test, job->Entry);
+  if (!gate.MaySend()) {
+    window.RestoreCursor();
+    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, sizeof ScratchText);
+    JournalNotSent(job->Entry, ScratchText, std::nullopt);
+    ReleaseExchangeJob(*job);
+    AppendClosingLines(ScratchText, sizeof ScratchText);
+    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
   BuildRequest(CurrentRecord, job->Body);
-  BeginJournalEntry(job->Entry, CurrentRecord, TransactionKind::Test);
-  const JournalWrite sending = JournalSending(job->Entry);
   // On this thread on purpose: the administrator waits for the verdict.
   GatewayCertificate certificate{};
   RunExchangeJobHere(*job, &certificate);
   const JournalWrite outcome = JournalOutcome(job->Entry, job->Result, job->Reply, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, *job, certificate, sending.Failed ? sending : outcome);
+  ShowTestOutcome(window, *job, certificate, outcome.Failed || outcome.Side ? outcome : gate.Sending);
   ReleaseExchangeJob(*job);
   return 0;
 }

@@ -40,6 +40,10 @@ inline constexpr const char* kSaveNoPathFormat =
 inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (error %lu)";
 // The last line of every Test's box: the line break when needed, the version.
 inline constexpr const char* kVersionLineFormat = "%sPlug-in version %s";
+// The same place, when the month's journal file was held by another program and the
+// records went to the side file named.
+inline constexpr const char* kJournalSideFormat =
+    "%sJournal: written to %s; the month's file is held by another program (error %lu)";
 
 // WM_INITDIALOG: remembers the values in effect, centres the dialog over the owner (or
 // the screen) and shows them in controls 100 to 105, in that order (a refused number

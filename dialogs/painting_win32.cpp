@@ -1,5 +1,6 @@
 #include "dialogs/painting_win32.h"
 
+#include <cstdio>
 #include <iterator>
 
 #include "dialogs/dialog_window.h"
@@ -47,10 +48,26 @@ TRIVERTEX Vertex(LONG x, LONG y, COLORREF colour) {
 
 HBRUSH NullBrush() { return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)); }
 
+// The library's full path in the system directory; false when it does not fit.
+bool SystemLibraryPath(const char* libraryName, char* path, UINT size) {
+  const UINT length = GetSystemDirectoryA(path, size);
+  if (length == 0 || length >= size) {
+    return false;
+  }
+  const int added = std::snprintf(path + length, size - length, "\\%s", libraryName);
+  return added > 0 && static_cast<UINT>(added) < size - length;
+}
+
 }  // namespace
 
 bool LoadGradientFillFrom(const char* libraryName, const char* functionName) {
-  HMODULE library = LoadLibraryA(libraryName);
+  // By full path: a bare name would find a DLL of that name planted in the station
+  // program's folder first, and run its DllMain in the station's process.
+  char path[MAX_PATH];
+  if (!SystemLibraryPath(libraryName, path, sizeof path)) {
+    return false;
+  }
+  HMODULE library = LoadLibraryA(path);
   if (library == nullptr) {
     return false;
   }

@@ -5,12 +5,14 @@
 // user-interface thread that owns the dialogs, inside their message handling.
 // The arithmetic lives in dialogs/painting.h.
 
-// Module-wide state: MSImg32.dll and its GradientFill, both null at load. A load
-// counts only when both are found; otherwise both stay null and the next gradient
+// Module-wide state: MSImg32.dll and its GradientFill, both null at load. The library
+// is loaded from the system directory only, never by its bare name. A load counts only
+// when both are found; otherwise both stay null and the next gradient
 // tries again. Once found they are kept for the life of the process.
 void LoadGradientFill();
 
-// As LoadGradientFill, from the given library and export; for tests that need a
+// As LoadGradientFill, from the given library (a file name, looked up in the system
+// directory) and export; for tests that need a
 // load to fail. Returns whether the function is now available.
 bool LoadGradientFillFrom(const char* libraryName, const char* functionName);
 

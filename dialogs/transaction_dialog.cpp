@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dialogs/not_sent_text.h"
 #include "dialogs/scratch_text.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
+#include "gateway/write_ahead.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
@@ -93,10 +95,17 @@ bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
     return false;
   }
   FillTransaction(CurrentRecord, kind);
+  // On disk before the request can leave: even a crash from here on leaves the number
+  // used up and the "sending" line written.
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, kind, job->Entry);
+  if (!gate.MaySend()) {
+    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, kScratchTextSize);
+    JournalNotSent(job->Entry, ScratchText, dialog.EndCode);
+    ReleaseExchangeJob(*job);
+    FailToStart(window, dialog, ScratchText);
+    return false;
+  }
   BuildRequest(CurrentRecord, job->Body);
-  // On disk before the request can leave: even a crash from here on leaves this line.
-  BeginJournalEntry(job->Entry, CurrentRecord, kind);
-  JournalSending(job->Entry);
   window.EnableItem(IDC_OK, false);
   window.EnableItem(IDC_CANCEL, false);
   window.SetItemText(IDC_CARD_MESSAGE, kInProgressText);

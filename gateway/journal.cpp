@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gateway/exchange_outcome.h"
+#include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
 #include "gateway/reply_parser.h"
 #include "settings/bounded_text.h"
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr const char* kFileNameFormat = "CSJournal-%04d-%02d.csv";
+constexpr const char* kSideFileNameFormat = "CSJournal-%04d-%02d-%d.csv";
 constexpr const char* kTimeFormat = "%04d-%02d-%02d %02d:%02d:%02d";
 constexpr const char* kRecordEnd = "\r\n";
 constexpr const char* kNoCodeText = "The gateway's answer carried no response code.";
@@ -144,7 +146,8 @@ JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& re
   return Write(entry, OutcomeRecord(result, reply, response, endCode));
 }
 
-JournalWrite JournalNotSent(const JournalEntry& entry, const char* text, int32_t endCode) {
+JournalWrite JournalNotSent(const JournalEntry& entry, const char* text,
+                            std::optional<int32_t> endCode) {
   return Write(entry, JournalRecord{JournalEvent::TransportError, "", text, endCode});
 }
 
@@ -187,6 +190,14 @@ void MaskCardNumber(const char* cardText, char* out, size_t outSize) {
 
 void JournalFileName(const LocalDateTime& when, char* out, size_t outSize) {
   std::snprintf(out, outSize, kFileNameFormat, when.year, when.month);
+}
+
+void JournalSideFileName(const LocalDateTime& when, int side, char* out, size_t outSize) {
+  if (side <= 1) {
+    JournalFileName(when, out, outSize);
+  } else {
+    std::snprintf(out, outSize, kSideFileNameFormat, when.year, when.month, side);
+  }
 }
 
 size_t FormatCsvText(const char* text, char* out, size_t outSize) {
@@ -244,17 +255,35 @@ JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& 
                                 const LocalDateTime& when) {
   JournalWrite result{};
   if (!CurrentSettings.Journal) return result;
-  char name[kJournalFileNameSize];
-  JournalFileName(when, name, sizeof name);
-  if (!PathBesideModule(name, result.Path, sizeof result.Path)) {
-    std::snprintf(result.Path, sizeof result.Path, "%s", name);
-    result.Failed = true;
-    result.Error = kJournalPathError;
-    return result;
-  }
   char line[kJournalRecordSize];
   FormatJournalRecord(entry, record, when, line);
-  result.Error = AppendJournalRecord(result.Path, kJournalHeader, line);
-  result.Failed = result.Error != 0;
+  char path[kJournalPathSize];
+  for (int side = 1; side <= kJournalSideFiles; ++side) {
+    char name[kJournalFileNameSize];
+    JournalSideFileName(when, side, name, sizeof name);
+    if (!PathBesideModule(name, path, sizeof path)) {
+      std::snprintf(result.Path, sizeof result.Path, "%s", name);
+      result.Failed = true;
+      result.Error = kJournalPathError;
+      return result;
+    }
+    const unsigned long error = AppendJournalRecord(path, kJournalHeader, line);
+    if (side == 1) {
+      std::memcpy(result.Path, path, sizeof path);
+      result.Error = error;
+    }
+    if (error == 0) {
+      // The month's own file is reported as it was; a side file by its name.
+      if (side > 1) {
+        result.Side = true;
+        std::memcpy(result.Path, path, sizeof path);
+      }
+      return result;
+    }
+    // Only a file that someone else holds or that may not be written has a side file
+    // worth trying; a full disk or a lost folder fails the same everywhere.
+    if (error != kSharingViolation && error != kAccessDenied && error != kLockNotGiven) break;
+  }
+  result.Failed = true;
   return result;
 }

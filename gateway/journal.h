@@ -18,9 +18,12 @@
 // of the month of its own time stamp.
 //
 // Records hold the card number masked (MaskCardNumber) and nothing of the track data
-// after it. Writing never gets in the way of a transaction: a record that cannot be
-// written is dropped, and the writer learns of it only from the JournalWrite it gets
-// back. With the Journal setting 0 nothing is written.
+// after it. When the month's file is held by another program without write sharing (a
+// spreadsheet) or may not be written, the record goes to a side file of the month
+// (CSJournal-2026-12-2.csv, then -3, ...), which begins with the header too. A record
+// that cannot be written anywhere is reported in the JournalWrite the writer gets back:
+// no request may leave without its "sending" record (gateway/write_ahead.h). With the
+// Journal setting 0 nothing is written.
 //
 // Callable from any thread: apart from the files it keeps nothing of its own (records
 // are built on the caller's stack), and it reads only settings fixed at attach.
@@ -71,11 +74,16 @@ struct JournalRecord {
   std::optional<int32_t> EndCode;  // what the station program gets from the export
 };
 
+// The month's own file and its side files: CSJournal-2026-12.csv, then -2 to -4.
+inline constexpr int kJournalSideFiles = 4;
+
 // How one write went. With the journal off nothing is written and nothing failed.
 struct JournalWrite {
   bool Failed;
-  unsigned long Error;          // the system's error number when Failed
-  char Path[kJournalPathSize];  // the file written, or that could not be
+  bool Side;                    // written to a side file: the month's own was held
+  unsigned long Error;          // the system's error number when Failed, or when Side
+                                // what the month's own file gave
+  char Path[kJournalPathSize];  // the file written, or the month's that could not be
 };
 
 // Fills entry from a record whose request has just been built for kind.
@@ -92,9 +100,11 @@ JournalWrite JournalSending(const JournalEntry& entry);
 JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& result,
                             const char* reply, std::optional<int32_t> endCode);
 
-// A transaction that ended before its exchange began (the worker could not be
-// started): a transport error with text.
-JournalWrite JournalNotSent(const JournalEntry& entry, const char* text, int32_t endCode);
+// A transaction that ended before its exchange began (no number could be stored, the
+// "sending" record could not be written, the worker could not be started): a transport
+// error with text. endCode: what the station program gets, none for a Test.
+JournalWrite JournalNotSent(const JournalEntry& entry, const char* text,
+                            std::optional<int32_t> endCode);
 
 // The station program's booking of an approved deposit: its result 0 is "booked",
 // any other "booking failed"; message is what the user was told.
@@ -121,6 +131,9 @@ void MaskCardNumber(const char* cardText, char* out, size_t outSize);
 
 // The file of the month of when: "CSJournal-2026-12.csv".
 void JournalFileName(const LocalDateTime& when, char* out, size_t outSize);
+// File number side (1 to kJournalSideFiles) of that month: 1 is the month's own file,
+// 2 "CSJournal-2026-12-2.csv" and so on.
+void JournalSideFileName(const LocalDateTime& when, int side, char* out, size_t outSize);
 
 // Writes text as one CSV field (RFC 4180) at out, outSize bytes at most with the NUL;
 // returns the length. Control characters, line breaks among them, become spaces (a
@@ -137,6 +150,7 @@ size_t FormatCsvText(const char* text, char* out, size_t outSize);
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out);
 
-// Appends the record, stamped with when, to the file of when's month beside the plug-in.
+// Appends the record, stamped with when, to the file of when's month beside the plug-in,
+// or to a side file when that one is held or may not be written.
 JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                                 const LocalDateTime& when);

@@ -1,6 +1,6 @@
-// The journal file seam over the file API. A record is one WriteFile on a handle opened
-// for appending only, so the system puts it whole at the end of the file whoever else
-// appends at the same time; FlushFileBuffers puts it on disk before the request leaves.
+// The journal file seam over the file API. Appenders take turns by a lock (below); in
+// its turn a record is one WriteFile at the file's end, taken back when it comes up
+// short, and FlushFileBuffers puts it on disk before the request leaves.
 #include <windows.h>
 
 #include <cstring>
@@ -9,8 +9,8 @@
 
 namespace {
 
-// Appending only: every write lands at the end of the file, never over a line.
-constexpr DWORD kAppendAccess = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
+// Writing at the end, reading the last byte, and cutting back a short write.
+constexpr DWORD kAppendAccess = GENERIC_READ | GENERIC_WRITE;
 // Other station programs append and spreadsheets read while we hold it for a moment.
 constexpr DWORD kShareWithOthers = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A file that another appender has just created is held alone until its header is in.
@@ -25,10 +25,42 @@ constexpr DWORD kTurnRangeHigh = 0x7FFFFFFF;
 constexpr int kTurnRetries = 100;
 constexpr DWORD kTurnPauseMs = 2;
 
-bool WriteWhole(HANDLE file, const char* text) {
-  const DWORD size = static_cast<DWORD>(std::strlen(text));
+constexpr const char* kLineEnd = "\r\n";
+constexpr DWORD kReadChunk = 4096;
+
+OVERLAPPED At(LONGLONG offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(offset) >> 32);
+  return at;
+}
+
+// Whether the file of size bytes ends with a line end; a read that fails says yes, so
+// that the record goes on as it would have.
+bool EndsWithLineEnd(HANDLE file, LONGLONG size) {
+  if (size == 0) return true;
+  char last = '\n';
+  DWORD read = 0;
+  OVERLAPPED at = At(size - 1);
+  return ReadFile(file, &last, 1, &read, &at) == FALSE || read != 1 || last == '\n';
+}
+
+// text written at offset, whole; an error number, or 0.
+DWORD WriteAt(HANDLE file, LONGLONG offset, const char* text, size_t size) {
+  if (size == 0) return 0;
   DWORD written = 0;
-  return WriteFile(file, text, size, &written, nullptr) != FALSE && written == size;
+  OVERLAPPED at = At(offset);
+  if (WriteFile(file, text, static_cast<DWORD>(size), &written, &at) == FALSE) return GetLastError();
+  // A short write with no error of its own still did not put the record in.
+  return written == size ? 0 : ERROR_DISK_FULL;
+}
+
+// Cuts the file back to size, so that a short write leaves no torn line.
+void CutBack(HANDLE file, LONGLONG size) {
+  LARGE_INTEGER end{};
+  end.QuadPart = size;
+  if (SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != FALSE) SetEndOfFile(file);
+  FlushFileBuffers(file);
 }
 
 // The new file is created unshared, so that no other appender gets in before its header.
@@ -90,13 +122,46 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
     return error;
   }
   LARGE_INTEGER size{};
-  const bool needsHeader = created || (GetFileSizeEx(file, &size) != FALSE && size.QuadPart == 0);
-  bool written = (!needsHeader || WriteWhole(file, header)) && WriteWhole(file, record);
-  if (written) written = FlushFileBuffers(file) != FALSE;
-  error = written ? 0 : GetLastError();
+  if (GetFileSizeEx(file, &size) == FALSE) {
+    error = GetLastError();
+  } else {
+    // Header or a line end for a torn last line, then the record; written in this
+    // station's turn, so no other appender comes between them.
+    const char* before = "";
+    if (created || size.QuadPart == 0) {
+      before = header;
+    } else if (!EndsWithLineEnd(file, size.QuadPart)) {
+      before = kLineEnd;
+    }
+    const size_t beforeLength = std::strlen(before);
+    error = WriteAt(file, size.QuadPart, before, beforeLength);
+    if (error == 0) {
+      error = WriteAt(file, size.QuadPart + static_cast<LONGLONG>(beforeLength), record,
+                      std::strlen(record));
+    }
+    if (error == 0 && FlushFileBuffers(file) == FALSE) error = GetLastError();
+    if (error != 0) CutBack(file, size.QuadPart);
+  }
   UnlockFileEx(file, 0, 1, 0, &turn);
   CloseHandle(file);
-  // A short write with no error of its own still did not put the record in.
-  if (!written && error == 0) error = ERROR_WRITE_FAULT;
+  return error;
+}
+
+unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* context) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, kShareWithOthers, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  char chunk[kReadChunk];
+  DWORD error = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (ReadFile(file, chunk, sizeof chunk, &read, nullptr) == FALSE) {
+      error = GetLastError();
+      break;
+    }
+    if (read == 0) break;
+    sink(context, chunk, read);
+  }
+  CloseHandle(file);
   return error;
 }

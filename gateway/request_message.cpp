@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "gateway/local_clock.h"
-#include "gateway/sequence_store.h"
 #include "gateway/wire_format.h"
 #include "settings/bounded_text.h"
 #include "settings/secure_erase.h"
@@ -73,7 +72,6 @@ int32_t TimeZoneCodeFor(unsigned short zoneInitial) {
 void FillTransaction(TransactionRecord& record, TransactionKind kind) {
   record.TransactionCode =
       kind == TransactionKind::Test ? kTestTransactionCode : kChargeTransactionCode;
-  record.SequenceNumber = NextSequenceNumber(record.BatchNumber);
   record.CuDigits = kCuDigits;
   CopyIndicator(record.Indicator1, kBlankIndicator);
   CopyIndicator(record.Indicator2, kDebitIndicator);

@@ -15,10 +15,10 @@ inline constexpr const char* kFormFieldName = "Transaction=";
 enum class TransactionKind { Charge, Deposit, Test };
 
 // Fills the per-transaction fields of record in their fixed order: transaction code,
-// next sequence number of record.BatchNumber (this advances the store), CuDigits 0,
-// the indicators " " and "D", the time-zone code, the indicators "H" and "Y", for a
-// test the amount 100, the currency code 840. CardNumber and (charge, deposit)
-// AmountCents are set by the caller beforehand; the caller then calls BuildRequest.
+// CuDigits 0, the indicators " " and "D", the time-zone code, the indicators "H" and
+// "Y", for a test the amount 100, the currency code 840. CardNumber and (charge,
+// deposit) AmountCents are set by the caller beforehand; the caller then takes the
+// sequence number (gateway/write_ahead.h) and calls BuildRequest.
 void FillTransaction(TransactionRecord& record, TransactionKind kind);
 
 // 706 for a standard zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.

@@ -3,85 +3,115 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/file_errors.h"
+#include "gateway/journal_scan.h"
+#include "gateway/local_clock.h"
+#include "gateway/sequence_file.h"
 #include "settings/module_path.h"
 #include "settings/module_state.h"
-#include "settings/profile_store.h"
 
 char BatchSeqPath[kBatchSeqPathSize];
 
 namespace {
 
-constexpr const char* kSectionFormat = "Batch%06d";
-constexpr size_t kSectionSize = 64;
-
-// The number a batch last got while its file could not be written, and what the file
-// held at that moment: as long as the file still holds that value, it is stale.
-struct RememberedNumber {
-  bool used;
-  int32_t batch;
-  int32_t fileValue;
-  int32_t lastIssued;
-  unsigned lastUse;
-};
-
-bool PathResolved;
-RememberedNumber Remembered[kRememberedBatches];
-unsigned UseClock;
-
-int32_t Advance(int32_t value) {
-  // Compared before adding, so that a stored INT_MAX cannot overflow.
-  return value >= kLastSequenceNumber ? 1 : value + 1;
-}
-
-RememberedNumber* FindRemembered(int32_t batch) {
-  for (RememberedNumber& entry : Remembered) {
-    if (entry.used && entry.batch == batch) return &entry;
-  }
-  return nullptr;
-}
-
-// A free slot, or else the least recently used one.
-RememberedNumber& SlotFor(int32_t batch) {
-  RememberedNumber* found = FindRemembered(batch);
-  if (found != nullptr) return *found;
-  RememberedNumber* oldest = &Remembered[0];
-  for (RememberedNumber& entry : Remembered) {
-    if (!entry.used) return entry;
-    if (entry.lastUse < oldest->lastUse) oldest = &entry;
-  }
-  return *oldest;
-}
+// The store as read, and as it is to be written. Module-wide: too big for a stack that
+// a station program may keep small, and used by one call at a time.
+char StoreText[kBatchSeqFileLimit];
+char NewText[kBatchSeqFileLimit];
 
 const ModuleStateReset kResetSequenceStore{[] {
   std::memset(BatchSeqPath, 0, sizeof BatchSeqPath);
-  std::memset(Remembered, 0, sizeof Remembered);
-  PathResolved = false;
-  UseClock = 0;
 }};
+
+SequenceTake Failed(SequenceFailure failure, unsigned long error, const char* path) {
+  SequenceTake take{failure, 0, error, {}};
+  std::snprintf(take.Path, sizeof take.Path, "%s", path);
+  return take;
+}
+
+// name beside the store (same folder) into out.
+bool BesideStore(const char* name, char* out, size_t outSize) {
+  const char* slash = std::strrchr(BatchSeqPath, '\\');
+  const size_t folder = slash != nullptr ? static_cast<size_t>(slash - BatchSeqPath) + 1 : 0;
+  const int written = std::snprintf(out, outSize, "%.*s%s", static_cast<int>(folder), BatchSeqPath, name);
+  return written > 0 && static_cast<size_t>(written) < outSize;
+}
+
+// Reads the store into StoreText; *length 0 when there is no file.
+SequenceTake ReadStore(size_t* length) {
+  const unsigned long error = ReadSequenceFile(BatchSeqPath, StoreText, sizeof StoreText, length);
+  if (error == kFileNotFound) {
+    *length = 0;
+    return SequenceTake{};
+  }
+  if (error != 0) return Failed(SequenceFailure::NotStored, error, BatchSeqPath);
+  if (!SequenceTextIsWhole(StoreText, *length)) return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
+  return SequenceTake{};
+}
+
+// The last number of the batch: the store's, or else the journal's highest.
+SequenceTake LastNumber(const char* terminalId, const char* section, int32_t batch, size_t length,
+                        int32_t* last) {
+  const SequenceLookup stored = LookUpSequence(StoreText, length, section);
+  if (stored.State == StoredSequence::Bad) return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
+  if (stored.State == StoredSequence::Valid) {
+    *last = stored.Value;
+    return SequenceTake{};
+  }
+  const JournalHighest journal = HighestJournalSequence(terminalId, batch, CurrentLocalTime());
+  if (journal.Error != 0) return Failed(SequenceFailure::JournalUnreadable, journal.Error, journal.Path);
+  *last = journal.Highest;
+  return SequenceTake{};
+}
+
+SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
+  size_t length = 0;
+  SequenceTake take = ReadStore(&length);
+  if (take.Failure != SequenceFailure::None) return take;
+  char section[kSequenceSectionSize];
+  SequenceSectionName(batch, section);
+  int32_t last = 0;
+  take = LastNumber(terminalId, section, batch, length, &last);
+  if (take.Failure != SequenceFailure::None) return take;
+
+  const int32_t next = AdvanceSequence(last);
+  const size_t newLength = RewriteSequence(StoreText, length, section, next, NewText, sizeof NewText);
+  if (newLength == 0) return Failed(SequenceFailure::NotStored, kFileTooLarge, BatchSeqPath);
+  const unsigned long error = ReplaceSequenceFile(BatchSeqPath, newPath, NewText, newLength);
+  if (error != 0) return Failed(SequenceFailure::NotStored, error, BatchSeqPath);
+
+  // Whatever the system said, the number counts only once the file gives it back.
+  take = ReadStore(&length);
+  if (take.Failure != SequenceFailure::None) {
+    take.Failure = SequenceFailure::NotStored;
+    if (take.Error == 0) take.Error = kWriteNotReadBack;
+    return take;
+  }
+  const SequenceLookup back = LookUpSequence(StoreText, length, section);
+  if (back.State != StoredSequence::Valid || back.Value != next) {
+    return Failed(SequenceFailure::NotStored, kWriteNotReadBack, BatchSeqPath);
+  }
+  take.Number = next;
+  return take;
+}
 
 }  // namespace
 
-int32_t NextSequenceNumber(int32_t batchNumber) {
-  if (!PathResolved) {
-    if (BatchSeqPath[0] == '\0') PathBesideModule(kBatchSeqFileName, BatchSeqPath, sizeof BatchSeqPath);
-    PathResolved = true;
+SequenceTake TakeSequenceNumber(const char* terminalId, int32_t batchNumber) {
+  if (BatchSeqPath[0] == '\0' && !PathBesideModule(kBatchSeqFileName, BatchSeqPath, sizeof BatchSeqPath)) {
+    BatchSeqPath[0] = '\0';
+    return Failed(SequenceFailure::NotStored, kPathTooLong, kBatchSeqFileName);
   }
-  const bool haveFile = BatchSeqPath[0] != '\0';
-
-  char section[kSectionSize];
-  std::snprintf(section, sizeof section, kSectionFormat, static_cast<int>(batchNumber));
-
-  const int32_t fileValue = haveFile ? ProfileReadInt(section, kSequenceKey, 0, BatchSeqPath) : 0;
-  RememberedNumber* remembered = FindRemembered(batchNumber);
-  const bool fileIsStale = remembered != nullptr && remembered->fileValue == fileValue;
-  const int32_t next = Advance(fileIsStale ? remembered->lastIssued : fileValue);
-
-  if (haveFile && WriteIntSetting(section, kSequenceKey, next, BatchSeqPath)) {
-    if (remembered != nullptr) remembered->used = false;  // the file is the truth again
-    return next;
+  char lockPath[kJournalPathSize];
+  char newPath[kJournalPathSize];
+  if (!BesideStore(kBatchSeqLockName, lockPath, sizeof lockPath) ||
+      !BesideStore(kBatchSeqNewName, newPath, sizeof newPath)) {
+    return Failed(SequenceFailure::NotStored, kPathTooLong, BatchSeqPath);
   }
-  RememberedNumber& slot = SlotFor(batchNumber);
-  slot = RememberedNumber{true, batchNumber, fileValue, next, ++UseClock};
-  return next;
+  const unsigned long lockError = LockSequenceStore(lockPath);
+  if (lockError == kLockNotGiven) return Failed(SequenceFailure::Locked, lockError, lockPath);
+  if (lockError != 0) return Failed(SequenceFailure::NotStored, lockError, lockPath);
+  const SequenceTake take = TakeLocked(terminalId, batchNumber, newPath);
+  UnlockSequenceStore();
+  return take;
 }
-

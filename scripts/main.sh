@@ -9,20 +9,28 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 usage() {
   cat <<'USAGE'
-usage: main.sh [--interactive]
+usage: main.sh [--interactive] [--quiet]
   --interactive   open the dialogs for a person to operate, on $DISPLAY
+  --quiet         no progress lines while building and starting, only the results
 USAGE
 }
 interactive=0
+quiet=0
 for arg in "$@"; do
   case "$arg" in
     --interactive) interactive=1 ;;
+    --quiet) quiet=1 ;;
     -h|--help) usage; exit 0 ;;
     *) echo "main: unexpected '$arg'" >&2; usage >&2; exit 2 ;;
   esac
 done
 
-bash scripts/build.sh >/dev/null
+say() { [[ $quiet -eq 1 ]] || echo "main: $*"; }
+say "building, then charging through the station simulator under Wine (a first run" \
+    "installs packages and builds for several minutes, and says what it is doing)"
+quiet_flag=()
+[[ $quiet -eq 0 ]] || quiet_flag=(--quiet)
+bash scripts/build.sh "${quiet_flag[@]}"
 demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/station" "$demo/shots"
@@ -42,6 +50,7 @@ else
   )
 fi
 cd "$demo"
+say "starting the gateway simulator on 127.0.0.2 and StationSim.exe under Wine"
 status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)

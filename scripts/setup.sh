@@ -12,12 +12,15 @@ for pkg in $wanted; do
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
-echo "setup: installing ${missing[*]}"
+# A fresh machine misses most of the list: say so before the long quiet wait.
+echo "setup: installing ${#missing[@]} Debian packages (first run only, about 2 minutes on a fresh machine): ${missing[*]}"
 SUDO=""
 [[ $(id -u) -eq 0 ]] || SUDO=sudo
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
+echo "setup: reading the package lists"
 $SUDO apt-get update -qq
+echo "setup: downloading and installing"
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 echo "setup: done"

@@ -7,19 +7,23 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 usage() {
   cat <<'USAGE'
-usage: test.sh
-Builds everything and runs every test. FUZZ_SECONDS (default 10) sets each fuzz
-target's run; HACKING.md says how to run a single test.
+usage: test.sh [--quiet]
+Builds everything and runs every test; --quiet leaves out the build's progress
+lines. FUZZ_SECONDS (default 10) sets each fuzz target's run; HACKING.md says how to
+run a single test.
 USAGE
 }
+quiet_flag=()
 for arg in "$@"; do
   case "$arg" in
+    --quiet) quiet_flag=(--quiet) ;;
     -h|--help) usage; exit 0 ;;
     *) echo "test: unexpected '$arg'" >&2; usage >&2; exit 2 ;;
   esac
 done
 started=$(date +%s)
-bash scripts/build.sh --sanitize
+echo "== building (a first run installs packages and builds for several minutes)"
+bash scripts/build.sh --sanitize "${quiet_flag[@]}"
 
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure

@@ -32,6 +32,7 @@ TransactionRecord Filled(TransactionKind kind, const char* card, int32_t amount)
   std::strcpy(r.CardNumber, card);
   r.AmountCents = amount;
   FillTransaction(r, kind);
+  r.SequenceNumber = 1;  // the first number of a new batch
   return r;
 }
 

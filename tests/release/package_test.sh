@@ -3,45 +3,41 @@
 # address with it:
 #   - the ZIP holds its five files in one folder named after the version;
 #   - the packaged DLL carries no debug information, exports exactly the four functions
-#     and imports only the system DLLs it always has; its size is printed;
+#     and imports only the system DLLs it always has; it is hardened (ASLR, DEP, NO_SEH
+#     with no SEH handler registered, the stack protector, Windows 6.1 as its minimum);
+#     its size is printed;
 #   - an address of the packaged DLL resolves through the debug file beside the ZIP;
 #   - unpacked into a fresh folder, with the sample CSPlugin.INI edited as an
 #     administrator would (the gateway's address, the merchant and terminal ids, the
 #     [Text] examples put in effect), the packaged StationSim.exe loads the packaged DLL
 #     under Wine, runs the configuration's Test and Save, and then a charge against the
-#     gateway simulator, which approves both.
+#     gateway simulator, which approves both; an msimg32.dll planted in that folder is
+#     not loaded, although Wine is told to prefer it to its own.
 # The ctest entry release_package (cmake/package.cmake) runs it inside
 # scripts/wine_session.sh, which provides the Wine prefix, the display and TLS_DIR.
 # The gateway stand-in listens on 127.0.0.40, an address no other test uses.
 #
-# usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM --work DIR
+# usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM
+#                        --planted DLL --work DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-usage="usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM --work DIR"
-zip="" debug="" version="" sim="" work=""
+usage="usage: package_test.sh --zip FILE --debug FILE --version VERSION --sim GATEWAY_SIM --planted DLL --work DIR"
+zip="" debug="" version="" sim="" planted="" work=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --zip) zip=${2:?$usage}; shift 2 ;;
     --debug) debug=${2:?$usage}; shift 2 ;;
     --version) version=${2:?$usage}; shift 2 ;;
     --sim) sim=${2:?$usage}; shift 2 ;;
+    --planted) planted=${2:?$usage}; shift 2 ;;
     --work) work=${2:?$usage}; shift 2 ;;
     *) echo "package_test: unexpected '$1'" >&2; echo "$usage" >&2; exit 2 ;;
   esac
 done
-[[ -n "$zip" && -n "$debug" && -n "$version" && -n "$sim" && -n "$work" ]] || { echo "$usage" >&2; exit 2; }
+[[ -n "$zip" && -n "$debug" && -n "$version" && -n "$sim" && -n "$planted" && -n "$work" ]] || { echo "$usage" >&2; exit 2; }
 
-checks=0
-failures=0
-pass() { checks=$((checks + 1)); }
-fail() { checks=$((checks + 1)); failures=$((failures + 1)); echo "FAIL: $*"; }
-expect_eq() {  # what expected actual
-  if [[ "$2" == "$3" ]]; then pass; else fail "$1: expected '$2', got '$3'"; fi
-}
-expect_contains() {  # what part text
-  if [[ "$3" == *"$2"* ]]; then pass; else fail "$1: '$2' not found in:"$'\n'"$3"; fi
-}
+source "$here/checks.sh"
 
 name=CSPlugin-$version
 address=127.0.0.40
@@ -71,7 +67,19 @@ exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^$/ { 
                on { print $NF }' <<<"$headers" | sort | tr '\n' ' ')
 expect_eq "exports" "SPMAccounting SPMConfig SPMDeposit SPMEjectCard " "$exports"
 imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n' ' ')
-expect_eq "imports" "COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+# ADVAPI32: the stack protector's random guard.
+expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+characteristics=$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$headers")
+for flag in 0040:DYNAMIC_BASE 0100:NX_COMPAT 0400:NO_SEH; do
+  check "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}" [ $(( 0x${characteristics:-0} & 0x${flag%%:*} )) -ne 0 ]
+done
+versions=$(awk '$1 ~ /^M(aj|in)or(OSystem|Subsystem)Version$/ { printf "%s=%s ", $1, $2 }' <<<"$headers")
+expect_eq "OS and subsystem versions" \
+  "MajorOSystemVersion=6 MinorOSystemVersion=1 MajorSubsystemVersion=6 MinorSubsystemVersion=1 " "$versions"
+# NO_SEH is true only while no code puts a handler on the SEH chain (a store to %fs:0).
+expect_eq "stores to the SEH chain" 0 "$(i686-w64-mingw32-objdump -d "$dll" | grep -cE ',%fs:0x0$')"
+expect_contains "the stack protector" "__stack_chk_fail" "$(i686-w64-mingw32-nm "$debug")"
+check "the ZIP has $(stat -c %s "$zip") bytes, 200 KiB or more" [ "$(stat -c %s "$zip")" -lt 204800 ]
 echo "figure: packaged CSPlugin.dll $(stat -c %s "$dll") bytes, ZIP $(stat -c %s "$zip") bytes," \
      "debug file $(stat -c %s "$debug") bytes"
 
@@ -90,7 +98,7 @@ cp "$dll" "$debug" "$work/crash/"
 for file in "$work/crash/CSPlugin.dll" "$work/crash/$(basename "$debug")"; do
   resolved=$(bash "$root/scripts/resolve_crash.sh" "$file" "0x$offset" 2>&1)
   expect_contains "offset 0x$offset through $(basename "$file")" \
-    "SPMAccounting at $root/host/plugin_entry_win32.cpp:" "$resolved"
+    "SPMAccounting at ./host/plugin_entry_win32.cpp:" "$resolved"
 done
 # A debug file of another build (here: one byte more) is refused.
 printf 'x' >>"$work/crash/$(basename "$debug")"
@@ -109,8 +117,10 @@ source "$root/scripts/gateways.sh"
 gateways_begin "$work/gateways" "$sim"
 gateway_sim "$address" server --accounts "$root/tools/demo/accounts.txt"
 
+# The charge's first paint loads msimg32.dll; Wine would take a planted copy first.
+cp "$planted" "$station/msimg32.dll"
 run_status=0
-output=$(cd "$station" && wine StationSim.exe \
+output=$(cd "$station" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msimg32=n,b" wine StationSim.exe \
   config --drive "dialog|type:110:$card|click:111|box|click:1|closed" \
   charge 150 --drive "dialog|text:100:Swipe your campus card|type:101:;$card=4912?|click:1|text:100:Print job: 1.50 will be charged|click:1|closed" \
   2>&1) || run_status=$?
@@ -119,6 +129,7 @@ expect_contains "the version StationSim.exe reports" "station: plug-in version $
 expect_contains "the configuration's Test" "Response Code: 00" "$output"
 expect_contains "the configuration's end" "result: SPMConfig returned 1" "$output"
 expect_contains "the charge's end" "result: SPMAccounting returned 1 (charge approved)" "$output"
+check "the msimg32.dll planted beside StationSim.exe was loaded" [ ! -e "$station/planted-dll-ran" ]
 
 journal=$(cat "$GATEWAYS_DIR/$address.journal" 2>/dev/null)
 expect_eq "requests the gateway received" 2 "$(grep -c . <<<"$journal")"
@@ -141,5 +152,4 @@ if [[ $failures -ne 0 ]]; then
   echo "StationSim.exe printed:"
   sed 's/^/  /' <<<"$output"
 fi
-echo "package test: $checks checks, $failures failed"
-[[ $failures -eq 0 ]]
+finish "package test"

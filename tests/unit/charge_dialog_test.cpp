@@ -466,3 +466,50 @@ TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCod
 }
 
 }  // namespace
+
+namespace {
+
+// What the user reads when the gate keeps the request back, and what the journal keeps.
+TEST_F(ChargeDialogTest, NothingIsSentWithoutAStoredNumberAndItsSendingRecord) {
+  constexpr const char* kStore = "C:\\Station\\CSBatchSeq.INI";
+  constexpr const char* kJournal = "C:\\Station\\CSJournal-2018-07.csv";
+  struct Row {
+    const char* what;
+    const char* store;
+    unsigned long replaceError, journalError;
+    std::string shown;
+    bool journalled;
+  };
+  const Row rows[] = {
+      {"full disk", "[Batch000001]\r\nSeqNumber=5\r\n", 112, 0,
+       "Not sent: nothing was charged.\nThe sequence number could not be stored in "
+       "C:\\Station\\CSBatchSeq.INI (error 112).\nPlease ask staff for help.", true},
+      {"bad value", "[Batch000001]\r\nSeqNumber=-5\r\n", 0, 0,
+       "Not sent: nothing was charged.\nC:\\Station\\CSBatchSeq.INI holds no valid sequence "
+       "number for batch 1.\nPlease ask staff for help.", true},
+      {"journal full", "[Batch000001]\r\nSeqNumber=5\r\n", 0, 112,
+       "Not sent: nothing was charged.\nThe journal C:\\Station\\CSJournal-2018-07.csv could not "
+       "be written (error 112).\nPlease ask staff for help.", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    CurrentSettings.Journal = true;
+    fake::storeFiles[kStore] = row.store;
+    fake::storeReplaceError = row.replaceError;
+    fake::journalError = row.journalError;
+    Start(150);
+    Enter(kSwipe);
+    EXPECT_EQ(0, Ok());
+    EXPECT_EQ(0, fake::workerStarts);
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_EQ(row.journalled, fake::journalFiles[kJournal].find("transport error") != std::string::npos)
+        << fake::journalFiles[kJournal];
+    EXPECT_EQ(std::string::npos, fake::journalFiles[kJournal].find("sending"));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
+    Pump();
+    EXPECT_EQ(kChargeNotApproved, window.endCode);
+  }
+}
+
+}  // namespace

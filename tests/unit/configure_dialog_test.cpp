@@ -19,14 +19,14 @@
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
 #include "fakes/fake_worker.h"
+#include "gateway/exchange_job.h"
+#include "gateway/sequence_text.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
-#include "gateway/exchange_job.h"
-#include "fakes/fake_worker.h"
 #include "settings/module_state.h"
 #include "product_version.h"
 #include "settings/settings.h"
@@ -125,7 +125,9 @@ class ConfigureDialogTest : public ::testing::Test {
   }
 
   static std::string SeqNumber(const char* batchSection) {
-    return fake::profiles[kSeqIni][batchSection]["SeqNumber"];
+    const std::string& text = fake::storeFiles[kSeqIni];
+    const SequenceLookup stored = LookUpSequence(text.data(), text.size(), batchSection);
+    return stored.State == StoredSequence::Valid ? std::to_string(stored.Value) : "(none)";
   }
 
   fake::RecordingDialogWindow window{fake::Controls::Empty};
@@ -588,7 +590,7 @@ TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
 }
 
 TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) {
-  fake::profiles[kSeqIni]["Batch000012"]["SeqNumber"] = "41";
+  fake::storeFiles[kSeqIni] = "[Batch000012]\r\nSeqNumber=41\r\n";
   OpenAndType();
   fake::https.body = Reply("05", "DECLINED");
   Press(IDC_CONFIG_TEST);
@@ -705,6 +707,35 @@ TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
           std::tuple{"scratch text", ScratchText, sizeof ScratchText}}) {
       EXPECT_EQ(std::string(size, '\0'), std::string(data, size)) << name;
     }
+  }
+}
+
+// The Test obeys the write-ahead rule as a charge does, and names a side file.
+TEST_F(ConfigureDialogTest, TestSendsNothingWithoutItsNumberAndNamesASideFile) {
+  CurrentSettings.Journal = true;
+  const std::string month = "C:\\Station\\CSJournal-2018-07.csv";
+  struct Row { const char* what; unsigned long replaceError, monthError; std::string last; size_t sent; };
+  const Row rows[] = {
+      {"store not written", 5, 0,
+       "Not sent: nothing was charged.\nThe sequence number could not be stored in " + std::string(kSeqIni) +
+           " (error 5).\nPlease ask staff for help.", 0},
+      {"month's journal held", 0, 32,
+       "\nJournal: written to C:\\Station\\CSJournal-2018-07-2.csv; the month's file is held by "
+       "another program (error 32)", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fake::storeReplaceError = row.replaceError;
+    fake::journalPathErrors.clear();
+    if (row.monthError != 0) fake::journalPathErrors[month] = row.monthError;
+    fake::https.body = Reply("00", "APPROVED");
+    const size_t sentBefore = SentRequests().size();
+    OpenAndType();
+    Press(IDC_CONFIG_TEST);
+    EXPECT_EQ(row.sent, SentRequests().size() - sentBefore);
+    const std::string& text = window.messageBoxes.back().text;
+    const std::string last = WithVersion(row.last);
+    EXPECT_EQ(last, text.substr(text.size() - std::min(text.size(), last.size()))) << text;
   }
 }
 

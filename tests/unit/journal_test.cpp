@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "fakes/fake_https.h"
@@ -198,24 +199,37 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
     bool failed;
     unsigned long error;
     std::string path;
+    std::map<std::string, unsigned long> held;  // files that fail, and how
+    bool side;
   };
+  const std::string side2 = "C:\\Station\\CSJournal-2018-07-2.csv";
+  const std::string side3 = "C:\\Station\\CSJournal-2018-07-3.csv";
   const Row rows[] = {
-      {"written", true, 0, false, false, 0, kJournalPath},
-      {"journal off", false, 0, false, false, 0, ""},
-      {"locked file", true, 32, false, true, 32, kJournalPath},
-      {"no module path", true, 0, true, true, kJournalPathError, "CSJournal-2018-07.csv"},
+      {"written", true, 0, false, false, 0, kJournalPath, {}, false},
+      {"journal off", false, 0, false, false, 0, "", {}, false},
+      {"every file locked", true, 32, false, true, 32, kJournalPath, {}, false},
+      {"no module path", true, 0, true, true, kJournalPathError, "CSJournal-2018-07.csv", {}, false},
+      {"month's file held", true, 0, false, false, 32, side2, {{kJournalPath, 32}}, true},
+      {"two files denied", true, 0, false, false, 5, side3, {{kJournalPath, 5}, {side2, 33}}, true},
+      {"disk full: no side file", true, 0, false, true, 112, kJournalPath, {{kJournalPath, 112}}, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     SetUp();
     CurrentSettings.Journal = row.journal;
     fake::journalError = row.fileError;
+    fake::journalPathErrors = row.held;
     fake::modulePathFails = row.modulePathFails;
     const JournalWrite write = JournalSending(entry);
     EXPECT_EQ(row.failed, write.Failed);
+    EXPECT_EQ(row.side, write.Side);
     EXPECT_EQ(row.error, write.Error);
     EXPECT_EQ(row.path, write.Path);
-    EXPECT_EQ(row.what == std::string("written") ? 1u : 0u, fake::journalFiles.size());
+    const bool written = !row.failed && row.journal;
+    EXPECT_EQ(written ? 1u : 0u, fake::journalFiles.size());
+    if (written) {
+      EXPECT_EQ(0u, fake::journalFiles[row.path].rfind(kJournalHeader, 0));
+    }
   }
 }
 

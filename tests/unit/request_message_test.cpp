@@ -8,6 +8,7 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/request_message.h"
+#include "gateway/write_ahead.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
 #include "settings/module_state.h"
@@ -101,9 +102,14 @@ class RequestMessageTest : public ::testing::Test {
   void Build(TransactionKind kind, int32_t storedBefore) {
     char section[32];
     std::snprintf(section, sizeof section, "Batch%06d", record_.BatchNumber);
-    fake::profiles["C:\\Station\\CSBatchSeq.INI"][section]["SeqNumber"] =
-        std::to_string(storedBefore);
+    fake::storeFiles["C:\\Station\\CSBatchSeq.INI"] =
+        std::string("[") + section + "]\r\nSeqNumber=" + std::to_string(storedBefore) + "\r\n";
+    FillAndBuild(kind);
+  }
+  void FillAndBuild(TransactionKind kind) {
     FillTransaction(record_, kind);
+    JournalEntry entry;
+    ASSERT_TRUE(TakeNumberAndRecordSending(record_, kind, entry).MaySend());
     BuildRequest(record_, FormBody);
   }
   std::string Message() const {
@@ -134,7 +140,6 @@ TEST_F(RequestMessageTest, FillingSetsEveryPerTransactionField) {
       {TransactionKind::Deposit, 200, 250},
       {TransactionKind::Test, 100, 100},
   };
-  int32_t expectedSequence = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.code);
     std::memset(record_.Indicator1, 'x', sizeof record_.Indicator1);
@@ -145,7 +150,6 @@ TEST_F(RequestMessageTest, FillingSetsEveryPerTransactionField) {
     record_.CurrencyCode = 0;
     FillTransaction(record_, row.kind);
     EXPECT_EQ(row.code, record_.TransactionCode);
-    EXPECT_EQ(++expectedSequence, record_.SequenceNumber);
     EXPECT_EQ(0, record_.CuDigits);
     EXPECT_STREQ(" ", record_.Indicator1);
     EXPECT_STREQ("D", record_.Indicator2);
@@ -251,8 +255,7 @@ TEST_F(RequestMessageTest, ThreeMessagesInOneSecondDifferOnlyInTheirSequenceNumb
   std::strcpy(record_.CardNumber, "6039501234567890");
   std::string bodies[3];
   for (std::string& body : bodies) {
-    FillTransaction(record_, TransactionKind::Charge);
-    BuildRequest(record_, FormBody);
+    FillAndBuild(TransactionKind::Charge);
     body = FormBody;
   }
   for (int i = 0; i < 3; ++i) {

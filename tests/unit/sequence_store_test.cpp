@@ -1,15 +1,28 @@
+#include "gateway/sequence_store.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "fakes/fake_platform.h"
-#include "gateway/sequence_store.h"
+#include "gateway/journal_scan.h"
+#include "gateway/sequence_text.h"
 #include "settings/module_state.h"
+#include "settings/settings.h"
 
 namespace {
 
 constexpr const char* kStoreFile = "C:\\Station\\CSBatchSeq.INI";
+constexpr const char* kThisMonth = "C:\\Station\\CSJournal-2018-07.csv";
+constexpr const char* kLastMonth = "C:\\Station\\CSJournal-2018-06.csv";
+constexpr const char* kSideFile = "C:\\Station\\CSJournal-2018-07-2.csv";
+constexpr const char* kHeaderLine = "Local time,Kind,Terminal ID,Batch,Sequence,x\r\n";
+
+std::string Line(const char* terminal, const char* batch, const char* sequence) {
+  return std::string("2018-07-01 10:00:00,charge,") + terminal + "," + batch + "," + sequence +
+         ",1.50,******1234,sending,,,\r\n";
+}
 
 class SequenceStoreTest : public ::testing::Test {
  protected:
@@ -17,166 +30,165 @@ class SequenceStoreTest : public ::testing::Test {
     fake::ResetPlatformFakes();
     ResetModuleState();
   }
-  static void Store(const char* section, const std::string& value) {
-    fake::profiles[kStoreFile][section]["SeqNumber"] = value;
-  }
-  static std::string Stored(const char* section) {
-    return fake::profiles[kStoreFile][section]["SeqNumber"];
+  static SequenceLookup Stored(int32_t batch) {
+    char section[kSequenceSectionSize];
+    SequenceSectionName(batch, section);
+    const std::string& text = fake::storeFiles[kStoreFile];
+    return LookUpSequence(text.data(), text.size(), section);
   }
 };
 
-TEST_F(SequenceStoreTest, NextNumberFollowsTheStoredValue) {
-  struct Row { const char* stored; int32_t next; };  // nullptr: no key yet
+TEST(SequenceText, WhatAStoredValueReadsAs) {
+  struct Row { const char* text; bool whole; StoredSequence state; int32_t value; };
   const Row rows[] = {
-      {nullptr, 1},   {"0", 1},        {"41", 42},      {"999998", 999999},
-      {"999999", 1},  {"1000005", 1},  {"abc", 1},      {"", 1},
-      {"7x", 8},      {"2147483647", 1},
+      {"[Batch000001]\r\nSeqNumber=41\r\n", true, StoredSequence::Valid, 41},
+      {"[batch000001]\nseqnumber = 999999 \n", true, StoredSequence::Valid, 999999},
+      {"[Batch000001]\r\nSeqNumber=0\r\n", true, StoredSequence::Valid, 0},
+      {"[Batch000002]\r\nSeqNumber=4\r\n", true, StoredSequence::Missing, 0},
+      {"[Batch000001]\r\nOther=4\r\n[Batch000002]\r\nSeqNumber=4\r\n", true, StoredSequence::Missing, 0},
+      {"[Batch000001]\r\nSeqNumber=5\r\n[Batch000001]\r\nSeqNumber=9\r\n", true, StoredSequence::Valid, 5},
+      {"[Batch000001]\r\nSeqNumber=abc\r\n", true, StoredSequence::Bad, 0},
+      {"[Batch000001]\r\nSeqNumber=-5\r\n", true, StoredSequence::Bad, 0},
+      {"[Batch000001]\r\nSeqNumber=7x\r\n", true, StoredSequence::Bad, 0},
+      {"[Batch000001]\r\nSeqNumber=1000000\r\n", true, StoredSequence::Bad, 0},
+      {"[Batch000001]\r\nSeqNumber=99999999999\r\n", true, StoredSequence::Bad, 0},
+      {"[Batch000001]\r\nSeqNumber=\r\n", true, StoredSequence::Bad, 0},
+      {"; note\r\n\r\n[Batch000001]\r\nSeqNumber=3\r\n", true, StoredSequence::Valid, 3},
+      {"", false, StoredSequence::Missing, 0},
+      {"[Batch000001]\r\nSeqNumber=12", false, StoredSequence::Valid, 12},  // cut off
+      {"[Batch000001]\r\nSeqNum\r\n", false, StoredSequence::Missing, 0},
+      {"\x8f\x01garbage\r\n", false, StoredSequence::Missing, 0},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.stored != nullptr ? row.stored : "(missing)");
-    fake::profiles.clear();
-    if (row.stored != nullptr) Store("Batch000001", row.stored);
-    EXPECT_EQ(row.next, NextSequenceNumber(1));
-    EXPECT_EQ(std::to_string(row.next), Stored("Batch000001"));
+    SCOPED_TRACE(row.text);
+    const size_t length = std::strlen(row.text);
+    EXPECT_EQ(row.whole, SequenceTextIsWhole(row.text, length));
+    const SequenceLookup found = LookUpSequence(row.text, length, "Batch000001");
+    EXPECT_EQ(row.state, found.State);
+    EXPECT_EQ(row.value, found.Value);
   }
 }
 
-TEST_F(SequenceStoreTest, WrapsAfterTheLastNumber) {
-  Store("Batch000003", "999998");
-  EXPECT_EQ(999999, NextSequenceNumber(3));
-  EXPECT_EQ(1, NextSequenceNumber(3));
-  EXPECT_EQ(2, NextSequenceNumber(3));
-  EXPECT_EQ("2", Stored("Batch000003"));
-}
-
-TEST_F(SequenceStoreTest, SectionNamesUseSixDigitsAtLeast) {
-  struct Row { int32_t batch; const char* section; };
+TEST(SequenceText, RewriteKeepsEveryOtherByte) {
+  struct Row { const char* before; const char* after; };
   const Row rows[] = {
-      {0, "Batch000000"},         {1, "Batch000001"},   {42, "Batch000042"},
-      {999999, "Batch999999"},    {1234567, "Batch1234567"}, {-5, "Batch-00005"},
+      {"", "[Batch000001]\r\nSeqNumber=42\r\n"},
+      {"[Batch000002]\r\nSeqNumber=7\r\n", "[Batch000002]\r\nSeqNumber=7\r\n[Batch000001]\r\nSeqNumber=42\r\n"},
+      {"; kept\n[batch000001]\nSeqNumber = 41 \n[B]\nSeqNumber=1\n",
+       "; kept\n[batch000001]\nSeqNumber =42\n[B]\nSeqNumber=1\n"},
+      {"[Batch000001]\r\nOther=x\r\n", "[Batch000001]\r\nSeqNumber=42\r\nOther=x\r\n"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.section);
-    fake::profiles.clear();
-    EXPECT_EQ(1, NextSequenceNumber(row.batch));
-    ASSERT_EQ(1u, fake::profiles[kStoreFile].size());
-    EXPECT_EQ("1", Stored(row.section));
+    SCOPED_TRACE(row.before);
+    char out[256];
+    const size_t length = RewriteSequence(row.before, std::strlen(row.before), "Batch000001", 42, out, sizeof out);
+    EXPECT_EQ(row.after, std::string(out, length));
   }
+  char small[8];
+  EXPECT_EQ(0u, RewriteSequence("", 0, "Batch000001", 42, small, sizeof small));
 }
 
-TEST_F(SequenceStoreTest, BatchesCountIndependently) {
-  const int32_t expected[] = {1, 1, 2, 2, 3, 3};
-  for (int i = 0; i < 6; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(expected[i], NextSequenceNumber(1 + i % 2));
-  }
-  EXPECT_EQ("3", Stored("Batch000001"));
-  EXPECT_EQ("3", Stored("Batch000002"));
-}
-
-TEST_F(SequenceStoreTest, TheFileIsReadAfreshEveryTime) {
-  Store("Batch000001", "41");
-  EXPECT_EQ(42, NextSequenceNumber(1));
-  Store("Batch000001", "500");  // edited by hand between two transactions
-  EXPECT_EQ(501, NextSequenceNumber(1));
-  fake::profiles.clear();       // file deleted
-  EXPECT_EQ(1, NextSequenceNumber(1));
-}
-
-TEST_F(SequenceStoreTest, PathIsTheModuleFolderAndIsSetOnce) {
-  fake::modulePath = "C:\\Program Files\\Station\\CSPlugin.dll";
-  NextSequenceNumber(1);
-  EXPECT_STREQ("C:\\Program Files\\Station\\CSBatchSeq.INI", BatchSeqPath);
-  fake::modulePath = "D:\\Elsewhere\\CSPlugin.dll";
-  NextSequenceNumber(1);
-  EXPECT_STREQ("C:\\Program Files\\Station\\CSBatchSeq.INI", BatchSeqPath);
-  EXPECT_EQ("2", fake::profiles[BatchSeqPath]["Batch000001"]["SeqNumber"]);
-}
-
-TEST_F(SequenceStoreTest, PresetPathIsUsed) {
-  std::strcpy(BatchSeqPath, "Z:\\tmp\\CSBatchSeq.INI");
-  EXPECT_EQ(1, NextSequenceNumber(1));
-  EXPECT_EQ("1", fake::profiles["Z:\\tmp\\CSBatchSeq.INI"]["Batch000001"]["SeqNumber"]);
-  EXPECT_EQ(0u, fake::profiles.count(kStoreFile));
-}
-
-TEST_F(SequenceStoreTest, PathLengthLimit) {
-  // The folder and "CSBatchSeq.INI" (14 characters) must fit 255 characters.
-  const std::string fits = "C:\\" + std::string(237, 'a') + "\\x.dll";  // folder of 241
-  fake::modulePath = fits;
-  EXPECT_EQ(1, NextSequenceNumber(1));
-  EXPECT_EQ(255u, std::strlen(BatchSeqPath));
-
-  ResetModuleState();
-  fake::profiles.clear();
-  fake::modulePath = "C:\\" + std::string(238, 'a') + "\\x.dll";  // one more
-  EXPECT_EQ(1, NextSequenceNumber(1));
-  EXPECT_STREQ("", BatchSeqPath);
-  EXPECT_TRUE(fake::profiles.empty());
-}
-
-TEST_F(SequenceStoreTest, WithoutAUsableFileNumbersAdvanceInMemory) {
-  struct Row { const char* what; std::string modulePath; bool fails; };
+// Every way the store can be, and what the next number of batch 1 is, or why there is none.
+TEST_F(SequenceStoreTest, NextNumberOrWhyNot) {
+  struct Row {
+    const char* what;
+    const char* store;  // nullptr: no file
+    std::string thisMonth, lastMonth, side;
+    SequenceFailure failure;
+    int32_t number;
+  };
+  const std::string theirs = Line("T0002", "1", "90") + Line("T0001", "2", "80");
   const Row rows[] = {
-      {"folder too long", "C:\\" + std::string(250, 'a') + "\\CSPlugin.dll", false},
-      {"module path cut", "C:\\" + std::string(300, 'a'), false},
-      {"module path fails", "", true},
-      {"no backslash", "CSPlugin.dll", false},
+      {"no file, no journal", nullptr, "", "", "", SequenceFailure::None, 1},
+      {"stored", "[Batch000001]\r\nSeqNumber=41\r\n", "", "", "", SequenceFailure::None, 42},
+      {"wraps", "[Batch000001]\r\nSeqNumber=999999\r\n", "", "", "", SequenceFailure::None, 1},
+      {"store beats journal", "[Batch000001]\r\nSeqNumber=5\r\n", Line("T0001", "1", "70"), "", "",
+       SequenceFailure::None, 6},
+      {"deleted store", nullptr, kHeaderLine + Line("T0001", "1", "27") + theirs, "", "",
+       SequenceFailure::None, 28},
+      {"last month and a torn line", nullptr, "", Line("T0001", "1", "31") + "2018-06-30 23:59:59,charge,T0001,1,3",
+       "", SequenceFailure::None, 32},
+      {"side file", "[Batch000002]\r\nSeqNumber=5\r\n", Line("T0001", "1", "8"), "",
+       Line("T0001", "1", "12"), SequenceFailure::None, 13},
+      {"only other terminals and batches", nullptr, theirs, "", "", SequenceFailure::None, 1},
+      {"bad value", "[Batch000001]\r\nSeqNumber=-5\r\n", Line("T0001", "1", "9"), "", "",
+       SequenceFailure::Damaged, 0},
+      {"empty file", "", "", "", "", SequenceFailure::Damaged, 0},
+      {"cut off", "[Batch000002]\r\nSeqNumber=5\r\n[Batch0", "", "", "", SequenceFailure::Damaged, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     fake::ResetPlatformFakes();
-    ResetModuleState();
-    fake::modulePath = row.modulePath;
-    fake::modulePathFails = row.fails;
-    const int32_t expected[] = {1, 1, 2, 3, 2};
-    const int32_t batches[] = {1, 2, 1, 1, 2};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], NextSequenceNumber(batches[i])) << i;
-    EXPECT_STREQ("", BatchSeqPath);
-    EXPECT_EQ(0, fake::profileWrites);
-    EXPECT_TRUE(fake::profiles.empty());
+    if (row.store != nullptr) fake::storeFiles[kStoreFile] = row.store;
+    if (!row.thisMonth.empty()) fake::journalFiles[kThisMonth] = row.thisMonth;
+    if (!row.lastMonth.empty()) fake::journalFiles[kLastMonth] = row.lastMonth;
+    if (!row.side.empty()) fake::journalFiles[kSideFile] = row.side;
+    const std::string before = row.store != nullptr ? row.store : "";
+    const SequenceTake take = TakeSequenceNumber("T0001", 1);
+    EXPECT_EQ(row.failure, take.Failure);
+    EXPECT_EQ(row.number, take.Number);
+    EXPECT_EQ(0, fake::storeLocksHeld);
+    if (row.failure == SequenceFailure::None) {
+      EXPECT_EQ(row.number, Stored(1).Value);
+    } else {
+      EXPECT_STREQ(kStoreFile, take.Path);
+      EXPECT_EQ(before, fake::storeFiles[kStoreFile]) << "a store in doubt is left alone";
+    }
   }
 }
 
-TEST_F(SequenceStoreTest, InMemoryCountingWraps) {
-  fake::modulePathFails = true;
-  for (int32_t i = 1; i <= kLastSequenceNumber; ++i) ASSERT_EQ(i, NextSequenceNumber(9));
-  EXPECT_EQ(1, NextSequenceNumber(9));
-}
-
-TEST_F(SequenceStoreTest, ReadOnlyFileNeverRepeatsANumber) {
-  Store("Batch000001", "41");
-  fake::readOnlyFiles[kStoreFile] = true;
-  EXPECT_EQ(42, NextSequenceNumber(1));
-  EXPECT_EQ(43, NextSequenceNumber(1));
-  EXPECT_EQ(1, NextSequenceNumber(2));  // a batch that has no section yet
-  EXPECT_EQ(44, NextSequenceNumber(1));
-  EXPECT_EQ(2, NextSequenceNumber(2));
-  EXPECT_EQ("41", Stored("Batch000001"));
-
-  Store("Batch000001", "100");  // edited by hand while still read-only
-  EXPECT_EQ(101, NextSequenceNumber(1));
-  EXPECT_EQ(102, NextSequenceNumber(1));
-
-  fake::readOnlyFiles[kStoreFile] = false;  // writable again: memory carries over once
-  EXPECT_EQ(103, NextSequenceNumber(1));
-  EXPECT_EQ("103", Stored("Batch000001"));
-  Store("Batch000001", "7");  // from now on the file is the truth again
-  EXPECT_EQ(8, NextSequenceNumber(1));
-  EXPECT_EQ(3, NextSequenceNumber(2));
-  EXPECT_EQ("3", Stored("Batch000002"));
-}
-
-TEST_F(SequenceStoreTest, RemembersTheMostRecentlyUsedBatches) {
-  fake::modulePathFails = true;
-  EXPECT_EQ(1, NextSequenceNumber(1000));
-  for (int32_t batch = 1; batch < static_cast<int32_t>(kRememberedBatches); ++batch) {
-    EXPECT_EQ(1, NextSequenceNumber(batch));
+TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
+  struct Row {
+    const char* what;
+    unsigned long lockError, readError, replaceError;
+    bool lost;
+    SequenceFailure failure;
+    unsigned long error;
+  };
+  const Row rows[] = {
+      {"another station holds the lock", 33, 0, 0, false, SequenceFailure::Locked, 33},
+      {"read-only folder", 5, 0, 0, false, SequenceFailure::NotStored, 5},
+      {"held without sharing", 0, 32, 0, false, SequenceFailure::NotStored, 32},
+      {"full disk", 0, 0, 112, false, SequenceFailure::NotStored, 112},
+      {"write reported but lost", 0, 0, 0, true, SequenceFailure::NotStored, 29},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fake::ResetPlatformFakes();
+    fake::storeFiles[kStoreFile] = "[Batch000001]\r\nSeqNumber=500\r\n";
+    fake::storeLockError = row.lockError;
+    fake::storeReadError = row.readError;
+    fake::storeReplaceError = row.replaceError;
+    fake::storeReplaceIsLost = row.lost;
+    const SequenceTake take = TakeSequenceNumber("T0001", 1);
+    EXPECT_EQ(row.failure, take.Failure);
+    EXPECT_EQ(row.error, take.Error);
+    EXPECT_EQ(0, take.Number);
+    EXPECT_EQ(0, fake::storeLocksHeld);
   }
-  EXPECT_EQ(2, NextSequenceNumber(1000));  // table full; batch 1000 is now the freshest
-  EXPECT_EQ(1, NextSequenceNumber(2000));  // pushes out batch 1, the least recently used
-  EXPECT_EQ(3, NextSequenceNumber(1000));
-  EXPECT_EQ(1, NextSequenceNumber(1));
+}
+
+TEST_F(SequenceStoreTest, BatchesCountIndependentlyInOneFile) {
+  const int32_t batches[] = {1, 2, 1, 1234567, 0, 2};
+  const int32_t expected[] = {1, 1, 2, 1, 1, 2};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], TakeSequenceNumber("T0001", batches[i]).Number) << i;
+  EXPECT_EQ("[Batch000001]\r\nSeqNumber=2\r\n[Batch000002]\r\nSeqNumber=2\r\n"
+            "[Batch1234567]\r\nSeqNumber=1\r\n[Batch000000]\r\nSeqNumber=1\r\n",
+            fake::storeFiles[kStoreFile]);
+}
+
+TEST_F(SequenceStoreTest, PathIsTheModuleFolderOrNoNumberAtAll) {
+  fake::modulePath = "C:\\Program Files\\Station\\CSPlugin.dll";
+  EXPECT_EQ(1, TakeSequenceNumber("T0001", 1).Number);
+  EXPECT_STREQ("C:\\Program Files\\Station\\CSBatchSeq.INI", BatchSeqPath);
+  fake::modulePath = "D:\\Elsewhere\\CSPlugin.dll";
+  EXPECT_EQ(2, TakeSequenceNumber("T0001", 1).Number);
+
+  ResetModuleState();
+  fake::modulePath = "C:\\" + std::string(250, 'a') + "\\CSPlugin.dll";
+  const SequenceTake take = TakeSequenceNumber("T0001", 1);
+  EXPECT_EQ(SequenceFailure::NotStored, take.Failure);
+  EXPECT_EQ(206u, take.Error);
 }
 
 }  // namespace

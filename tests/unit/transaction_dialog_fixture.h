@@ -58,7 +58,7 @@ class TransactionDialogFixture : public ::testing::Test {
   }
 
   // Sequence numbers handed out so far (each is written to the batch store).
-  static int SequenceNumbersUsed() { return fake::profileWrites; }
+  static int SequenceNumbersUsed() { return fake::storeReplaces; }
 
   // The dialog under test: its state and its WM_COMMAND handler.
   virtual TransactionDialogState& State() = 0;

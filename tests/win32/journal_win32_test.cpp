@@ -288,25 +288,25 @@ TEST_F(JournalWin32Test, ADepositIsRecordedWithItsBookingByTheStation) {
   }
 }
 
-// The Test's box says so when the journal cannot be written, on a last line; the Test
-// itself goes the same way.
-TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndAJournalItCannotWriteIsShown) {
+// The Test's box names the side file when the month's file is held, on a last line; the
+// Test itself goes the same way.
+TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndASideFileIsNamed) {
   struct TestRow {
     const char* name;
     const char* gateway;
     Blocker blocker;
     std::string box;  // how the box begins (the verdict; certificate lines may follow)
     const char* event;
-    int error;  // of the journal's line; 0: none
+    int error;  // what the month's file gave; 0: written there
   };
   const TestRow rows[] = {
       {"approved", kDialogGateway, Blocker::None, "Response Code: 00\nMessage: APPROVED\n", "approved", 0},
       {"nothing listens", kNoListener, Blocker::None, testenv::FailureText(TransportStep::Send, 12029),
        "transport error", 0},
       {"approved, journal open in a spreadsheet", kDialogGateway, Blocker::Spreadsheet,
-       "Response Code: 00\nMessage: APPROVED\n", "", ERROR_SHARING_VIOLATION},
+       "Response Code: 00\nMessage: APPROVED\n", "approved", ERROR_SHARING_VIOLATION},
       {"nothing listens, a folder in the journal's place", kNoListener, Blocker::Folder,
-       testenv::FailureText(TransportStep::Send, 12029), "", ERROR_ACCESS_DENIED},
+       testenv::FailureText(TransportStep::Send, 12029), "transport error", ERROR_ACCESS_DENIED},
   };
   for (const TestRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -329,14 +329,16 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndAJournalItCannotWriteIsSh
     EXPECT_EQ(kSeededSequence + 1, plugin.StoredSequence());
     EXPECT_EQ(0u, shown.rfind(row.box, 0)) << shown;
     if (row.error != 0) {
-      const std::string last = "\nJournal: cannot write " + plugin.Folder() + ThisMonthsFile() +
-                               " (error " + std::to_string(row.error) + ")\nPlug-in version " PRODUCT_VERSION_TEXT;
+      std::string side = ThisMonthsFile();
+      side.insert(side.size() - 4, "-2");
+      const std::string last = "\nJournal: written to " + plugin.Folder() + side +
+                               "; the month's file is held by another program (error " +
+                               std::to_string(row.error) + ")\nPlug-in version " PRODUCT_VERSION_TEXT;
       EXPECT_EQ(last, shown.substr(shown.size() - std::min(shown.size(), last.size())))
           << "the journal's line comes last before the version: " << shown;
-      EXPECT_TRUE(Records(plugin.Folder()).empty());
-      continue;
+    } else {
+      EXPECT_EQ(std::string::npos, shown.find("Journal:")) << shown;
     }
-    EXPECT_EQ(std::string::npos, shown.find("Journal:")) << shown;
     const std::vector<Row> records = Records(plugin.Folder());
     ASSERT_EQ((std::vector<std::string>{"sending", row.event}), Events(records));
     ExpectTransaction(records, "test", kSeededSequence + 1, "1.00", kTestCard);
@@ -344,8 +346,8 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndAJournalItCannotWriteIsSh
   }
 }
 
-// A journal that cannot be written, or that is turned off, changes nothing of a charge.
-TEST_F(JournalWin32Test, AChargeGoesThroughAlikeWhateverBecomesOfTheJournal) {
+// A month's file that is held goes to a side file; a journal turned off is no condition.
+TEST_F(JournalWin32Test, AChargeGoesThroughWithTheJournalInASideFileOrOff) {
   struct Journal {
     const char* name;
     Blocker blocker;
@@ -370,7 +372,9 @@ TEST_F(JournalWin32Test, AChargeGoesThroughAlikeWhateverBecomesOfTheJournal) {
     EXPECT_EQ(1, endCode);
     ASSERT_EQ(requestsBefore + 1, JournalSize(kDialogGateway));
     EXPECT_EQ("00", testenv::JournalValue(LastJournalLine(kDialogGateway), "rc"));
-    EXPECT_TRUE(Records(plugin.Folder()).empty());
+    const std::vector<std::string> expected =
+        row.blocker == Blocker::None ? std::vector<std::string>() : std::vector<std::string>({"sending", "approved"});
+    EXPECT_EQ(expected, Events(Records(plugin.Folder())));
   }
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/charge_dialog.h"
 #include "dialogs/configure_dialog.h"
 #include "dialogs/deposit_dialog.h"
+#include "dialogs/not_sent_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "gateway/reply_parser.h"
@@ -383,12 +384,62 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "holds it, then press Save again.",
                   MoneyMoved::No});
   rows.push_back({Shown(kJournalFailedFormat),
-                  "After a Test: the journal file could not be written. Transactions go on as usual, "
-                  "but without a record at the station.",
-                  "Error 5: the station program's user may not write the plug-in's folder or the file "
-                  "is read-only; 32: a spreadsheet or another program holds the file open.",
-                  "Give the station program's user the right to write the folder, or close the program "
-                  "that holds the file; press Test again to see the line gone.",
+                  "After a Test: the record of the Test's outcome could not be written to the journal "
+                  "(the Test itself was recorded before it was sent).",
+                  "Error 112: the disk is full; 5: the station program's user may not write the "
+                  "plug-in's folder; 32 or 33: other programs hold the month's file and every side "
+                  "file.",
+                  "Free disk space, give the station program's user the right to write the folder, or "
+                  "close the programs that hold the files; press Test again to see the line gone.",
+                  MoneyMoved::No});
+  rows.push_back({Shown(kJournalSideFormat),
+                  "After a Test: a spreadsheet or another program holds this month's journal file, so "
+                  "records go to the side file named (CSJournal-YYYY-MM-2.csv), which has the same "
+                  "columns. Nothing is lost.",
+                  "The journal was opened in a spreadsheet in place, not copied first.",
+                  "Close the program that holds the month's file; keep the side file with the journal.",
+                  MoneyMoved::No});
+  rows.push_back({Shown(kStoreNotStoredFormat),
+                  "The charge, deposit or Test was not sent: its sequence number could not be stored "
+                  "and read back from PATH (CSBatchSeq.INI, or CSBatchSeq.lck or CSBatchSeq.new "
+                  "beside it).",
+                  "Error 112: the disk is full; 5: the file or the folder is read-only, or the station "
+                  "program's user may not write it; 32: another program holds the file; 29: the file "
+                  "did not read back the number written.",
+                  "Free disk space, give the station program's user the right to write the folder and "
+                  "the file, close the program that holds it, then press Test.",
+                  MoneyMoved::No});
+  rows.push_back({Shown(kStoreLockedFormat),
+                  "The charge, deposit or Test was not sent: another station (or program) held the "
+                  "sequence numbers' lock file PATH for more than five seconds.",
+                  "A station sharing the folder hangs while taking a number, or a program keeps "
+                  "CSBatchSeq.lck open.",
+                  "Try again; if it lasts, close the program that holds CSBatchSeq.lck, or restart the "
+                  "station that hangs.",
+                  MoneyMoved::No});
+  rows.push_back({Shown(kStoreDamagedFormat),
+                  "The charge, deposit or Test was not sent: the sequence number file is damaged, or "
+                  "holds for batch N a value that is not a number from 0 to 999999. It is not read as "
+                  "0, since that would send numbers again.",
+                  "The file was edited by hand, cut off by a full disk or another program, or emptied.",
+                  "Look up the batch's highest sequence number in the journal and put it as SeqNumber "
+                  "under [BatchNNNNNN] (whole lines, each ending with a line end); or delete "
+                  "CSBatchSeq.INI, and the numbers continue from the journal.",
+                  MoneyMoved::No});
+  rows.push_back({Shown(kJournalUnreadableFormat),
+                  "The charge, deposit or Test was not sent: CSBatchSeq.INI has no number for the "
+                  "batch, and the journal that numbering continues from could not be read.",
+                  "Error 32: a program holds the journal file without letting others read it; 5: the "
+                  "station program's user may not read it.",
+                  "Close the program that holds the journal file, then try again.", MoneyMoved::No});
+  rows.push_back({Shown(kSendingNotWrittenFormat),
+                  "The charge, deposit or Test was not sent: its \"sending\" record could not be "
+                  "written to the journal PATH, and no request leaves without it.",
+                  "Error 112: the disk is full; 5: the station program's user may not write the "
+                  "plug-in's folder; 32 or 33: other programs hold the month's file and every side "
+                  "file.",
+                  "Free disk space or give the station program's user the right to write the folder; "
+                  "Journal=0 turns the journal off.",
                   MoneyMoved::No});
   rows.push_back({Shown(kSaveNoPathFormat),
                   "The plug-in's own path is too long to name a settings file beside it.",

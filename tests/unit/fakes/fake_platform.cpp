@@ -1,9 +1,12 @@
 #include "fakes/fake_platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
+#include "gateway/sequence_file.h"
 #include "settings/module_path.h"
 #include "settings/profile_store.h"
 
@@ -28,10 +31,24 @@ LocalDateTime now{2018, 7, 18, 14, 5, 9};
 unsigned short zoneInitial = 'C';
 std::map<std::string, std::string> journalFiles;
 unsigned long journalError = 0;
+std::map<std::string, unsigned long> journalPathErrors;
+std::map<std::string, std::string> storeFiles;
+unsigned long storeLockError = 0;
+unsigned long storeReadError = 0;
+unsigned long storeReplaceError = 0;
+bool storeReplaceIsLost = false;
+int storeLocksHeld = 0;
+int storeReplaces = 0;
 
 void ResetPlatformFakes() {
+  storeFiles.clear();
+  storeLockError = storeReadError = storeReplaceError = 0;
+  storeReplaceIsLost = false;
+  storeLocksHeld = 0;
+  storeReplaces = 0;
   journalFiles.clear();
   journalError = 0;
+  journalPathErrors.clear();
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
@@ -102,8 +119,47 @@ unsigned short StandardZoneInitial() { return fake::zoneInitial; }
 
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;
+  auto held = fake::journalPathErrors.find(path);
+  if (held != fake::journalPathErrors.end()) return held->second;
   std::string& file = fake::journalFiles[path];
   if (file.empty()) file = header;
   file += record;
+  return 0;
+}
+
+unsigned long LockSequenceStore(const char*) {
+  if (fake::storeLockError != 0) return fake::storeLockError;
+  ++fake::storeLocksHeld;
+  return 0;
+}
+
+void UnlockSequenceStore() { --fake::storeLocksHeld; }
+
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length) {
+  *length = 0;
+  if (fake::storeReadError != 0) return fake::storeReadError;
+  auto file = fake::storeFiles.find(path);
+  if (file == fake::storeFiles.end()) return kFileNotFound;
+  if (file->second.size() > outSize) return kFileTooLarge;
+  std::memcpy(out, file->second.data(), file->second.size());
+  *length = file->second.size();
+  return 0;
+}
+
+unsigned long ReplaceSequenceFile(const char* path, const char*, const char* text, size_t length) {
+  if (fake::storeReplaceError != 0) return fake::storeReplaceError;
+  if (!fake::storeReplaceIsLost) fake::storeFiles[path] = std::string(text, length);
+  ++fake::storeReplaces;
+  return 0;
+}
+
+unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* context) {
+  auto file = fake::journalFiles.find(path);
+  if (file == fake::journalFiles.end()) return kFileNotFound;
+  // In small pieces, so that lines cross them.
+  constexpr size_t kPiece = 7;
+  for (size_t at = 0; at < file->second.size(); at += kPiece) {
+    sink(context, file->second.data() + at, std::min(kPiece, file->second.size() - at));
+  }
   return 0;
 }

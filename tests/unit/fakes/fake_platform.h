@@ -35,6 +35,14 @@ extern unsigned short zoneInitial;
 // Journal files: path -> contents, as AppendJournalRecord left them.
 extern std::map<std::string, std::string> journalFiles;
 extern unsigned long journalError;  // when not 0, every append fails with it
+extern std::map<std::string, unsigned long> journalPathErrors;  // appends to these fail
+
+// Files of the sequence store: path -> bytes. The errors, when not 0, fail the call.
+extern std::map<std::string, std::string> storeFiles;
+extern unsigned long storeLockError, storeReadError, storeReplaceError;
+extern bool storeReplaceIsLost;  // a replace reports success and changes nothing
+extern int storeLocksHeld;       // taken and not given back
+extern int storeReplaces;        // files put in place: numbers handed out
 
 void ResetPlatformFakes();
 

@@ -1,0 +1,27 @@
+#pragma once
+// Platform seam: the files behind the sequence store. The Win32 build works on the real
+// folder (sequence_file_win32.cpp); native tests keep the files in memory. Used on the
+// user-interface thread only. Every call returns 0 or the system's error number.
+#include <cstddef>
+
+#include "gateway/file_errors.h"
+
+// How long a station waits for another that holds the lock.
+inline constexpr unsigned kSequenceLockWaitMs = 5000;
+
+// Takes the lock on the file at lockPath, a file beside the store that exists only to be
+// held: opened without sharing, so that no other process, on this machine or on another
+// over a network share, can hold it at the same time. Waits up to kSequenceLockWaitMs
+// while someone else holds it, then gives kLockNotGiven. One lock at a time.
+unsigned long LockSequenceStore(const char* lockPath);
+void UnlockSequenceStore();
+
+// The whole file at path into out (outSize bytes, no NUL added), its size in *length.
+// kFileNotFound when it does not exist, kFileTooLarge when it does not fit.
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length);
+
+// Puts text in the place of the file at path in one step: written to newPath beside it,
+// flushed to disk, then moved over path. A crash leaves the old file or the new one. A
+// read-only file at path is not replaced.
+unsigned long ReplaceSequenceFile(const char* path, const char* newPath, const char* text,
+                                  size_t length);

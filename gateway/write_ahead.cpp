@@ -1,0 +1,11 @@
+#include "gateway/write_ahead.h"
+
+WriteAhead TakeNumberAndRecordSending(TransactionRecord& record, TransactionKind kind,
+                                      JournalEntry& entry) {
+  WriteAhead gate{};
+  gate.Number = TakeSequenceNumber(record.TerminalID, record.BatchNumber);
+  record.SequenceNumber = gate.Number.Number;
+  BeginJournalEntry(entry, record, kind);
+  if (gate.Number.Failure == SequenceFailure::None) gate.Sending = JournalSending(entry);
+  return gate;
+}

@@ -1,0 +1,29 @@
+// Holds a file open as another program would (a spreadsheet, an editor), so that the
+// scripted tests can see what the plug-in does with a file it cannot have.
+//   HoldFile.exe PATH read|none READY_FILE SECONDS
+// opens PATH (creating it when missing) for reading and writing, sharing reading only
+// or nothing, creates READY_FILE, and keeps PATH open for SECONDS.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: HoldFile.exe PATH read|none READY_FILE SECONDS\n");
+    return 2;
+  }
+  const DWORD share = std::strcmp(argv[2], "read") == 0 ? FILE_SHARE_READ : 0;
+  HANDLE held = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) {
+    std::fprintf(stderr, "HoldFile: cannot open %s (error %lu)\n", argv[1], GetLastError());
+    return 1;
+  }
+  HANDLE ready = CreateFileA(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
+  Sleep(static_cast<DWORD>(std::atoi(argv[4])) * 1000);
+  CloseHandle(held);
+  return 0;
+}
