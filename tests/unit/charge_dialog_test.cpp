@@ -509,6 +509,7 @@ TEST_F(ChargeDialogTest, NothingIsSentWithoutAStoredNumberAndItsSendingRecord) {
     EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_EQ(kChargeNotApproved, window.endCode);
+    EXPECT_NE(nullptr, ClaimExchangeJob()) << "the job is free for the next exchange";
   }
 }
 
