@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project: build/native (platform-free core, unit tests, gateway simulator,
 # benchmarks) and build/win32 (the plug-in DLL, the station simulator, the Win32 tests).
+# Where this machine cannot run 32-bit programs (scripts/wine_arch.sh), build/win32 makes
+# only the shipped release package and build/win64 the same sources for 64-bit Wine.
 # With --sanitize also build/asan (unit tests under AddressSanitizer and UBSan).
 # With --package only the release package of build/win32 (scripts/package.sh).
 set -euo pipefail
@@ -31,7 +33,13 @@ if [[ $package_only -eq 1 ]]; then
   cmake --build build/win32 -j$jobs --target release_package
   exit 0
 fi
-cmake --build build/win32 -j$jobs
+if [[ $(bash scripts/wine_arch.sh) == win64 ]]; then
+  cmake --build build/win32 -j$jobs --target release_package
+  bash scripts/configure.sh build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+  cmake --build build/win64 -j$jobs
+else
+  cmake --build build/win32 -j$jobs
+fi
 if [[ $sanitize -eq 1 ]]; then
   bash scripts/configure.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
   cmake --build build/asan -j$jobs
