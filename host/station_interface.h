@@ -7,7 +7,7 @@
 // that passes arguments an export does not read cannot unbalance the stack.
 //
 // At load the plug-in looks up GetStationFunctions in the station program's executable
-// and calls it (__cdecl) with a StationFunctionTable and its size, 20 bytes. Without it
+// and calls it (__cdecl) with a StationFunctionTable and its size, 20 bytes (32-bit). Without it
 // the plug-in uses the system's MessageBoxA and DialogBoxParamA, and deposits cannot be
 // credited. Slots 3 and 4 are WINAPI (__stdcall) because the plug-in itself puts those
 // system functions there when the host has no table; slot 2 is __cdecl.
@@ -34,7 +34,8 @@ struct StationFunctionTable {
   StationMessageBoxFn StationMessageBox;
   StationDialogBoxParamFn StationDialogBoxParam;
 };
-static_assert(sizeof(StationFunctionTable) == 20, "the table is five 32-bit pointers");
+// Five pointers: 20 bytes in the shipped 32-bit DLL, 40 in the 64-bit test build.
+static_assert(sizeof(StationFunctionTable) == 5 * sizeof(void*), "the table is five pointers");
 
 typedef void(__cdecl* GetStationFunctionsFn)(StationFunctionTable* table, int32_t size);
 

@@ -23,17 +23,19 @@ esac
 [[ $# -le 1 ]] || { usage >&2; exit 2; }
 
 bash scripts/build.sh >/dev/null
-cmake --build build/win32 -j2 --target CSPluginTickOnly exchange_bench >/dev/null
+# The build that runs under Wine here: win32, or win64 where 32-bit programs cannot run.
+arch=$(bash scripts/wine_arch.sh)
+cmake --build "build/$arch" -j2 --target CSPluginTickOnly exchange_bench >/dev/null
 work="$root/build/bench-completion"
 rm -rf "$work"
 for build in before after; do
   mkdir -p "$work/$build"
-  cp build/win32/StationSim.exe tools/demo/CSPlugin.INI "$work/$build/"
+  cp "build/$arch/StationSim.exe" tools/demo/CSPlugin.INI "$work/$build/"
 done
-cp build/win32/CSPlugin_TickOnly.dll "$work/before/CSPlugin.dll"
-cp build/win32/CSPlugin.dll "$work/after/CSPlugin.dll"
-cp build/win32/exchange_bench.exe "$work/"
+cp "build/$arch/CSPlugin_TickOnly.dll" "$work/before/CSPlugin.dll"
+cp "build/$arch/CSPlugin.dll" "$work/after/CSPlugin.dll"
+cp "build/$arch/exchange_bench.exe" "$work/"
 
-bash scripts/wine_session.sh --build build/win32 -- \
+bash scripts/wine_session.sh --build "build/$arch" -- \
   bash tests/bench/win32/completion_bench_inside.sh "$work" "$count"
 python3 tests/bench/win32/completion_report.py "$work"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project: build/native (platform-free core, unit tests, gateway simulator,
 # benchmarks) and build/win32 (the plug-in DLL, the station simulator, the Win32 tests).
+# Where this machine cannot run 32-bit programs (scripts/wine_arch.sh), build/win32 makes
+# only the shipped release package and build/win64 the same sources for 64-bit Wine.
 # With --sanitize also build/asan (unit tests under AddressSanitizer and UBSan).
 # With --package only the release package of build/win32 (scripts/package.sh).
 # Says what it builds, one line a folder; the compiler's output goes to build/<folder>.log
@@ -61,7 +63,14 @@ if [[ $package_only -eq 1 ]]; then
   build build/win32 --target release_package
   exit 0
 fi
-build build/win32
+if [[ $(bash scripts/wine_arch.sh) == win64 ]]; then
+  build build/win32 --target release_package
+  announce build/win64 "the same sources for 64-bit Wine: the DLL, the simulators, the Win32 tests ($fresh)"
+  bash scripts/configure.sh build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+  build build/win64
+else
+  build build/win32
+fi
 if [[ $sanitize -eq 1 ]]; then
   announce build/asan "the unit tests under AddressSanitizer and UBSan ($fresh)"
   bash scripts/configure.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON

@@ -31,10 +31,12 @@ say "building, then charging through the station simulator under Wine (a first r
 quiet_flag=()
 [[ $quiet -eq 0 ]] || quiet_flag=(--quiet)
 bash scripts/build.sh "${quiet_flag[@]}"
+# What runs under Wine: the 32-bit build, or where 32-bit programs cannot run the 64-bit one.
+arch=$(bash scripts/wine_arch.sh 2>/dev/null)
 demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/station" "$demo/shots"
-cp build/win32/CSPlugin.dll build/win32/StationSim.exe "$demo/station/"
+cp "build/$arch/CSPlugin.dll" "build/$arch/StationSim.exe" "$demo/station/"
 cp tools/demo/CSPlugin.INI "$demo/station/"
 
 card=";6039501234567890=4912?"
@@ -54,7 +56,7 @@ say "starting the gateway simulator on 127.0.0.2 and StationSim.exe under Wine"
 status=0
 display_flag=()
 [[ $interactive -eq 1 ]] && display_flag=(--use-display)
-bash "$root/scripts/wine_session.sh" --build "$root/build/win32" "${display_flag[@]}" -- \
+bash "$root/scripts/wine_session.sh" --build "$root/build/$arch" "${display_flag[@]}" -- \
   bash "$root/scripts/with_gateway.sh" "$root/tools/demo/accounts.txt" "$demo/gateway" -- \
   wine station/StationSim.exe "${steps[@]}" || status=$?
 for shot in shots/*.bmp; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command in the project's Wine test environment and cleans up after it:
 #   - a private Wine prefix under the build tree (never the user's), no Mono or Gecko prompt;
+#     64-bit for a build made with the x86_64 compiler, else 32-bit;
 #   - a private X display (Xvfb picks a free one itself) for the dialogs;
 #   - the throwaway test CA (scripts/make_test_ca.sh) in TLS_DIR;
 #   - then, in private mount and network namespaces, scripts/wine_session_inner.sh:
@@ -55,7 +56,22 @@ fi
 build=$(mkdir -p "$build" && cd "$build" && pwd)
 
 export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win32
+# The prefix follows the build: a build with the x86_64 compiler (scripts/wine_arch.sh)
+# gets a 64-bit prefix and 64-bit Wine. Debian's wine script always takes the 32-bit
+# loader when it is installed, so wine and wine-stable name the 64-bit one there.
+if grep -q '^CMAKE_AR:FILEPATH=.*x86_64-w64-mingw32-' "$build/CMakeCache.txt" 2>/dev/null; then
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  loaders="$build/wine64-bin"
+  mkdir -p "$loaders"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$loaders/$name"
+    chmod +x "$loaders/$name"
+  done
+  export PATH="$loaders:$PATH"
+else
+  export WINEARCH=win32
+fi
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG="${WINEDEBUG:--all}"
 export TLS_DIR="$build/tls"
