@@ -9,6 +9,7 @@
 #include "gateway/transaction_record.h"
 #include "host/process_attach_win32.h"
 #include "settings/module_state.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 #include "win32_test_support.h"
 
@@ -103,8 +104,11 @@ TEST_F(SettingsFileTest, UnsafePromptAndNonNumericIntegers) {
                                "[Settings]\r\nBatchNumber=abc\r\nMerchantCode=12xyz\r\n"
                                "[Text]\r\nValidationPrompt=%s%s%n\r\n");
   LoadBeside(plugin);
-  EXPECT_EQ(0, CurrentRecord.BatchNumber);
-  EXPECT_EQ(12, CurrentRecord.MerchantCode);
+  // Refused, not half-read: the defaults stand, and nothing may be sent.
+  EXPECT_EQ(kDefaultBatchNumber, CurrentRecord.BatchNumber);
+  EXPECT_EQ(kDefaultMerchantCode, CurrentRecord.MerchantCode);
+  EXPECT_TRUE(SettingRefused("BatchNumber"));
+  EXPECT_TRUE(SettingRefused("MerchantCode"));
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
 }
 
