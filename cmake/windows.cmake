@@ -119,6 +119,17 @@ foreach(row IN LISTS TIME_ZONE_CODES)
                        FAIL_REGULAR_EXPRESSION "PASSED  \\] 0 tests|SKIPPED")
 endforeach()
 
+# The dialogs' placement once more at 144 DPI, where the configuration dialog is half as
+# large again: owners at each edge of the 1024 x 768 screen. The prefix's LogPixels is
+# set for this run alone (scripts/at_dpi.sh), so no other entry may run beside it.
+add_test(NAME placement_dpi_144
+         COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/at_dpi.sh 144 --
+                 wine $<TARGET_FILE:win32_tests> --gtest_brief=1
+                 --gtest_filter=PaintingWin32Test.CenterOnOwner*:ConfigureDialogWin32Test.IsCentred*:ConfigureDialogWin32Test.StaysOnTheScreen*)
+set_tests_properties(placement_dpi_144 PROPERTIES
+                     ENVIRONMENT STATION_TEST_DPI=144 LABELS wine RUN_SERIAL TRUE
+                     FAIL_REGULAR_EXPRESSION "PASSED  \\] [0-2] tests?\\.|SKIPPED")
+
 # The completion benchmark (scripts/bench_completion.sh), built only when asked for:
 # the plug-in as it was before the worker's notice, which completes at the next tick
 # only (the benchmark's own stand-in for the notice replaces the product's), and the

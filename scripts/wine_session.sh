@@ -127,13 +127,30 @@ if [[ ! -f "$configured" ]]; then
   touch "$configured"
 fi
 
-# Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett, ...) where the
-# fonts-wine package puts them: dialogs then fall back to another face, and captions show
-# an "r" where the close box's cross belongs. The prefix's Fonts folder is always searched.
+# Debian's Wine does not find its own TrueType fonts (Marlett, ...) where the fonts-wine
+# package puts them: captions then show an "r" where the close box's cross belongs. The
+# prefix's Fonts folder is always searched.
+# Wine's own Tahoma is wider than the face the dialogs are laid out for: at 8 points
+# "Card prefix sequence match:" takes 152 pixels of its label's 150 and wraps out of
+# sight. DejaVu Sans Condensed (fonts-dejavu-extra) gives the same dialog units (6 x 13
+# at 96 DPI, so every dialog keeps its size) and fits. Wine takes a replacement only for
+# a face it does not have, so its Tahoma stays out of the prefix.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [[ -d /usr/share/wine/fonts && ! -e "$fonts/tahoma.ttf" ]]; then
+if [[ -d /usr/share/wine/fonts && ! -e "$fonts/marlett.ttf" ]]; then
   mkdir -p "$fonts"
   cp /usr/share/wine/fonts/*.ttf "$fonts/"
+fi
+rm -f "$fonts/tahoma.ttf" "$fonts/tahomabd.ttf"
+replaced="$WINEPREFIX/.station-tahoma-replaced"
+if [[ ! -f "$replaced" ]]; then
+  key='HKCU\Software\Wine\Fonts\Replacements'
+  if ! reg_output=$(wine reg add "$key" /v Tahoma /d "DejaVu Sans Condensed" /f 2>&1); then
+    echo "wine_session: could not replace Tahoma under $key:" >&2
+    echo "$reg_output" >&2
+    exit 1
+  fi
+  wineserver -w 2>/dev/null || true
+  touch "$replaced"
 fi
 
 # The name the test CA's server certificate is made out to, for the stand-in on

@@ -18,10 +18,12 @@ run_msiexec() {
   wine msiexec "$1" "$(winepath -w "$2")" /qn /l*v "$(winepath -w "$work/$3")" "${@:4}" >/dev/null 2>&1 || status=$?
   echo "$status"
 }
-data() { (cd "$station" && sha256sum CSPlugin.INI CSBatchSeq.INI CSJournal-*.csv StationSim.exe); }
+data() { (cd "$station" && sha256sum CSPlugin.INI CSBatchSeq.* CSJournal-*.csv StationSim.exe); }
 code() { msiinfo export "$1" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }' | tr -d '\r'; }
-registered() {  # 1 when the package's product is installed, else 0
-  wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(code "$1")" >/dev/null 2>&1 &&
+# 1 when the package's product is installed, else 0. The package is a 32-bit one: a
+# 64-bit Windows keeps its entry in the 32-bit view of the registry.
+registered() {
+  wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(code "$1")" /reg:32 >/dev/null 2>&1 &&
     echo 1 || echo 0
 }
 
@@ -68,7 +70,7 @@ expect_eq "the station's files after upgrading" "$before" "$(data)"
 check "the older package installed over the newer" [ "$(run_msiexec /i "$msi" downgrade.log "$target")" != 0 ]
 
 expect_eq "uninstalling" 0 "$(run_msiexec /x "$next" uninstall.log)"
-expect_eq "what is left" "CSBatchSeq.INI CSJournal-2020-01.csv CSJournal-$(date +%Y-%m).csv CSPlugin.INI StationSim.exe" \
+expect_eq "what is left" "CSBatchSeq.INI CSBatchSeq.lck CSJournal-2020-01.csv CSJournal-$(date +%Y-%m).csv CSPlugin.INI StationSim.exe" \
   "$(LC_ALL=C ls "$station" | xargs)"
 expect_eq "the station's files after uninstalling" "$before" "$(data)"
 expect_eq "products registered after uninstalling" 0 "$(registered "$next")"

@@ -417,6 +417,52 @@ TEST_F(ConfigureDialogWin32Test, IsCentredOverTheOwnerOrTheScreen) {
   EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - height) / 2, overScreen.top);
 }
 
+// The real dialog, whose size follows the font and the DPI, over an owner that reaches
+// past each edge of the screen, lies wholly within the work area. The entry
+// placement_dpi_144 runs it again at 144 DPI and says so in STATION_TEST_DPI.
+TEST_F(ConfigureDialogWin32Test, StaysOnTheScreenWithItsOwnerAtEachEdge) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  const char* wantedDpi = std::getenv("STATION_TEST_DPI");
+  if (wantedDpi != nullptr) {
+    ASSERT_EQ(std::atoi(wantedDpi), dpi) << "the prefix's LogPixels was not taken";
+  }
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  struct Row { const char* name; RECT owner; };
+  const Row rows[] = {
+      {"left", {-300, 100, 100, 500}},
+      {"right", {width - 100, 100, width + 300, 500}},
+      {"top", {100, -300, 500, 100}},
+      {"bottom", {100, height - 100, 500, height + 300}},
+  };
+  LoadedPlugin plugin(EmptyFolder("config_edges"));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string("owner at the ") + row.name + " edge, " + std::to_string(dpi) + " DPI");
+    const RECT& r = row.owner;
+    HWND owner = CreateWindowExA(0, "STATIC", "station", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, owner);
+    RECT placed = {};
+    RunConfig(plugin, owner, [&placed](HWND dialog, DWORD) {
+      GetWindowRect(dialog, &placed);
+      driver::Click(dialog, kCancel);
+    });
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    const BOOL found = GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    DestroyWindow(owner);
+    ASSERT_TRUE(found);
+    const RECT& work = monitor.rcWork;
+    EXPECT_TRUE(placed.left >= work.left && placed.top >= work.top && placed.right <= work.right &&
+                placed.bottom <= work.bottom)
+        << "dialog (" << placed.left << ", " << placed.top << ")-(" << placed.right << ", "
+        << placed.bottom << "), work area (" << work.left << ", " << work.top << ")-("
+        << work.right << ", " << work.bottom << ")";
+  }
+}
+
 // Each check fails in turn within one opening; after each, the dialog is still open,
 // the focus is on the field, no box is shown and nothing is written. A second opening
 // of the same load then shows the values in effect: what passed, never what failed.

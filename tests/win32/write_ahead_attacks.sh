@@ -102,20 +102,22 @@ expects+=(--expect FULLB=501)
 echo "== the journal's write comes up short on a full disk: taken back, then whole lines"
 full_tmpfs "$work/stations/SHORT"
 station SHORT
-# A journal 96 bytes short of a page boundary: the record fills the page and the rest
-# finds no room. The store, new here, takes the one page left free.
+# A journal 16 bytes short of a page boundary: any record (a "sending" one is about 70
+# bytes) fills the page and the rest finds no room; one that fits in the page's tail
+# would not come up short. The store, new here, takes the one page left free.
 journal="$work/stations/SHORT/CSJournal-$(date +%Y-%m).csv"
-python3 - "$journal" <<'PY'
+journal_size=4080
+python3 - "$journal" "$journal_size" <<'PY'
 import sys
 head = b"Local time,Kind,Terminal ID,Batch,Sequence,Amount,Card,Event,Response code,Message,End code\r\n"
 row = b"2026-01-01 00:00:00,test,PAD,1,1,1.00,x,sending,,%s,\r\n"
-pad = 4000 - len(head) - len(row % b"")
+pad = int(sys.argv[2]) - len(head) - len(row % b"")
 open(sys.argv[1], "wb").write(head + row % (b"x" * pad))
 PY
 fill "$work/stations/SHORT" 1
 charges "$work/stations/SHORT" 1 "$refused"
 size=$(stat -c %s "$journal")
-[[ $size -eq 4000 ]] || fault "SHORT: the journal is $size bytes after a short write, not 4000"
+[[ $size -eq $journal_size ]] || fault "SHORT: the journal is $size bytes after a short write, not $journal_size"
 rm "$work/stations/SHORT/filler"
 printf '2026-01-01 00:00:00,test,PAD,1,2,1.' >> "$journal"  # cut off by something else
 charges "$work/stations/SHORT" 2 "$paid"
