@@ -7,17 +7,13 @@ namespace {
 
 constexpr const char* kCertificateFormat =
     "%sCertificate issued to: %s\nCertificate issued by: %s\nCertificate valid until: %04d-%02d-%02d";
-constexpr const char* kExpiredFormat = "\nWarning: the gateway's certificate has expired.";
-constexpr const char* kExpiresTodayFormat = "\nWarning: the gateway's certificate expires today.";
-constexpr const char* kExpiresInOneDayFormat = "\nWarning: the gateway's certificate expires in 1 day.";
-constexpr const char* kExpiresInDaysFormat = "\nWarning: the gateway's certificate expires in %d days.";
 
 // The warning that fits the days left, or nullptr for none.
 const char* WarningFormat(const LocalDateTime& now, const LocalDateTime& until, int daysLeft) {
-  if (!IsBefore(now, until)) return kExpiredFormat;
-  if (daysLeft == 0) return kExpiresTodayFormat;
-  if (daysLeft == 1) return kExpiresInOneDayFormat;
-  return daysLeft <= kCertificateWarningDays ? kExpiresInDaysFormat : nullptr;
+  if (!IsBefore(now, until)) return kCertificateExpiredFormat;
+  if (daysLeft == 0) return kCertificateExpiresTodayFormat;
+  if (daysLeft == 1) return kCertificateExpiresInOneDayFormat;
+  return daysLeft <= kCertificateWarningDays ? kCertificateExpiresInDaysFormat : nullptr;
 }
 
 }  // namespace

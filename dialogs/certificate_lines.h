@@ -16,6 +16,14 @@
 #include "gateway/local_clock.h"
 
 inline constexpr int kCertificateWarningDays = 30;
+// The warning lines, each after a line feed.
+inline constexpr const char* kCertificateExpiredFormat = "\nWarning: the gateway's certificate has expired.";
+inline constexpr const char* kCertificateExpiresTodayFormat =
+    "\nWarning: the gateway's certificate expires today.";
+inline constexpr const char* kCertificateExpiresInOneDayFormat =
+    "\nWarning: the gateway's certificate expires in 1 day.";
+inline constexpr const char* kCertificateExpiresInDaysFormat =
+    "\nWarning: the gateway's certificate expires in %d days.";
 
 // Appends the lines to text (size bytes, terminated, cut to fit), after a line feed
 // unless text is empty or already ends with one. Nothing when the certificate is not

@@ -3,61 +3,58 @@
 #include "dialogs/card_text.h"
 #include "dialogs/scratch_text.h"
 #include "gateway/transaction_record.h"
-#include "settings/module_state.h"
 #include "settings/prompt_format.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"
 
-TransactionDialogState ChargeState;
-
 namespace {
 
-int32_t CardStep(DialogWindow& window) {
+int32_t CardStep(DialogWindow& window, TransactionDialogState& state) {
   if (!ReadEntry(window)) return 0;
   const char* card = ExtractCardText(ScratchText);
   const bool accepted = MatchesCardPrefix(card, CurrentSettings.PrefixMatch);
   if (accepted) StoreCardNumber(card, CurrentRecord);
   // What was typed or swiped is needed no more, neither in the control nor here.
-  window.EraseItemText(kCardEditId);
+  window.EraseItemText(IDC_CARD_ENTRY);
   SecureErase(ScratchText, sizeof ScratchText);
   if (!accepted) {
-    ChargeState.Step = DialogStep::Finished;
-    window.SetItemText(kMessageLineId, kInvalidCardText);
-    window.EnableItem(kOkId, false);
+    state.Step = DialogStep::Finished;
+    window.SetItemText(IDC_CARD_MESSAGE, kInvalidCardText);
+    window.EnableItem(IDC_OK, false);
   } else {
-    ChargeState.Step = DialogStep::Confirming;
+    state.Step = DialogStep::Confirming;
     FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
                        ScratchText, kScratchTextSize);
-    window.SetItemText(kMessageLineId, ScratchText);
-    window.SetItemText(kOkId, kConfirmButtonText);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    window.SetItemText(IDC_OK, kConfirmButtonText);
   }
-  window.ShowItem(kCardEditId, false);
+  window.ShowItem(IDC_CARD_ENTRY, false);
   window.Redraw();
   return 0;
 }
 
-int32_t ConfirmStep(DialogWindow& window) {
-  if (!LaunchTransaction(window, ChargeState, TransactionKind::Charge)) window.Redraw();
+int32_t ConfirmStep(DialogWindow& window, TransactionDialogState& state) {
+  if (!LaunchTransaction(window, state, TransactionKind::Charge)) window.Redraw();
   return 0;
 }
 
-int32_t CompletionStep(DialogWindow& window) {
-  if (CompleteTransaction(window, ChargeState, kChargeApproved) != Completion::Approved) return 0;
-  ChargeState.EndCode = kChargeApproved;
+int32_t CompletionStep(DialogWindow& window, TransactionDialogState& state) {
+  if (CompleteTransaction(window, state, kChargeApproved) != Completion::Approved) return 0;
+  state.EndCode = kChargeApproved;
   window.PostClose();
   return 1;
 }
 
 // OK runs the action of the step; an OK that reaches the dialog while its button is
 // disabled (Running, Finished) finds none and does nothing.
-int32_t Ok(DialogWindow& window) {
-  switch (ChargeState.Step) {
+int32_t Ok(DialogWindow& window, TransactionDialogState& state) {
+  switch (state.Step) {
     case DialogStep::CardEntry:
-      return CardStep(window);
+      return CardStep(window, state);
     case DialogStep::Confirming:
-      return ConfirmStep(window);
+      return ConfirmStep(window, state);
     case DialogStep::ResultReady:
-      return CompletionStep(window);
+      return CompletionStep(window, state);
     case DialogStep::AmountEntry:
     case DialogStep::Running:
     case DialogStep::Finished:
@@ -68,37 +65,25 @@ int32_t Ok(DialogWindow& window) {
 
 }  // namespace
 
-int32_t ChargeDialogStart(DialogWindow& window, int32_t amountCents) {
-  BeginTransactionDialog(window, ChargeState, kChargeNotApproved);
+int32_t ChargeDialogStart(DialogWindow& window, TransactionDialogState& state, int32_t amountCents) {
+  BeginTransactionDialog(window, state, kChargeNotApproved);
   CurrentRecord.AmountCents = amountCents;
-  window.ShowItem(kMiniIconId, false);
-  window.ShowItem(kExitIconId, false);
+  window.ShowItem(IDC_CARD_MINI_ICON, false);
+  window.ShowItem(IDC_CARD_EXIT_ICON, false);
   return 1;
 }
 
-int32_t ChargeDialogCommand(DialogWindow& window, int command) {
+int32_t ChargeDialogCommand(DialogWindow& window, TransactionDialogState& state, int command) {
   switch (command) {
-    case kOkId:
-      return Ok(window);
-    case kCancelId:
-      return CancelTransactionDialog(window, ChargeState);
-    case kTickCommand:
-      return TransactionTick(window, ChargeState);
+    case IDC_OK:
+      return Ok(window, state);
+    case IDC_CANCEL:
+      return CancelTransactionDialog(window, state);
     default:
       return 0;
   }
 }
 
-int32_t ChargeDialogWorkerFinished(DialogWindow& window, uint32_t serial) {
-  return TransactionWorkerFinished(window, ChargeState, serial);
+int32_t ChargeDialogPicture(const TransactionDialogState& state) {
+  return static_cast<int32_t>(PictureFor(state.Step));
 }
-
-int32_t ChargeDialogClose(DialogWindow& window) { return CloseTransactionDialog(window, ChargeState); }
-
-int32_t ChargeDialogPicture() { return static_cast<int32_t>(PictureFor(ChargeState.Step)); }
-
-namespace {
-
-const ModuleStateReset kResetChargeDialog{[] { ChargeState = TransactionDialogState{}; }};
-
-}  // namespace

@@ -9,6 +9,8 @@
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
+#include "gateway/exchange_job.h"
+#include "gateway/exchange_outcome.h"
 #include "gateway/local_clock.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
@@ -16,7 +18,6 @@
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
-#include "gateway/worker.h"
 #include "gateway/write_ahead.h"
 #include "product_version.h"
 #include "settings/module_state.h"
@@ -25,11 +26,6 @@
 #include "settings/settings.h"
 
 namespace {
-
-// The gateway's certificate as the last Test met it.
-GatewayCertificate TestCertificate;
-
-const ModuleStateReset kResetTestCertificate{[] { TestCertificate = GatewayCertificate{}; }};
 
 // The settings in effect when the dialog opened: a Test puts the typed values into
 // effect for its request, and Cancel or the close box must take them back.
@@ -81,16 +77,16 @@ struct FieldStep {
 
 // The checks common to Save and Test, in their order (Save stops after these)...
 const FieldStep kSettingsSteps[] = {
-    {kConfigUrlId, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
-    {kConfigTerminalIdId, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
-    {kConfigBatchNumberId, Check::BatchNumber, nullptr, 0, &CurrentRecord.BatchNumber},
-    {kConfigMerchantCodeId, Check::MerchantCode, nullptr, 0, &CurrentRecord.MerchantCode},
-    {kConfigPrefixMatchId, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
+    {IDC_CONFIG_URL, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
+    {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
+    {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &CurrentRecord.BatchNumber},
+    {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentRecord.MerchantCode},
+    {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
 // ...and the two only a Test needs.
 const FieldStep kTestSteps[] = {
-    {kConfigMerchantIdId, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
-    {kConfigAccountNumberId, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
+    {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
+    {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
      nullptr},
 };
 
@@ -170,7 +166,7 @@ int Save(DialogWindow& window) {
   if (!TakeFields(window, kSettingsSteps)) return 0;
   // Taken unchecked, so that Save keeps what was typed: an empty merchant id is saved
   // empty, and only a test insists on one.
-  window.GetItemText(kConfigMerchantIdId, CurrentRecord.MerchantID, kConfigIdReadCount);
+  window.GetItemText(IDC_CONFIG_MERCHANT_ID, CurrentRecord.MerchantID, kConfigIdReadCount);
   uint32_t error = 0;
   if (!SaveSettings(&error)) {
     // The dialog stays open with everything typed, so that Save can be pressed again
@@ -189,19 +185,15 @@ int Save(DialogWindow& window) {
   return 1;
 }
 
-// A worker of a charge or deposit dialog that its owner destroyed may still be posting:
-// it owns FormBody and ReplyBuffer until it has finished.
-bool EarlierWorkerRunning() {
-  return GatewayWorkerOutstanding() &&
-         WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished;
-}
-
-// The transport's own text, then on the next line the plain line that says what it
-// means, when the troubleshooting table knows one.
-void WriteTransportErrorText() {
-  const char* plainLine = PlainLineFor(ReplyBuffer);
-  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s", static_cast<int>(sizeof ScratchText / 2),
-                ReplyBuffer, plainLine != nullptr ? plainLine : "");
+// The reply's text as it stands, then on the next line the plain line that says what
+// it means, when there is one.
+void WriteErrorText(const ExchangeJob& job) {
+  const char* plainLine = PlainLineFor(job.Result, job.Reply);
+  const size_t length = std::strlen(job.Reply);
+  const bool endsLine = length > 0 && job.Reply[length - 1] == '\n';
+  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s%s", static_cast<int>(sizeof ScratchText / 2),
+                job.Reply, plainLine != nullptr && !endsLine ? "\n" : "",
+                plainLine != nullptr ? plainLine : "");
 }
 
 // The last line of the Test's box when the journal could not be written, so that the
@@ -222,20 +214,23 @@ void AppendClosingLines(char* text, size_t size) {
                 used > 0 && text[used - 1] != '\n' ? "\n" : "", PRODUCT_VERSION_TEXT);
 }
 
-void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
+void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
+                     const GatewayCertificate& certificate, const JournalWrite& journal) {
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
-  if (ClassifyReply(ReplyBuffer, CurrentResponse) == ReplyKind::TransportError) {
-    WriteTransportErrorText();
+  GatewayResponse response{};
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, response);
+  if (ReplyShownAsText(job.Result, job.Reply)) {
+    WriteErrorText(job);
   } else {
-    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, CurrentResponse.ResponseCode,
-                  CurrentResponse.ResponseMessage);
-    if (std::strcmp(CurrentResponse.ResponseCode, kApprovedCode) == 0) {
+    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, response.ResponseCode,
+                  response.ResponseMessage);
+    if (outcome == ExchangeOutcome::Approved) {
       caption = kTestApprovedCaption;
       icon = kMessageBoxIconInformation;
     }
   }
-  AppendCertificateLines(TestCertificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
+  AppendCertificateLines(certificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
   AppendJournalLine(ScratchText, sizeof ScratchText, journal);
   AppendClosingLines(ScratchText, sizeof ScratchText);
   window.SystemMessageBox(ScratchText, caption, icon);
@@ -243,36 +238,40 @@ void ShowTestOutcome(DialogWindow& window, const JournalWrite& journal) {
 
 int Test(DialogWindow& window) {
   if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, kTestSteps)) return 0;
-  if (EarlierWorkerRunning()) {
+  // Held by a charge or deposit whose dialog its owner destroyed, still waiting for
+  // the gateway.
+  ExchangeJob* job = ClaimExchangeJob();
+  if (job == nullptr) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   // Charges and deposits refuse to send with such a file, and so does the Test.
   if (SettingsRefuseSending(ScratchText, sizeof ScratchText)) {
+    ReleaseExchangeJob(*job);
     AppendClosingLines(ScratchText, sizeof ScratchText);
     window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
   FillTransaction(CurrentRecord, TransactionKind::Test);
-  JournalEntry entry;
-  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Test, entry);
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Test, job->Entry);
   if (!gate.MaySend()) {
     window.RestoreCursor();
     FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, sizeof ScratchText);
-    JournalNotSent(entry, ScratchText, std::nullopt);
+    JournalNotSent(job->Entry, ScratchText, std::nullopt);
+    ReleaseExchangeJob(*job);
     AppendClosingLines(ScratchText, sizeof ScratchText);
     window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
-  BuildRequest(CurrentRecord, FormBody);
-  // On this thread on purpose: the administrator waits for the verdict, and the
-  // worker's status belongs to the charge and deposit dialogs.
-  PostToGateway(CurrentSettings.URL, FormBody, ReplyBuffer, &TestCertificate);
-  SecureErase(FormBody, sizeof FormBody);  // sent; it held the account number
-  const JournalWrite outcome = JournalOutcome(entry, ReplyBuffer, std::nullopt);
+  BuildRequest(CurrentRecord, job->Body);
+  // On this thread on purpose: the administrator waits for the verdict.
+  GatewayCertificate certificate{};
+  RunExchangeJobHere(*job, &certificate);
+  const JournalWrite outcome = JournalOutcome(job->Entry, job->Result, job->Reply, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, outcome.Failed || outcome.Side ? outcome : gate.Sending);
+  ShowTestOutcome(window, *job, certificate, outcome.Failed || outcome.Side ? outcome : gate.Sending);
+  ReleaseExchangeJob(*job);
   return 0;
 }
 
@@ -283,25 +282,25 @@ int ConfigureOnInit(DialogWindow& window) {
   const TransactionRecord& r = CurrentRecord;
   RememberOpenedSettings();
   window.CenterOnOwner();
-  window.SetItemText(kConfigUrlId, s.URL);
-  window.SetItemText(kConfigMerchantIdId, r.MerchantID);
-  window.SetItemText(kConfigTerminalIdId, r.TerminalID);
+  window.SetItemText(IDC_CONFIG_URL, s.URL);
+  window.SetItemText(IDC_CONFIG_MERCHANT_ID, r.MerchantID);
+  window.SetItemText(IDC_CONFIG_TERMINAL_ID, r.TerminalID);
   // A number the file got wrong is shown empty, not as the default nobody chose.
-  window.SetItemUnsigned(kConfigBatchNumberId, static_cast<unsigned>(r.BatchNumber));
-  if (SettingRefused(kBatchNumberKey)) window.SetItemText(kConfigBatchNumberId, "");
-  window.SetItemUnsigned(kConfigMerchantCodeId, static_cast<unsigned>(r.MerchantCode));
-  if (SettingRefused(kMerchantCodeKey)) window.SetItemText(kConfigMerchantCodeId, "");
-  window.SetItemText(kConfigPrefixMatchId, s.PrefixMatch);
+  window.SetItemUnsigned(IDC_CONFIG_BATCH_NUMBER, static_cast<unsigned>(r.BatchNumber));
+  if (SettingRefused(kBatchNumberKey)) window.SetItemText(IDC_CONFIG_BATCH_NUMBER, "");
+  window.SetItemUnsigned(IDC_CONFIG_MERCHANT_CODE, static_cast<unsigned>(r.MerchantCode));
+  if (SettingRefused(kMerchantCodeKey)) window.SetItemText(IDC_CONFIG_MERCHANT_CODE, "");
+  window.SetItemText(IDC_CONFIG_PREFIX_MATCH, s.PrefixMatch);
   return 1;
 }
 
 int ConfigureOnCommand(DialogWindow& window, int id) {
   switch (id) {
-    case kOkId:
+    case IDC_OK:
       return Save(window);
-    case kConfigTestId:
+    case IDC_CONFIG_TEST:
       return Test(window);
-    case kCancelId:
+    case IDC_CANCEL:
       RestoreOpenedSettings();
       window.End(kConfigCancelledEndCode);
       return 1;
@@ -317,6 +316,6 @@ int ConfigureOnClose(DialogWindow& window) {
 }
 
 int ConfigureOnDestroy(DialogWindow& window) {
-  EraseCardData(window, kConfigAccountNumberId);
+  EraseCardData(window, IDC_CONFIG_ACCOUNT_NUMBER);
   return 0;
 }

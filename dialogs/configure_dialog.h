@@ -13,15 +13,7 @@
 // Cancel. Each handler returns what the dialog procedure returns to the system.
 #include "dialogs/dialog_window.h"
 
-// Controls of the CONFIGURE template. Save is the template's OK (kOkId), Cancel kCancelId.
-inline constexpr int kConfigUrlId = IDC_CONFIG_URL;
-inline constexpr int kConfigMerchantIdId = IDC_CONFIG_MERCHANT_ID;
-inline constexpr int kConfigTerminalIdId = IDC_CONFIG_TERMINAL_ID;
-inline constexpr int kConfigBatchNumberId = IDC_CONFIG_BATCH_NUMBER;
-inline constexpr int kConfigMerchantCodeId = IDC_CONFIG_MERCHANT_CODE;
-inline constexpr int kConfigPrefixMatchId = IDC_CONFIG_PREFIX_MATCH;
-inline constexpr int kConfigAccountNumberId = IDC_CONFIG_ACCOUNT_NUMBER;
-inline constexpr int kConfigTestId = IDC_CONFIG_TEST;
+// Controls: the CONFIGURE template's (resources/resource_ids.h); Save is its IDC_OK.
 
 // Read counts (GetDlgItemTextA buffer sizes): a longer text is cut to count - 1.
 inline constexpr unsigned kConfigUrlReadCount = 255;
@@ -68,8 +60,8 @@ int ConfigureOnInit(DialogWindow& window);
 //   journaled; its outcome is shown in the system's message box, with the gateway's
 //   certificate (dialogs/certificate_lines.h) when the exchange met one and a last line
 //   when the journal could not be written, and the dialog stays open; returns 0. While
-//   a charge or deposit worker whose dialog was destroyed still runs, nothing is sent
-//   and the box says "Error: An earlier transaction is still running."
+//   the job of a charge or deposit whose dialog was destroyed still runs, nothing is
+//   sent and the box says "Error: An earlier transaction is still running."
 //   A number of the settings file that was refused (settings/setting_checks.h) stops
 //   the Test before anything is sent, with the same text a charge shows. Every box
 //   ends with the on/off values not understood and the plug-in's version.
@@ -85,6 +77,6 @@ int ConfigureOnCommand(DialogWindow& window, int id);
 int ConfigureOnClose(DialogWindow& window);
 
 // WM_DESTROY, however the dialog ended: the test account number is erased from the
-// control and from memory, with the request and reply that carried it (see
-// EraseCardData). Returns 0.
+// control and from memory (see EraseCardData; the Test's job erased its request and
+// reply when it ended). Returns 0.
 int ConfigureOnDestroy(DialogWindow& window);

@@ -10,62 +10,56 @@
 #include "dialogs/station_deposit.h"
 #include "gateway/journal.h"
 #include "gateway/transaction_record.h"
-#include "gateway/worker.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
-
-TransactionDialogState DepositState;
-int32_t DepositBalance;
-const char* DepositUser;
 
 namespace {
 
-int32_t CardStep(DialogWindow& window) {
+int32_t CardStep(DialogWindow& window, DepositDialogState& state) {
   if (!ReadEntry(window)) return 0;
   StoreCardNumber(ExtractCardText(ScratchText), CurrentRecord);
   SecureErase(ScratchText, sizeof ScratchText);
-  DepositState.Step = DialogStep::AmountEntry;
-  std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(DepositBalance));
-  window.SetItemText(kMessageLineId, ScratchText);
+  state.Step = DialogStep::AmountEntry;
+  std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(state.Balance));
+  window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
   // The amount is typed into the same control: nothing of the card may stay in it.
-  window.EraseItemText(kCardEditId);
-  window.UnmaskEdit(kCardEditId);
-  window.FocusItem(kCardEditId);
+  window.EraseItemText(IDC_CARD_ENTRY);
+  window.UnmaskEdit(IDC_CARD_ENTRY);
+  window.FocusItem(IDC_CARD_ENTRY);
   window.Redraw();
   return 0;
 }
 
-int32_t AmountStep(DialogWindow& window) {
+int32_t AmountStep(DialogWindow& window, DepositDialogState& state) {
   if (!ReadEntry(window)) return 0;
   int32_t cents = 0;
   if (!ParseDepositAmount(ScratchText, &cents)) {
     std::snprintf(ScratchText, kScratchTextSize, kAmountRefusedFormat, kMinDepositUnits,
                   kMaxDepositUnits);
-    window.SetItemText(kMessageLineId, ScratchText);
-    window.SetItemText(kCardEditId, "");
-    window.FocusItem(kCardEditId);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    window.SetItemText(IDC_CARD_ENTRY, "");
+    window.FocusItem(IDC_CARD_ENTRY);
     return 0;
   }
   CurrentRecord.AmountCents = cents;
-  LaunchTransaction(window, DepositState, TransactionKind::Deposit);
-  window.ShowItem(kCardEditId, false);
+  LaunchTransaction(window, state, TransactionKind::Deposit);
+  window.ShowItem(IDC_CARD_ENTRY, false);
   window.Redraw();
   return 0;
 }
 
-int32_t CompletionStep(DialogWindow& window) {
+int32_t CompletionStep(DialogWindow& window, DepositDialogState& state) {
   // The end code waits for the booking, which the journal records on a line of its own.
-  if (CompleteTransaction(window, DepositState, std::nullopt) != Completion::Approved) return 0;
+  if (CompleteTransaction(window, state, std::nullopt) != Completion::Approved) return 0;
   const int32_t result =
-      BookStationDeposit(DepositUser, CurrentRecord.AmountCents, &DepositBalance);
+      BookStationDeposit(state.User, CurrentRecord.AmountCents, &state.Balance);
   if (result == 0) {
-    DepositState.EndCode = CurrentRecord.AmountCents;
-    JournalBooking(WorkerJournalEntry, result, "", DepositState.EndCode);
+    state.EndCode = CurrentRecord.AmountCents;
+    JournalBooking(state.Job->Entry, result, "", state.EndCode);
   } else {
     // Not booked: the station must not be told that money arrived.
     std::snprintf(ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
     // Journaled before the box, which waits for the user.
-    JournalBooking(WorkerJournalEntry, result, ScratchText, DepositState.EndCode);
+    JournalBooking(state.Job->Entry, result, ScratchText, state.EndCode);
     window.StationMessageBox(ScratchText, kDepositFailedCaption, kMessageBoxIconError);
   }
   window.PostClose();
@@ -73,14 +67,14 @@ int32_t CompletionStep(DialogWindow& window) {
 }
 
 // OK runs the action of the step; an OK while the button is disabled does nothing.
-int32_t Ok(DialogWindow& window) {
-  switch (DepositState.Step) {
+int32_t Ok(DialogWindow& window, DepositDialogState& state) {
+  switch (state.Step) {
     case DialogStep::CardEntry:
-      return CardStep(window);
+      return CardStep(window, state);
     case DialogStep::AmountEntry:
-      return AmountStep(window);
+      return AmountStep(window, state);
     case DialogStep::ResultReady:
-      return CompletionStep(window);
+      return CompletionStep(window, state);
     case DialogStep::Confirming:
     case DialogStep::Running:
     case DialogStep::Finished:
@@ -91,12 +85,12 @@ int32_t Ok(DialogWindow& window) {
 
 // Nothing can be credited without the station's deposit function, so nothing is taken
 // from the card either.
-void OfferOnlyCancel(DialogWindow& window) {
-  DepositState.Step = DialogStep::Finished;
-  window.SetItemText(kMessageLineId, kNoDepositText);
-  window.EnableItem(kOkId, false);
-  window.ShowItem(kCardEditId, false);
-  window.FocusItem(kCancelId);
+void OfferOnlyCancel(DialogWindow& window, DepositDialogState& state) {
+  state.Step = DialogStep::Finished;
+  window.SetItemText(IDC_CARD_MESSAGE, kNoDepositText);
+  window.EnableItem(IDC_OK, false);
+  window.ShowItem(IDC_CARD_ENTRY, false);
+  window.FocusItem(IDC_CANCEL);
 }
 
 }  // namespace
@@ -110,48 +104,26 @@ bool ParseDepositAmount(const char* text, int32_t* cents) {
   return true;
 }
 
-void KeepDepositUser(const char* user) {
-  DepositUser = user == nullptr ? "" : user;
+void KeepDepositUser(DepositDialogState& state, const char* user) {
+  state.User = user == nullptr ? "" : user;
 }
 
-int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents) {
-  BeginTransactionDialog(window, DepositState, kDepositNotMade);
-  DepositBalance = balanceCents;
+int32_t DepositDialogStart(DialogWindow& window, DepositDialogState& state, int32_t balanceCents) {
+  BeginTransactionDialog(window, state, kDepositNotMade);
+  state.Balance = balanceCents;
   CurrentRecord.AmountCents = balanceCents;
   if (HasStationDeposit()) return 1;
-  OfferOnlyCancel(window);
+  OfferOnlyCancel(window, state);
   return 0;  // the focus is on Cancel already; 1 would move it to the hidden edit control
 }
 
-int32_t DepositDialogCommand(DialogWindow& window, int command) {
+int32_t DepositDialogCommand(DialogWindow& window, DepositDialogState& state, int command) {
   switch (command) {
-    case kOkId:
-      return Ok(window);
-    case kCancelId:
-      return CancelTransactionDialog(window, DepositState);
-    case kTickCommand:
-      return TransactionTick(window, DepositState);
+    case IDC_OK:
+      return Ok(window, state);
+    case IDC_CANCEL:
+      return CancelTransactionDialog(window, state);
     default:
       return 0;
   }
 }
-
-int32_t DepositDialogWorkerFinished(DialogWindow& window, uint32_t serial) {
-  return TransactionWorkerFinished(window, DepositState, serial);
-}
-
-int32_t DepositDialogClose(DialogWindow& window) {
-  return CloseTransactionDialog(window, DepositState);
-}
-
-int32_t DepositDialogPicture() { return static_cast<int32_t>(PictureFor(DepositState.Step)); }
-
-namespace {
-
-const ModuleStateReset kResetDepositDialog{[] {
-  DepositState = TransactionDialogState{};
-  DepositBalance = 0;
-  DepositUser = nullptr;
-}};
-
-}  // namespace

@@ -6,7 +6,7 @@
 #include "dialogs/transaction_dialog.h"
 
 // The deposit dialog's logic, driven by its dialog procedure (deposit_dialog_win32.cpp)
-// or by tests. The creation parameter is the user's print balance in cents. Steps: card
+// or by tests, with the dialog's own state. The creation parameter is the user's print balance in cents. Steps: card
 // entry, amount entry, running, result ready, finished (see transaction_dialog.h). End
 // code: the deposited amount in cents once the gateway approved it and the station's
 // deposit function booked it; 0 in every other case (cancelled, refused, failed, not
@@ -31,34 +31,28 @@ inline constexpr const char* kNoDepositText =
 inline constexpr const char* kDepositFailedFormat = "Error %d making deposit.";
 inline constexpr const char* kDepositFailedCaption = "Error";
 
-extern TransactionDialogState DepositState;
-extern int32_t DepositBalance;        // as passed in; the station may update it
-// The station's own user text, as given to SPMDeposit and handed back unchanged to its
-// deposit function: never copied, so never cut, whatever its length. Valid only while
-// SPMDeposit runs; empty after it (null after a module-state reset).
-extern const char* DepositUser;
+// One deposit dialog's own state: the transaction's, and what SPMDeposit was given.
+struct DepositDialogState : TransactionDialogState {
+  int32_t Balance;  // as passed in; the station may update it
+  // The station's own user text, as given to SPMDeposit and handed back unchanged to its
+  // deposit function: never copied, so never cut, whatever its length. Valid only while
+  // SPMDeposit runs, as is the state.
+  const char* User;
+};
 
-// SPMDeposit keeps the station's pointer in DepositUser; a null text counts as empty.
-void KeepDepositUser(const char* user);
+// SPMDeposit keeps the station's pointer in state.User; a null text counts as empty.
+void KeepDepositUser(DepositDialogState& state, const char* user);
 
 // Reads a typed amount as strtod does (leading white space skipped), drops the fraction
 // and gives the cents. False when the text does not begin with a number or the whole
 // units lie outside kMinDepositUnits..kMaxDepositUnits.
 bool ParseDepositAmount(const char* text, int32_t* cents);
 
-// WM_INITDIALOG, after KeepDepositUser. Returns 1 (the system focuses the edit control), or 0 when
-// the station has no deposit function and the dialog has put the focus on Cancel.
-int32_t DepositDialogStart(DialogWindow& window, int32_t balanceCents);
+// WM_INITDIALOG, after KeepDepositUser. Returns 1 (the system focuses the edit
+// control), or 0 when the station has no deposit function and the dialog has put the
+// focus on Cancel.
+int32_t DepositDialogStart(DialogWindow& window, DepositDialogState& state, int32_t balanceCents);
 
-// WM_COMMAND with the low word of wParam. Returns 1 after an approval, for Cancel and
-// for the tick; otherwise 0.
-int32_t DepositDialogCommand(DialogWindow& window, int command);
-
-// The worker's notice with its serial (see TransactionWorkerFinished). Returns 0.
-int32_t DepositDialogWorkerFinished(DialogWindow& window, uint32_t serial);
-
-// WM_CLOSE. Returns 1.
-int32_t DepositDialogClose(DialogWindow& window);
-
-// The image number of the picture control 200 shows at the current step.
-int32_t DepositDialogPicture();
+// WM_COMMAND with the low word of wParam. Returns 1 after an approval and for Cancel;
+// otherwise 0.
+int32_t DepositDialogCommand(DialogWindow& window, DepositDialogState& state, int command);

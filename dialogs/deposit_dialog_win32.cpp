@@ -3,27 +3,33 @@
 #include "dialogs/card_picture_win32.h"
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/dialog_procs_win32.h"
+#include "dialogs/dialog_state_win32.h"
 #include "dialogs/dialog_window_win32.h"
 
 INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32DialogWindow window(dialog);
-  if (message == WorkerFinishedMessage()) {
-    return DepositDialogWorkerFinished(window, static_cast<uint32_t>(wParam));
+  if (message == WM_INITDIALOG) {
+    auto* state = static_cast<DepositDialogState*>(AttachDialogState(dialog));
+    if (state == nullptr) return EndDialog(dialog, kDepositNotMade);
+    return DepositDialogStart(window, *state, static_cast<int32_t>(lParam));
+  }
+  auto* state = static_cast<DepositDialogState*>(DialogStateOf(dialog));
+  if (state == nullptr) return 0;  // the messages before WM_INITDIALOG
+  if (message == JobFinishedMessage()) {
+    return TransactionJobFinished(window, *state, reinterpret_cast<const ExchangeJob*>(lParam));
   }
   switch (message) {
-    case WM_INITDIALOG:
-      return DepositDialogStart(window, static_cast<int32_t>(lParam));
     case WM_COMMAND:
-      return DepositDialogCommand(window, LOWORD(wParam));
+      return DepositDialogCommand(window, *state, LOWORD(wParam));
     case WM_TIMER:
-      window.PostCommand(kTickCommand);
-      return 0;
+      return TransactionTick(window, *state);
     case WM_CLOSE:
-      return DepositDialogClose(window);
+      return CloseTransactionDialog(window, *state);
     case WM_DESTROY:
-      return EndTransactionDialog(window, DepositState);
+      return EndTransactionDialog(window, *state);
     case WM_DRAWITEM:
-      DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), DepositDialogPicture());
+      DrawCardPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam),
+                      static_cast<int32_t>(PictureFor(state->Step)));
       return 0;
     default:
       return 0;

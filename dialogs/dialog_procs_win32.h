@@ -6,8 +6,18 @@
 // after Save or the close box, 0 after Cancel).
 #include <windows.h>
 
+#include "dialogs/deposit_dialog.h"
+#include "dialogs/transaction_dialog.h"
+
 // The window last given to SPMConfig: the configuration dialog centres itself over it.
 extern HWND OwnerWindow;
+
+// The state the next charge or deposit dialog takes as its own at WM_INITDIALOG and
+// keeps with its window (DWLP_USER); the export that runs the dialog owns it, on its
+// stack, and hands it over just before (nullptr just after). Passed this way because
+// the creation parameter is the amount the station program's dialog function sees.
+// ChargeDialog takes a TransactionDialogState, DepositDialog a DepositDialogState.
+void HandOverDialogState(TransactionDialogState* state);
 
 INT_PTR CALLBACK ChargeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DepositDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 // fake. Control ids are the template's; texts are single-byte ANSI.
 #include <cstdint>
 
+#include "gateway/exchange_job.h"
 #include "resources/resource_ids.h"
 
 class DialogWindow {
@@ -38,11 +39,10 @@ class DialogWindow {
   virtual void SystemMessageBox(const char* text, const char* caption, unsigned flags) = 0;
   // The station program's message-box function, owned by the dialog.
   virtual void StationMessageBox(const char* text, const char* caption, unsigned flags) = 0;
-  // Watches the next gateway worker (gateway/worker.h) for this dialog: when it
-  // finishes, its notice reaches the dialog as a message carrying the serial (Win32:
-  // a registered window message), which the dialog hands to TransactionWorkerFinished.
-  // Returns the watch's serial.
-  virtual uint32_t WatchWorker() = 0;
+  // Watches job (gateway/exchange_job.h) for this dialog: when it finishes, the
+  // worker's notice reaches the dialog as a message carrying the job (Win32: a
+  // registered window message), which the dialog hands to TransactionJobFinished.
+  virtual void WatchJob(ExchangeJob& job) = 0;
 
  protected:
   ~DialogWindow() = default;
@@ -51,13 +51,5 @@ class DialogWindow {
 // Dialog constants shared by the charge and deposit dialogs.
 inline constexpr int kDialogTimerId = 2499;
 inline constexpr unsigned kDialogTimerPeriodMs = 1000;
-inline constexpr int kTickCommand = 999;
-inline constexpr int kOkId = IDC_OK;
-inline constexpr int kCancelId = IDC_CANCEL;
-inline constexpr int kMessageLineId = IDC_CARD_MESSAGE;
-inline constexpr int kCardEditId = IDC_CARD_ENTRY;
-inline constexpr int kPictureId = IDC_CARD_PICTURE;
-inline constexpr int kMiniIconId = IDC_CARD_MINI_ICON;
-inline constexpr int kExitIconId = IDC_CARD_EXIT_ICON;
 inline constexpr unsigned kMessageBoxIconError = 0x10;
 inline constexpr unsigned kMessageBoxIconInformation = 0x40;

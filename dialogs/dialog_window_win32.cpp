@@ -5,37 +5,24 @@
 #include "dialogs/dialog_procs_win32.h"
 #include "dialogs/painting_win32.h"
 #include "dialogs/station_message_box_win32.h"
-#include "gateway/worker.h"
 
 namespace {
 
 constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW;
 constexpr UINT kSimpleBeep = 0xFFFFFFFF;
-constexpr char kWorkerFinishedName[] = "CardSmith payment: gateway worker finished";
-UINT WorkerFinishedMessageId;
+constexpr char kJobFinishedName[] = "CardSmith payment: gateway worker finished";
+UINT JobFinishedMessageId;
 // Longer than anything a card reader types; a longer text is overwritten this far.
 constexpr int kEraseFillerSize = 4096;
 constexpr char kEraseFiller = '*';
 
-// On the worker's thread, while the watch holds the window: posting never waits. A
-// build for the completion benchmark's "before" figures drops the notice, so that the
-// dialog learns of the end only at its next one-second tick.
-void PostWorkerFinished(uintptr_t target, uint32_t serial) {
-#ifdef CSPLUGIN_COMPLETE_ON_TICK_ONLY
-  static_cast<void>(target);
-  static_cast<void>(serial);
-#else
-  PostMessageA(reinterpret_cast<HWND>(target), WorkerFinishedMessage(), serial, 0);
-#endif
-}
-
 }  // namespace
 
-UINT WorkerFinishedMessage() {
+UINT JobFinishedMessage() {
   // Registered on first use, which is on the user-interface thread: a dialog's message
   // or its first watch, always before any worker that could post it runs.
-  if (WorkerFinishedMessageId == 0) WorkerFinishedMessageId = RegisterWindowMessageA(kWorkerFinishedName);
-  return WorkerFinishedMessageId;
+  if (JobFinishedMessageId == 0) JobFinishedMessageId = RegisterWindowMessageA(kJobFinishedName);
+  return JobFinishedMessageId;
 }
 
 void Win32DialogWindow::SetItemText(int id, const char* text) {
@@ -119,7 +106,7 @@ void Win32DialogWindow::StationMessageBox(const char* text, const char* caption,
   CallStationMessageBox(dialog_, text, caption, flags);
 }
 
-uint32_t Win32DialogWindow::WatchWorker() {
-  WorkerFinishedMessage();  // registered here, on the user-interface thread
-  return WatchNextWorker(PostWorkerFinished, reinterpret_cast<uintptr_t>(dialog_));
+void Win32DialogWindow::WatchJob(ExchangeJob& job) {
+  JobFinishedMessage();  // registered here, on the user-interface thread
+  WatchExchangeJob(job, PostJobFinished, reinterpret_cast<uintptr_t>(dialog_));
 }

@@ -5,10 +5,15 @@
 
 #include "dialogs/dialog_window.h"
 
-// The message that tells a charge or deposit dialog its worker has finished; wParam is
-// the watch's serial. A registered message, so that no other window can mistake it
-// for one of its own.
-UINT WorkerFinishedMessage();
+// The message that tells a charge or deposit dialog its job has finished; lParam is
+// the job. A registered message, so that no other window can mistake it for one of
+// its own.
+UINT JobFinishedMessage();
+
+// The worker's notice (gateway/exchange_job.h): posts JobFinishedMessage to the dialog
+// window target. Its own file, so that the completion benchmark can build the plug-in
+// as it was before the notice, with a stand-in that posts nothing.
+void PostJobFinished(uintptr_t target, ExchangeJob* job);
 
 class Win32DialogWindow final : public DialogWindow {
  public:
@@ -37,7 +42,7 @@ class Win32DialogWindow final : public DialogWindow {
   void CenterOnOwner() override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
-  uint32_t WatchWorker() override;
+  void WatchJob(ExchangeJob& job) override;
 
  private:
   HWND dialog_;

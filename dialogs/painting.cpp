@@ -46,7 +46,7 @@ VertexColour ToVertexColour(ColourRef colour) {
 }
 
 bool HasGradientBackground(int controlId) {
-  return controlId == kOkId || controlId == kCancelId;
+  return controlId == IDC_OK || controlId == IDC_CANCEL;
 }
 
 ButtonColourSamples ButtonSamplePoints(const Rect& buttonInParent) {

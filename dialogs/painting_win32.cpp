@@ -104,9 +104,9 @@ HBRUSH PaintDialogBackground(HWND dialog, HDC dc) {
   RECT client;
   GetClientRect(dialog, &client);
 
-  HWND reference = GetDlgItem(dialog, kOkId);
+  HWND reference = GetDlgItem(dialog, IDC_OK);
   if (reference == nullptr) {
-    reference = GetDlgItem(dialog, kCancelId);
+    reference = GetDlgItem(dialog, IDC_CANCEL);
   }
   Rect button{};
   const Rect* referenceButton = nullptr;

@@ -5,13 +5,11 @@
 
 #include "dialogs/not_sent_text.h"
 #include "dialogs/scratch_text.h"
+#include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transaction_record.h"
-#include "gateway/transport.h"
-#include "gateway/worker.h"
 #include "gateway/write_ahead.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
@@ -21,36 +19,15 @@ namespace {
 constexpr float kCentsToUnits = 0.01f;
 constexpr int32_t kProgressDotCycle = 10;
 
-// Set when a worker starts, cleared when a poll sees it finished. Shared by both
-// dialogs: a worker whose dialog went away without WM_CLOSE (destroyed by its owner)
-// still owns FormBody and ReplyBuffer until it ends.
-bool WorkerOutstanding = false;
-
-const ModuleStateReset kResetWorkerOutstanding{[] { WorkerOutstanding = false; }};
-
-// True when no worker can still write FormBody or ReplyBuffer.
-bool WorkerBuffersFree() {
-  return !WorkerOutstanding || WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished;
-}
-
-// True when no earlier worker can still write ReplyBuffer; a finished one nobody
-// polled has its result thrown away here.
-bool ClaimWorkerSlot() {
-  if (!WorkerBuffersFree()) return false;
-  if (WorkerOutstanding) {
-    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
-    WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
-    WorkerOutstanding = false;
-  }
-  return true;
-}
-
-// The finished worker's result is taken: the completion is posted as OK.
-void TakeFinishedWorker(DialogWindow& window, TransactionDialogState& dialog) {
-  WorkerStatus.store(kWorkerIdle, std::memory_order_relaxed);
-  WorkerOutstanding = false;
+// The finished job's result is taken: the completion is posted as OK, so that it runs
+// through the same handler as the user's press, after this handler has returned.
+void TakeFinishedJob(DialogWindow& window, TransactionDialogState& dialog) {
   dialog.Step = DialogStep::ResultReady;
-  window.PostCommand(kOkId);
+  window.PostCommand(IDC_OK);
+}
+
+bool JobFinished(const TransactionDialogState& dialog) {
+  return dialog.Job->Status.load(std::memory_order_acquire) == kJobFinished;
 }
 
 bool TransactionUnderWay(const TransactionDialogState& dialog) {
@@ -59,7 +36,7 @@ bool TransactionUnderWay(const TransactionDialogState& dialog) {
 
 void FailToStart(DialogWindow& window, TransactionDialogState& dialog, const char* text) {
   dialog.Step = DialogStep::Finished;
-  window.EnableItem(kOkId, false);
+  window.EnableItem(IDC_OK, false);
   ShowTransactionError(window, text);
 }
 
@@ -91,80 +68,80 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
   dialog.TickCount = 0;
   dialog.EndCode = initialEndCode;
   if (CurrentSettings.SwipePrompt[0] != '\0') {
-    window.SetItemText(kMessageLineId, CurrentSettings.SwipePrompt);
+    window.SetItemText(IDC_CARD_MESSAGE, CurrentSettings.SwipePrompt);
   }
   if (CurrentSettings.TitlePrompt[0] != '\0') window.SetCaption(CurrentSettings.TitlePrompt);
-  window.FocusItem(kCardEditId);
+  window.FocusItem(IDC_CARD_ENTRY);
   window.StartTimer();
 }
 
 bool ReadEntry(DialogWindow& window) {
-  if (window.GetItemText(kCardEditId, ScratchText, kEntryReadSize) > 0) return true;
-  window.FocusItem(kCardEditId);
+  if (window.GetItemText(IDC_CARD_ENTRY, ScratchText, kEntryReadSize) > 0) return true;
+  window.FocusItem(IDC_CARD_ENTRY);
   return false;
 }
 
 bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind) {
-  if (!ClaimWorkerSlot()) {
+  ExchangeJob* job = ClaimExchangeJob();
+  if (job == nullptr) {
     FailToStart(window, dialog, kEarlierWorkerRunningText);
     return false;
   }
   // Before a sequence number is used: a batch or code nobody chose must not go out.
   if (SettingsRefuseSending(ScratchText, kScratchTextSize)) {
+    ReleaseExchangeJob(*job);
     FailToStart(window, dialog, ScratchText);
     return false;
   }
   FillTransaction(CurrentRecord, kind);
   // On disk before the request can leave: even a crash from here on leaves the number
   // used up and the "sending" line written.
-  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, kind, WorkerJournalEntry);
+  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, kind, job->Entry);
   if (!gate.MaySend()) {
     FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, kScratchTextSize);
-    JournalNotSent(WorkerJournalEntry, ScratchText, dialog.EndCode);
+    JournalNotSent(job->Entry, ScratchText, dialog.EndCode);
+    ReleaseExchangeJob(*job);
     FailToStart(window, dialog, ScratchText);
     return false;
   }
-  BuildRequest(CurrentRecord, FormBody);
-  window.EnableItem(kOkId, false);
-  window.EnableItem(kCancelId, false);
-  window.SetItemText(kMessageLineId, kInProgressText);
-  dialog.WorkerSerial = window.WatchWorker();
-  if (!StartGatewayWorker()) {
-    StopWatchingWorker();
-    SecureErase(FormBody, sizeof FormBody);
-    JournalNotSent(WorkerJournalEntry, kWorkerNotStartedText, dialog.EndCode);
+  BuildRequest(CurrentRecord, job->Body);
+  window.EnableItem(IDC_OK, false);
+  window.EnableItem(IDC_CANCEL, false);
+  window.SetItemText(IDC_CARD_MESSAGE, kInProgressText);
+  window.WatchJob(*job);
+  if (!StartExchangeJob(*job)) {
+    JournalNotSent(job->Entry, kWorkerNotStartedText, dialog.EndCode);
+    ReleaseExchangeJob(*job);
     FailToStart(window, dialog, kWorkerNotStartedText);
     return false;
   }
-  WorkerOutstanding = true;
+  dialog.Job = job;
   dialog.Step = DialogStep::Running;
   return true;
 }
 
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
-  if (dialog.Step != DialogStep::Running) return 1;
-  const int32_t status = WorkerStatus.load(std::memory_order_acquire);
-  if (status == kWorkerFinished) {
-    TakeFinishedWorker(window, dialog);
-  } else if (status != kWorkerIdle) {
+  if (dialog.Step != DialogStep::Running) return 0;
+  const int32_t status = dialog.Job->Status.load(std::memory_order_acquire);
+  if (status == kJobFinished) {
+    TakeFinishedJob(window, dialog);
+  } else if (status != kJobIdle) {
     ++dialog.TickCount;
     const size_t base = std::strlen(kInProgressText);
     const size_t dots = static_cast<size_t>(dialog.TickCount % kProgressDotCycle);
     std::memcpy(ScratchText, kInProgressText, base);
     std::memset(ScratchText + base, '.', dots);
     ScratchText[base + dots] = '\0';
-    window.SetItemText(kMessageLineId, ScratchText);
+    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
   }
-  return 1;
+  return 0;
 }
 
-int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& dialog,
-                                  uint32_t serial) {
-  if (dialog.Step != DialogStep::Running || serial != dialog.WorkerSerial) return 0;
-  if (WorkerStatus.load(std::memory_order_acquire) == kWorkerFinished) {
-    TakeFinishedWorker(window, dialog);
-  }
+int32_t TransactionJobFinished(DialogWindow& window, TransactionDialogState& dialog,
+                               const ExchangeJob* job) {
+  if (dialog.Step != DialogStep::Running || job != dialog.Job) return 0;
+  if (JobFinished(dialog)) TakeFinishedJob(window, dialog);
   return 0;
 }
 
@@ -173,29 +150,27 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   if (dialog.Step != DialogStep::ResultReady) return Completion::NotDue;
   dialog.Step = DialogStep::Finished;
   window.Redraw();
-  const ReplyKind kind = ClassifyReply(ReplyBuffer, CurrentResponse);
+  const ExchangeJob& job = *dialog.Job;
+  GatewayResponse response{};
+  const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, response);
+  const bool approved = outcome == ExchangeOutcome::Approved;
   // Anything but an approval leaves the user only Cancel, which ends with the code as it is.
-  JournalOutcome(WorkerJournalEntry, ReplyBuffer,
-                 kind == ReplyKind::Approved ? approvedEndCode : dialog.EndCode);
-  switch (kind) {
-    case ReplyKind::Approved:
-      return Completion::Approved;
-    case ReplyKind::TransportError:
-      ShowTransactionError(window, ReplyBuffer);
-      return Completion::Shown;
-    case ReplyKind::NotApproved:
-      break;
+  JournalOutcome(job.Entry, job.Result, job.Reply, approved ? approvedEndCode : dialog.EndCode);
+  if (approved) return Completion::Approved;
+  if (ReplyShownAsText(job.Result, job.Reply)) {
+    ShowTransactionError(window, job.Reply);
+  } else {
+    std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, response.ResponseCode,
+                  response.ResponseMessage);
+    ShowTransactionError(window, ScratchText);
   }
-  std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, CurrentResponse.ResponseCode,
-                CurrentResponse.ResponseMessage);
-  ShowTransactionError(window, ScratchText);
   return Completion::Shown;
 }
 
 void ShowTransactionError(DialogWindow& window, const char* text) {
   window.SetCaption(kTransactionErrorCaption);
-  window.SetItemText(kMessageLineId, text);
-  window.EnableItem(kCancelId, true);
+  window.SetItemText(IDC_CARD_MESSAGE, text);
+  window.EnableItem(IDC_CANCEL, true);
 }
 
 int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
@@ -217,14 +192,18 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
   return 1;
 }
 
-int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog) {
-  const bool resultReachedUs = StopWatchingWorker();
-  // Destroyed by its owner after its worker had finished but before the completion ran:
-  // the worker left the result, and its journal record, to this dialog.
-  if (dialog.Step == DialogStep::ResultReady || (dialog.Step == DialogStep::Running && resultReachedUs)) {
-    JournalAbandonedOutcome(WorkerJournalEntry, ReplyBuffer);
+int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialog) {
+  ExchangeJob* job = dialog.Job;
+  dialog.Job = nullptr;
+  if (job != nullptr && LeaveExchangeJob(*job)) {
+    // Destroyed by its owner after the job had finished but before the completion ran:
+    // the result, and its journal record, were left to this dialog.
+    if (dialog.Step == DialogStep::Running || dialog.Step == DialogStep::ResultReady) {
+      JournalAbandonedOutcome(job->Entry, job->Result, job->Reply);
+    }
+    ReleaseExchangeJob(*job);
   }
-  EraseCardData(window, kCardEditId);
+  EraseCardData(window, IDC_CARD_ENTRY);
   return 0;
 }
 
@@ -232,11 +211,4 @@ void EraseCardData(DialogWindow& window, int entryId) {
   window.EraseItemText(entryId);
   SecureErase(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber);
   SecureErase(ScratchText, sizeof ScratchText);
-  // A worker still running owns these; it erases them itself when it ends unwatched.
-  if (WorkerBuffersFree()) {
-    SecureErase(FormBody, sizeof FormBody);
-    SecureErase(ReplyBuffer, sizeof ReplyBuffer);
-  }
 }
-
-bool GatewayWorkerOutstanding() { return WorkerOutstanding; }

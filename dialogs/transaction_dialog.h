@@ -5,23 +5,22 @@
 #include <optional>
 
 #include "dialogs/dialog_window.h"
+#include "gateway/exchange_job.h"
 #include "gateway/request_message.h"
 
-// What the charge and the deposit dialog share on the CARDPIN template: the module-wide
-// variables each keeps, reading the edit control, starting and watching the gateway
-// worker, the once-a-second poll with its progress dots, taking the finished reply
+// What the charge and the deposit dialog share on the CARDPIN template: the state each
+// keeps (reached from its window), reading the edit control, starting and watching the
+// exchange job, the once-a-second poll with its progress dots, taking the finished reply
 // apart and showing an error, the way out through WM_CLOSE, and erasing the card data
-// at WM_DESTROY. Each dialog keeps its own
-// instance of TransactionDialogState; the dialogs run on the user-interface thread, one
-// at a time.
+// at WM_DESTROY. The dialogs run on the user-interface thread, one at a time.
 //
 // A transaction, once started, is followed to its result: while the worker runs, or
 // while its finished reply waits for the posted completion, neither Cancel (Escape) nor
 // WM_CLOSE (the close box) ends the dialog, so the outcome of a charge that may have
 // gone through is always shown, and no worker outlives its dialog to hand its result
 // to the next one. The poll, and the worker's notice which brings the same news at
-// once, read WorkerStatus only while this dialog's own worker is running, and
-// ReplyBuffer only after it has been seen finished.
+// once, read the status of this dialog's own job only, and its reply only after it has
+// been seen finished.
 
 // Where a charge or deposit dialog stands. OK runs the step's action:
 //
@@ -38,7 +37,7 @@ enum class DialogStep : int32_t {
   CardEntry,
   Confirming,
   AmountEntry,
-  Running,      // worker started; the poll watches WorkerStatus
+  Running,      // job started; the poll watches its status
   ResultReady,  // the poll saw the worker finished and posted the completion
   Finished,     // result shown, card refused, or the transaction could not be started
 };
@@ -74,11 +73,12 @@ constexpr std::array<char, FirstSize + SecondSize> JoinLines(const char (&first)
 inline constexpr auto kEarlierWorkerRunningLines = JoinLines(kEarlierWorkerRunningLine, kNothingSentLine);
 inline constexpr const char* kEarlierWorkerRunningText = kEarlierWorkerRunningLines.data();
 
+// One charge or deposit dialog's own state, from WM_INITDIALOG to WM_DESTROY.
 struct TransactionDialogState {
   DialogStep Step;
-  int32_t TickCount;      // polls that found the worker busy
-  int32_t EndCode;        // what WM_CLOSE passes to EndDialog
-  uint32_t WorkerSerial;  // the watch of this dialog's worker
+  int32_t TickCount;  // polls that found the job busy
+  int32_t EndCode;    // what WM_CLOSE passes to EndDialog
+  ExchangeJob* Job;   // the exchange this dialog started, until it leaves it at its end
 };
 
 // Amount in cents as shown to the user: cents times the single-precision 0.01f, the
@@ -94,25 +94,24 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
 // gives the control the focus back and returns false.
 bool ReadEntry(DialogWindow& window);
 
-// Fills the sale fields of CurrentRecord (CardNumber and AmountCents already set),
-// builds FormBody, journals "sending" (WorkerJournalEntry), disables OK and Cancel, shows "Transaction in progress.", watches
-// the worker and starts it: the dialog is Running. When it cannot start, or a worker of an earlier
-// dialog has not finished yet (then nothing is filled and no sequence number is used),
-// shows an "Error:" text with Cancel enabled and the dialog is Finished. Returns
-// whether the worker runs.
+// Claims the exchange job, fills the sale fields of CurrentRecord (CardNumber and
+// AmountCents already set), builds the job's body, journals "sending", disables OK and
+// Cancel, shows "Transaction in progress.", watches the job and starts it: the dialog
+// is Running. When it cannot start, or the job of an earlier dialog has not finished
+// yet (then nothing is filled and no sequence number is used), shows an "Error:" text
+// with Cancel enabled and the dialog is Finished. Returns whether the job runs.
 bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind);
 
-// Command 999, posted by every WM_TIMER. With this dialog's worker running: finished
-// (-1) resets WorkerStatus to 0, moves to ResultReady and posts OK for the completion; busy advances the progress dots; idle (0, the worker not yet begun) does
-// nothing. Returns 1.
+// Every WM_TIMER. With this dialog's job running: finished moves to ResultReady and
+// posts OK for the completion; busy advances the progress dots; idle (the worker not
+// yet begun) does nothing. Returns 0.
 int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog);
 
-// The worker's notice that it has finished (posted by the watch with its serial): the
-// same as the poll that sees -1, at once. Ignored unless this dialog's worker is
-// running and the serial is its watch's. Returns 0.
-int32_t TransactionWorkerFinished(DialogWindow& window, TransactionDialogState& dialog,
-                                  uint32_t serial);
+// The worker's notice that job has finished: the same as the poll that sees it
+// finished, at once. Ignored unless job is this dialog's running job. Returns 0.
+int32_t TransactionJobFinished(DialogWindow& window, TransactionDialogState& dialog,
+                               const ExchangeJob* job);
 
 enum class Completion {
   NotDue,    // no finished reply is waiting: nothing was done
@@ -121,7 +120,7 @@ enum class Completion {
 };
 
 // OK while a finished reply waits (ResultReady): the dialog is Finished; redraws, then
-// classifies ReplyBuffer and journals the outcome, with approvedEndCode for an approval
+// classifies the job's result and journals the outcome, with approvedEndCode for an approval
 // (none when a booking is still to come) and the dialog's end code otherwise. A transport
 // error is shown unchanged, a refusal as "Transaction error:\n[code] message", both
 // with the caption "Transaction error" and Cancel enabled again.
@@ -140,15 +139,11 @@ int32_t CancelTransactionDialog(DialogWindow& window, const TransactionDialogSta
 int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog);
 
 // WM_DESTROY of either dialog, however it ended (WM_CLOSE, or destroyed by its owner
-// while it ran): the watch ends and the card data is erased. A result that had reached
-// the dialog but was not completed is journaled as abandoned first; one still to come
-// is journaled by its worker. Returns 0.
-int32_t EndTransactionDialog(DialogWindow& window, const TransactionDialogState& dialog);
+// while it ran): the dialog leaves its job and the card data is erased. A result that
+// had reached the dialog but was not completed is journaled as abandoned first, and the
+// job released; a job still running is its own from now on. Returns 0.
+int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialog);
 
-// Erases every copy of the card number and track data: the entry control entryId,
-// CurrentRecord.CardNumber, ScratchText, and FormBody and ReplyBuffer unless a worker
-// still running owns them.
+// Erases the dialog's copies of the card number and track data: the entry control
+// entryId, CurrentRecord.CardNumber and ScratchText. (A job erases its own.)
 void EraseCardData(DialogWindow& window, int entryId);
-
-// True while a started worker has not been seen finished by a poll.
-bool GatewayWorkerOutstanding();

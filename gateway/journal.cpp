@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/exchange_outcome.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
 #include "gateway/reply_parser.h"
-#include "gateway/transport_errors.h"
 #include "settings/bounded_text.h"
 #include "settings/module_path.h"
 #include "settings/settings.h"
@@ -72,17 +72,30 @@ void TextColumn(BoundedText& line, const char* text) {
   line.Format(",");
 }
 
+JournalEvent EventOf(ExchangeOutcome outcome) {
+  switch (outcome) {
+    case ExchangeOutcome::Approved:
+      return JournalEvent::Approved;
+    case ExchangeOutcome::Declined:
+      return JournalEvent::Declined;
+    case ExchangeOutcome::NotSent:
+      return JournalEvent::TransportError;
+    case ExchangeOutcome::Unknown:
+      break;
+  }
+  return JournalEvent::OutcomeUnknown;
+}
+
 // The record of an exchange's outcome; response receives the parsed reply that the
 // record's code and message point into.
-JournalRecord OutcomeRecord(const char* reply, GatewayResponse& response,
-                            std::optional<int32_t> endCode) {
-  JournalRecord record{OutcomeOfReply(reply), "", "", endCode};
+JournalRecord OutcomeRecord(const TransportResult& result, const char* reply,
+                            GatewayResponse& response, std::optional<int32_t> endCode) {
+  JournalRecord record{EventOf(ClassifyExchange(result, reply, response)), "", "", endCode};
   if (record.Event == JournalEvent::Approved || record.Event == JournalEvent::Declined) {
-    ParseGatewayReply(reply, response);
     record.ResponseCode = response.ResponseCode;
     record.Message = response.ResponseMessage;
   } else {
-    record.Message = IsTransportError(reply) ? reply : kNoCodeText;
+    record.Message = ReplyShownAsText(result, reply) ? reply : kNoCodeText;
   }
   return record;
 }
@@ -127,10 +140,10 @@ JournalWrite JournalSending(const JournalEntry& entry) {
   return Write(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt});
 }
 
-JournalWrite JournalOutcome(const JournalEntry& entry, const char* reply,
-                            std::optional<int32_t> endCode) {
+JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& result,
+                            const char* reply, std::optional<int32_t> endCode) {
   GatewayResponse response;
-  return Write(entry, OutcomeRecord(reply, response, endCode));
+  return Write(entry, OutcomeRecord(result, reply, response, endCode));
 }
 
 JournalWrite JournalNotSent(const JournalEntry& entry, const char* text,
@@ -144,9 +157,10 @@ JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, co
   return Write(entry, JournalRecord{event, "", stationResult == 0 ? kBookedText : message, endCode});
 }
 
-void JournalAbandonedOutcome(const JournalEntry& entry, const char* reply) {
+void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& result,
+                             const char* reply) {
   GatewayResponse response;
-  JournalRecord record = OutcomeRecord(reply, response, std::nullopt);
+  JournalRecord record = OutcomeRecord(result, reply, response, std::nullopt);
   // The note goes in whole, however long the text before it.
   char message[kJournalMessageLimit + 1];
   const int room = static_cast<int>(kJournalMessageLimit - std::strlen(kAbandonedNote));
@@ -156,22 +170,6 @@ void JournalAbandonedOutcome(const JournalEntry& entry, const char* reply) {
   if (entry.Kind == TransactionKind::Deposit && record.Event == JournalEvent::Approved) {
     Write(entry, JournalRecord{JournalEvent::BookingFailed, "", kNotBookedText, std::nullopt});
   }
-}
-
-JournalEvent OutcomeOfReply(const char* reply) {
-  if (IsTransportError(reply)) {
-    TransportStep step = TransportStep::Send;
-    int number = 0;
-    if (ParseTransportFailure(reply, &step, &number) && !RequestMayHaveArrived(step, number)) {
-      return JournalEvent::TransportError;
-    }
-    return JournalEvent::OutcomeUnknown;  // it may have come from the gateway itself
-  }
-  GatewayResponse response;
-  ParseGatewayReply(reply, response);
-  // "00" is what the dialogs took as approved; only a field 4 long enough gives it.
-  if (std::strcmp(response.ResponseCode, kApprovedCode) == 0) return JournalEvent::Approved;
-  return ReplyCarriesCode(reply) ? JournalEvent::Declined : JournalEvent::OutcomeUnknown;
 }
 
 void MaskCardNumber(const char* cardText, char* out, size_t outSize) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "gateway/local_clock.h"
+#include "gateway/transport_errors.h"
 #include "gateway/request_message.h"
 #include "gateway/transaction_record.h"
 
@@ -91,11 +92,13 @@ void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, Tra
 // The "sending" record: written and flushed before the request may leave.
 JournalWrite JournalSending(const JournalEntry& entry);
 
-// The outcome of a finished exchange, read from its reply (ReplyBuffer's text) as
-// OutcomeOfReply does: the response code and the gateway's message, or the error text.
-// endCode: what the station program gets, when it is settled by this outcome.
-JournalWrite JournalOutcome(const JournalEntry& entry, const char* reply,
-                            std::optional<int32_t> endCode);
+// The outcome of a finished exchange as ClassifyExchange (gateway/exchange_outcome.h)
+// sees its result and reply: the response code and the gateway's message, or the text
+// of the reply buffer (a failure text, or a gateway body beginning "Error:"), or a note
+// that the answer carried no code. endCode: what the station program gets, when it is
+// settled by this outcome.
+JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& result,
+                            const char* reply, std::optional<int32_t> endCode);
 
 // A transaction that ended before its exchange began (no number could be stored, the
 // "sending" record could not be written, the worker could not be started): a transport
@@ -113,15 +116,10 @@ JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, co
 // approved deposit also gets "booking failed", since nobody booked it. Called by the
 // worker on its own thread, or by the dialog as it is destroyed when the result had
 // already reached it.
-void JournalAbandonedOutcome(const JournalEntry& entry, const char* reply);
+void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& result,
+                             const char* reply);
 
 // --- The parts, for the writers above and for tests. ---
-
-// The outcome a reply stands for: approved and declined for a gateway reply that
-// carries a response code; transport error for a transport failure that proves nothing
-// reached the gateway (RequestMayHaveArrived); outcome unknown for any other failure,
-// for an "Error:" text that is not the transport's own, and for a reply without a code.
-JournalEvent OutcomeOfReply(const char* reply);
 
 // The card number of cardText (what CurrentRecord.CardNumber holds: a typed number or
 // track-2 data), masked into out (outSize bytes, at most kMaskedCardSize needed). The

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "gateway/wire_format.h"
-#include "settings/module_state.h"
 
 namespace {
 
@@ -52,14 +51,6 @@ void TakeMessage(const char* start, GatewayResponse& response) {
 
 }  // namespace
 
-constinit GatewayResponse CurrentResponse = DefaultResponse();
-
-namespace {
-
-const ModuleStateReset kResetResponse{[] { CurrentResponse = DefaultResponse(); }};
-
-}  // namespace
-
 void ParseGatewayReply(const char* reply, GatewayResponse& response) {
   response = DefaultResponse();
   if (reply == nullptr) return;
@@ -73,9 +64,8 @@ void ParseGatewayReply(const char* reply, GatewayResponse& response) {
   }
 }
 
-bool IsTransportError(const char* reply) {
-  return reply != nullptr &&
-         std::strncmp(reply, kTransportErrorPrefix, std::strlen(kTransportErrorPrefix)) == 0;
+bool BeginsWithErrorText(const char* reply) {
+  return reply != nullptr && std::strncmp(reply, kErrorTextPrefix, std::strlen(kErrorTextPrefix)) == 0;
 }
 
 bool ReplyCarriesCode(const char* reply) {
@@ -87,11 +77,4 @@ bool ReplyCarriesCode(const char* reply) {
   }
   if (separators < kCodeSeparator) return false;
   return FieldHoldsCode(p);  // p is the first character of field 4
-}
-
-ReplyKind ClassifyReply(const char* reply, GatewayResponse& response) {
-  if (IsTransportError(reply)) return ReplyKind::TransportError;
-  ParseGatewayReply(reply, response);
-  return std::strcmp(response.ResponseCode, kApprovedCode) == 0 ? ReplyKind::Approved
-                                                                : ReplyKind::NotApproved;
 }

@@ -6,15 +6,12 @@
 inline constexpr const char* kDefaultResponseCode = "99";
 inline constexpr const char* kDefaultResponseMessage = "Unknown data";
 inline constexpr const char* kApprovedCode = "00";
-inline constexpr const char* kTransportErrorPrefix = "Error:";
+inline constexpr const char* kErrorTextPrefix = "Error:";
 
 struct GatewayResponse {
   char ResponseCode[3];
   char ResponseMessage[256];  // 255 characters at most
 };
-
-// The response of the last exchange; "99" / "Unknown data" at load.
-extern GatewayResponse CurrentResponse;
 
 // Takes the reply apart; starts from the defaults every time. Never reads past the
 // reply's terminator: the code is field 4's characters 8 and 9 when field 4 has at
@@ -23,15 +20,9 @@ extern GatewayResponse CurrentResponse;
 // reply counts as empty.
 void ParseGatewayReply(const char* reply, GatewayResponse& response);
 
-enum class ReplyKind { TransportError, Approved, NotApproved };
-
-// The one classification every dialog applies: a reply beginning "Error:" is a
-// transport error and is not parsed (response is left as it was); otherwise it is
-// parsed into response and is approved only when the code is exactly "00".
-ReplyKind ClassifyReply(const char* reply, GatewayResponse& response);
-
-// True when the first six bytes are "Error:" (case-sensitive).
-bool IsTransportError(const char* reply);
+// True when the text's first six bytes are "Error:" (case-sensitive): a failure text,
+// or a gateway body that begins like one. Either is shown as it stands.
+bool BeginsWithErrorText(const char* reply);
 
 // True when the reply holds a response code where the gateway puts one: field 4 has at
 // least nine characters, the 8th and 9th being the code. Without one (an empty body,

@@ -6,10 +6,8 @@
 #include "gateway/local_clock.h"
 #include "gateway/wire_format.h"
 #include "settings/bounded_text.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 
-char FormBody[kFormBodySize];
 
 namespace {
 
@@ -34,8 +32,6 @@ constexpr char kUnescapedMarks[] = "!'()*-._";
 void CopyIndicator(char (&field)[8], const char* value) {
   std::memcpy(field, value, std::strlen(value) + 1);
 }
-
-const ModuleStateReset kResetFormBody{[] { std::memset(FormBody, 0, sizeof FormBody); }};
 
 }  // namespace
 

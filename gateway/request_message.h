@@ -11,8 +11,6 @@ inline constexpr size_t kFormBodySize = 1024;
 inline constexpr size_t kRequestMessageSize = 512;
 inline constexpr const char* kFormFieldName = "Transaction=";
 
-extern char FormBody[kFormBodySize];  // written by BuildRequest, posted by the transport
-
 // What the three kinds of transaction pass to the common filling steps.
 enum class TransactionKind { Charge, Deposit, Test };
 

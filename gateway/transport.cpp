@@ -2,28 +2,21 @@
 
 #include <cstring>
 
-#include "gateway/https_client.h"
-#include "gateway/transport_errors.h"
-#include "settings/module_state.h"
-#include "settings/settings.h"
-
-char ReplyBuffer[kReplyCapacity + 1];
-
 namespace {
-
-const ModuleStateReset kResetReply{[] { std::memset(ReplyBuffer, 0, sizeof ReplyBuffer); }};
 
 constexpr char kScheme[] = "https://";
 constexpr size_t kSchemeLength = sizeof kScheme - 1;
 constexpr unsigned long kStatusOk = 200;
 
-void ReportFailure(char* reply, TransportStep step, int number) {
-  FormatTransportFailure(step, number, reply, kReplyCapacity + 1);
+TransportResult Failure(char* reply, TransportStep step, int systemError, int httpStatus) {
+  const TransportResult result{step, systemError, httpStatus};
+  FormatTransportFailure(result, reply, kReplyCapacity + 1);
+  return result;
 }
 
-void ReportStepFailure(char* reply, TransportStep step) {
+TransportResult StepFailure(char* reply, TransportStep step) {
   // Taken before anything else runs, so that no later call can overwrite the number.
-  ReportFailure(reply, step, HttpsLastError());
+  return Failure(reply, step, HttpsLastError(), 0);
 }
 
 void CopyBounded(char* destination, const char* source) {
@@ -31,28 +24,27 @@ void CopyBounded(char* destination, const char* source) {
   destination[kGatewayNameSize - 1] = '\0';
 }
 
-// The steps after the request has been opened; every outcome leaves its text in reply.
-void Exchange(HttpsHandle request, const char* body, char* reply, GatewayCertificate* certificate) {
+// The steps after the request has been opened.
+TransportResult Exchange(HttpsHandle request, const char* body, char* reply,
+                         GatewayCertificate* certificate) {
   const bool sent = HttpsSend(request, body, static_cast<unsigned long>(std::strlen(body)));
-  if (!sent) ReportStepFailure(reply, TransportStep::Send);
+  TransportResult failed{};
+  if (!sent) failed = StepFailure(reply, TransportStep::Send);
   // Also after a failed send: a certificate that failed the checks is worth showing.
   if (certificate != nullptr) certificate->present = HttpsQueryCertificate(request, certificate);
-  if (!sent) return;
+  if (!sent) return failed;
   unsigned long status = 0;
-  if (!HttpsQueryStatus(request, &status)) {
-    ReportStepFailure(reply, TransportStep::QueryStatus);
-    return;
-  }
-  if (status != kStatusOk) {
-    ReportFailure(reply, TransportStep::CheckStatus, static_cast<int>(status));
-    return;
-  }
+  if (!HttpsQueryStatus(request, &status)) return StepFailure(reply, TransportStep::QueryStatus);
+  const int httpStatus = static_cast<int>(status);
+  if (status != kStatusOk) return Failure(reply, TransportStep::CheckStatus, 0, httpStatus);
   unsigned long count = 0;
   if (!HttpsRead(request, reply, kReplyCapacity, &count)) {
-    ReportStepFailure(reply, TransportStep::Read);
-    return;
+    TransportResult result = StepFailure(reply, TransportStep::Read);
+    result.HttpStatus = httpStatus;
+    return result;
   }
   reply[count < kReplyCapacity ? count : kReplyCapacity] = '\0';
+  return TransportResult{TransportStep::None, 0, httpStatus};
 }
 
 // Decimal digits only, 1 to 65535.
@@ -89,15 +81,15 @@ bool SplitGatewayUrl(const char* url, char* host, char* objectName, unsigned* po
   return host[0] != '\0';
 }
 
-void PostToGateway(const char* url, const char* body, char* reply, GatewayCertificate* certificate) {
+TransportResult PostToGateway(const char* url, CertificateChecks checks, const char* body,
+                              char* reply, GatewayCertificate* certificate) {
   reply[0] = '\0';
   if (certificate != nullptr) *certificate = GatewayCertificate{};
   char host[kGatewayNameSize];
   char objectName[kGatewayNameSize];
   unsigned port = kDefaultGatewayPort;
   if (!SplitGatewayUrl(url, host, objectName, &port)) {
-    ReportFailure(reply, TransportStep::SplitUrl, 0);
-    return;
+    return Failure(reply, TransportStep::SplitUrl, 0, 0);
   }
 
   // The session's result is not tested: a failed open shows up as a failed connect.
@@ -105,22 +97,21 @@ void PostToGateway(const char* url, const char* body, char* reply, GatewayCertif
   HttpsLimitWaits(session, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
   HttpsHandle connection = HttpsConnect(session, host, port);
   if (connection == nullptr) {
-    ReportStepFailure(reply, TransportStep::Connect);
+    const TransportResult result = StepFailure(reply, TransportStep::Connect);
     HttpsClose(session);
-    return;
+    return result;
   }
-  const CertificateChecks checks =
-      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
   HttpsHandle request = HttpsOpenRequest(connection, objectName, checks);
   if (request == nullptr) {
-    ReportStepFailure(reply, TransportStep::OpenRequest);
+    const TransportResult result = StepFailure(reply, TransportStep::OpenRequest);
     HttpsClose(connection);
     HttpsClose(session);
-    return;
+    return result;
   }
   HttpsLimitWaits(request, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
-  Exchange(request, body, reply, certificate);
+  const TransportResult result = Exchange(request, body, reply, certificate);
   HttpsClose(request);
   HttpsClose(connection);
   HttpsClose(session);
+  return result;
 }

@@ -2,13 +2,14 @@
 #include <cstddef>
 
 #include "gateway/certificate.h"
+#include "gateway/https_client.h"
+#include "gateway/transport_errors.h"
 
-// One transaction to the gateway as a single HTTPS form POST. The reply, or a text
-// beginning "Error:" that names the failed step (gateway/transport_errors.h), is left in
-// the reply buffer.
+// One transaction to the gateway as a single HTTPS form POST. It comes back as a
+// TransportResult (gateway/transport_errors.h); the reply buffer holds the body, or the
+// failure text made from the result, which is what the dialogs show.
 
 inline constexpr size_t kReplyCapacity = 1024;       // bytes of reply text read at most
-extern char ReplyBuffer[kReplyCapacity + 1];
 
 // Host and object names of a split URL, each with its terminator.
 inline constexpr size_t kGatewayNameSize = 256;
@@ -32,12 +33,11 @@ inline constexpr unsigned kMaxGatewayPort = 65535;
 bool SplitGatewayUrl(const char* url, char* host, char* objectName, unsigned* port);
 
 // Posts body (NUL-terminated, sent without its terminator) to url, one attempt, no
-// retry. Blocks until the exchange has finished or failed; reply receives
-// kReplyCapacity + 1 bytes at most: either the start of the reply body (one read),
-// NUL-terminated, or an error text beginning "Error:". Every handle is closed before it
-// returns. The server's certificate is checked strictly when
-// CurrentSettings.StrictCertificates is set (gateway/https_client.h).
+// retry, checking the server's certificate as checks says. Blocks until the exchange
+// has finished or failed; reply receives kReplyCapacity + 1 bytes at most: either the
+// start of the reply body (one read), NUL-terminated, or the failure text of the
+// result. Every handle is closed before it returns.
 // certificate, when given, receives the certificate the send met (present false when
 // it met none), so that the configuration test can show it.
-void PostToGateway(const char* url, const char* body, char* reply,
-                   GatewayCertificate* certificate = nullptr);
+TransportResult PostToGateway(const char* url, CertificateChecks checks, const char* body,
+                              char* reply, GatewayCertificate* certificate = nullptr);

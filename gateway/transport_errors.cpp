@@ -1,31 +1,12 @@
 #include "gateway/transport_errors.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
 // Redirections (3xx) and client errors (4xx): the request was turned away as it stood.
 constexpr int kFirstRefusalStatus = 300;
 constexpr int kLastRefusalStatus = 499;
-
-struct StepText {
-  TransportStep step;
-  const char* format;  // printf format taking the number, or a fixed text
-};
-
-// One row per text; OpenSession is reported under Connect and has no row.
-constexpr StepText kStepTexts[] = {
-    {TransportStep::SplitUrl, "Error: Invalid URL"},
-    {TransportStep::Connect, "Error: HTTP Connect [%d]\n"},
-    {TransportStep::OpenRequest, "Error: HTTP Open [%d]\n"},
-    {TransportStep::Send, "Error: HTTP Send [%d]\n"},
-    {TransportStep::QueryStatus, "Error: HTTP Query [%d]\n"},
-    {TransportStep::CheckStatus, "Error: HTTP Server [%d]\n"},
-    {TransportStep::Read, "Error: HTTP Read [%d]\n"},
-};
 
 // The last column: whether a failed send with this number proves that nothing was sent
 // (see RequestMayHaveArrived). Measured under Wine: a gateway that never answers ends
@@ -85,53 +66,39 @@ constexpr TransportError kErrors[] = {
      "The gateway's answer could not be decoded.", false},
 };
 
-const StepText* TextOf(TransportStep step) {
-  if (step == TransportStep::OpenSession) step = TransportStep::Connect;
-  for (const StepText& row : kStepTexts) {
-    if (row.step == step) return &row;
-  }
-  return nullptr;
-}
-
-// The part of a format before its number ("Error: HTTP Send ["), or the whole fixed text.
-size_t PrefixLength(const char* format) {
-  const char* placeholder = std::strstr(format, "%d");
-  return placeholder != nullptr ? static_cast<size_t>(placeholder - format) : std::strlen(format);
-}
-
 }  // namespace
 
-void FormatTransportFailure(TransportStep step, int number, char* out, size_t outSize) {
+void FormatTransportFailure(const TransportResult& result, char* out, size_t outSize) {
   if (outSize == 0) return;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  std::snprintf(out, outSize, TextOf(step)->format, number);
-#pragma GCC diagnostic pop
-}
-
-bool ParseTransportFailure(const char* text, TransportStep* step, int* number) {
-  for (const StepText& row : kStepTexts) {
-    const size_t prefix = PrefixLength(row.format);
-    if (std::strncmp(text, row.format, prefix) != 0) continue;
-    const char* rest = text + prefix;
-    int value = 0;
-    if (row.format[prefix] == '%') {
-      // The number exactly as "%d" writes it, then the format's own ending.
-      char* end = nullptr;
-      const long parsed = std::strtol(rest, &end, 10);
-      if (end == rest || (*rest != '-' && (*rest < '0' || *rest > '9'))) continue;
-      if (parsed < INT_MIN || parsed > INT_MAX) continue;
-      value = static_cast<int>(parsed);
-      rest = end;
-      if (std::strcmp(rest, row.format + prefix + 2) != 0) continue;
-    } else if (*rest != '\0') {
-      continue;
-    }
-    *step = row.step;
-    *number = value;
-    return true;
+  const char* step = nullptr;
+  switch (result.FailedStep) {
+    case TransportStep::None:
+      out[0] = '\0';
+      return;
+    case TransportStep::SplitUrl:
+      std::snprintf(out, outSize, "Error: Invalid URL");
+      return;
+    case TransportStep::OpenSession:  // reported as the connect it makes fail
+    case TransportStep::Connect:
+      step = "Connect";
+      break;
+    case TransportStep::OpenRequest:
+      step = "Open";
+      break;
+    case TransportStep::Send:
+      step = "Send";
+      break;
+    case TransportStep::QueryStatus:
+      step = "Query";
+      break;
+    case TransportStep::CheckStatus:
+      step = "Server";
+      break;
+    case TransportStep::Read:
+      step = "Read";
+      break;
   }
-  return false;
+  std::snprintf(out, outSize, "Error: HTTP %s [%d]\n", step, result.Number());
 }
 
 std::span<const TransportError> TransportErrors() { return kErrors; }
@@ -143,8 +110,9 @@ const TransportError* FindTransportError(int number) {
   return nullptr;
 }
 
-bool RequestMayHaveArrived(TransportStep step, int number) {
-  switch (step) {
+bool RequestMayHaveArrived(const TransportResult& result) {
+  const int number = result.Number();
+  switch (result.FailedStep) {
     case TransportStep::SplitUrl:
     case TransportStep::OpenSession:
     case TransportStep::Connect:
@@ -156,6 +124,7 @@ bool RequestMayHaveArrived(TransportStep step, int number) {
     }
     case TransportStep::CheckStatus:
       return number < kFirstRefusalStatus || number > kLastRefusalStatus;
+    case TransportStep::None:
     case TransportStep::QueryStatus:
     case TransportStep::Read:
       break;

@@ -7,27 +7,35 @@
 // can stand in those texts with what each means. The transport writes the texts, the
 // dialogs show them unchanged; tests and documents read them from here.
 
-// The steps of one exchange, in the order they run.
+// The steps of one exchange, in the order they run; None when every step succeeded.
 enum class TransportStep {
+  None,
   SplitUrl,     // "https://" + host + "/" + path taken apart; no number
   OpenSession,  // no text of its own: a failed open shows up as a failed connect
   Connect,
   OpenRequest,
   Send,         // name resolution, TCP connection, TLS, request and reply headers
   QueryStatus,
-  CheckStatus,  // the number is the HTTP status, not a platform error
+  CheckStatus,  // the HTTP status was not 200
   Read,
 };
 
-// Writes the failure text of step into out (outSize bytes, always terminated):
-// "Error: Invalid URL" for SplitUrl, otherwise "Error: HTTP <step> [<number>]" and a
-// line feed, where number is the platform's error number of the step or, for
-// CheckStatus, the HTTP status (the table in transport_errors.cpp has every text).
-void FormatTransportFailure(TransportStep step, int number, char* out, size_t outSize);
+// What one exchange came to. The reply buffer it was made with holds the body when no
+// step failed, and the failure text (FormatTransportFailure) when one did.
+struct TransportResult {
+  TransportStep FailedStep;  // None: the body is the gateway's
+  int SystemError;           // the platform's error number of the failed step, else 0
+  int HttpStatus;            // the status the server answered with, 0 before one came
 
-// The reverse: the step and number of a text that FormatTransportFailure writes
-// (OpenSession reads back as Connect; SplitUrl gives number 0). False for any other text.
-bool ParseTransportFailure(const char* text, TransportStep* step, int* number);
+  bool Failed() const { return FailedStep != TransportStep::None; }
+  // The number a failure text carries: the HTTP status for CheckStatus, else the error.
+  int Number() const { return FailedStep == TransportStep::CheckStatus ? HttpStatus : SystemError; }
+};
+
+// Writes the failure text of result into out (outSize bytes, always terminated):
+// "Error: Invalid URL" for SplitUrl, otherwise "Error: HTTP <step> [<number>]" and a
+// line feed; an empty text when no step failed.
+void FormatTransportFailure(const TransportResult& result, char* out, size_t outSize);
 
 // A platform (WinINet) error number that an exchange can end with.
 struct TransportError {
@@ -46,9 +54,9 @@ std::span<const TransportError> TransportErrors();
 // The row of number, or nullptr when it is not a known one.
 const TransportError* FindTransportError(int number);
 
-// Whether the gateway may have received the request of an exchange that failed at step
-// with number, so that it may have acted on it (charged the card) although no answer
-// came back. False only when the failure proves that nothing was sent:
+// Whether the gateway may have received the request of an exchange that failed, so
+// that it may have acted on it (charged the card) although no answer came back. False
+// only when the failure proves that nothing was sent:
 // - every step before the send (the URL, the session, the connection and request
 //   handles: WinINet makes no connection before the send);
 // - a send that failed with a number whose row says so; an unknown number may have come
@@ -57,5 +65,6 @@ const TransportError* FindTransportError(int number);
 //   request, without the gateway acting on it.
 // True for every other failure: a send that timed out or lost its connection, a status
 // that could not be read, any other status (0 when no status line came, 5xx from the
-// gateway or a proxy in front of it that may have passed the request on), a failed read.
-bool RequestMayHaveArrived(TransportStep step, int number);
+// gateway or a proxy in front of it that may have passed the request on), a failed read,
+// and for an exchange that did not fail at all.
+bool RequestMayHaveArrived(const TransportResult& result);

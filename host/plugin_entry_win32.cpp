@@ -7,13 +7,7 @@
 #include "host/process_attach_win32.h"
 #include "host/station_functions_win32.h"
 #include "host/station_interface.h"
-
-namespace {
-
-constexpr char kChargeTemplate[] = "CardPIN";
-constexpr char kConfigureTemplate[] = "Configure";
-
-}  // namespace
+#include "resources/resource_ids.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) ProcessAttach(module);
@@ -27,20 +21,26 @@ extern "C" int32_t __cdecl SPMConfig(HWND owner) {
   // Always the system's dialog function: the configuration is the administrator's,
   // not part of the station program's user flow.
   return static_cast<int32_t>(
-      DialogBoxParamA(ModuleInstance, kConfigureTemplate, owner, ConfigureDialog, 0));
+      DialogBoxParamA(ModuleInstance, CONFIGURE_REQUESTED_NAME, owner, ConfigureDialog, 0));
 }
 
 extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t amountCents) {
-  return static_cast<int32_t>(
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, ChargeDialog, amountCents));
+  TransactionDialogState state{};
+  HandOverDialogState(&state);
+  const INT_PTR endCode =
+      CallStationDialogBoxParam(ModuleInstance, CARDPIN_REQUESTED_NAME, owner, ChargeDialog, amountCents);
+  HandOverDialogState(nullptr);
+  return static_cast<int32_t>(endCode);
 }
 
 extern "C" int32_t __cdecl SPMDeposit(HWND owner, const char* user, int32_t balanceCents) {
+  DepositDialogState state{};
   // The station's text goes back to its deposit function whole: a shortened copy could
-  // book the money to another account.
-  KeepDepositUser(user);
-  const int32_t endCode = static_cast<int32_t>(
-      CallStationDialogBoxParam(ModuleInstance, kChargeTemplate, owner, DepositDialog, balanceCents));
-  KeepDepositUser(nullptr);  // the station's text is not ours past this call
-  return endCode;
+  // book the money to another account. It is not ours past this call, nor is the state.
+  KeepDepositUser(state, user);
+  HandOverDialogState(&state);
+  const INT_PTR endCode =
+      CallStationDialogBoxParam(ModuleInstance, CARDPIN_REQUESTED_NAME, owner, DepositDialog, balanceCents);
+  HandOverDialogState(nullptr);
+  return static_cast<int32_t>(endCode);
 }

@@ -9,8 +9,10 @@
 #define IDC_CANCEL 2
 
 /* CARDPIN: the charge and the deposit dialog. Resource names compare without regard to
-   case; the exports request the templates as "CardPIN" and "Configure". */
+   case: the exports request the templates in these spellings, which the station
+   program's dialog function sees. */
 #define CARDPIN_TEMPLATE "CARDPIN"
+#define CARDPIN_REQUESTED_NAME "CardPIN"
 #define IDC_CARD_MESSAGE 100   /* the message line: every prompt, progress text and error */
 #define IDC_CARD_ENTRY 101     /* card number (masked), then the deposit amount */
 #define IDC_CARD_PICTURE 200   /* owner-drawn state picture */
@@ -26,6 +28,7 @@
 
 /* CONFIGURE: the configuration dialog. IDC_OK is Save. */
 #define CONFIGURE_TEMPLATE "CONFIGURE"
+#define CONFIGURE_REQUESTED_NAME "Configure"
 #define IDC_CONFIG_URL 100
 #define IDC_CONFIG_MERCHANT_ID 101
 #define IDC_CONFIG_TERMINAL_ID 102

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets in build/fuzz (clang, ASan + UBSan) and runs each one for
 # the given number of seconds (default 10). Usage: scripts/fuzz.sh [seconds] [target...]
 # Each target grows its own corpus in build/fuzz/corpus/<target>, seeded from
-# tests/fuzz/corpus/<target>; a crash leaves its input in build/fuzz/crashes/.
+# tests/fuzz/corpus/<target> (the reply parser also from the golden replies of
+# tests/data/replies); a crash leaves its input in build/fuzz/crashes/.
 # Exits non-zero when a target fails to build or finds a fault.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +33,7 @@ for target in "${targets[@]}"; do
   [[ -f "$root/tests/fuzz/$target.dict" ]] && args+=(-dict="$root/tests/fuzz/$target.dict")
   dirs=("$corpus")
   [[ -d "$root/tests/fuzz/corpus/$target" ]] && dirs+=("$root/tests/fuzz/corpus/$target")
+  [[ $target == reply_parser_fuzz ]] && dirs+=("$root/tests/data/replies")
   echo "== $target: ${seconds}s"
   if "$build/$target" "${args[@]}" "${dirs[@]}" >"$build/$target.log" 2>&1; then
     grep -E "^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)" "$build/$target.log" \

@@ -13,11 +13,6 @@ namespace {
 
 const ModuleStateReset kResetSettingFaults{[] { CurrentSettingFaults = SettingFaults{}; }};
 
-constexpr const char* kOnOffFaultFormat =
-    "%sSettings: %s=%s is not understood (1/0, yes/no, true/false, on/off); it stays %s.";
-constexpr const char* kRefusedFormat =
-    "The settings file %s has %s=%s, not a number from %ld to %ld.\nNothing was sent.";
-
 struct OnOffWord {
   const char* text;
   bool value;

@@ -12,6 +12,13 @@ inline constexpr int32_t kMaxBatchNumber = 999999;
 inline constexpr int32_t kMinMerchantCode = 0;
 inline constexpr int32_t kMaxMerchantCode = 9999;
 
+// The line break when needed, the key, its value, the default in effect ("on", "off").
+inline constexpr const char* kOnOffFaultFormat =
+    "%sSettings: %s=%s is not understood (1/0, yes/no, true/false, on/off); it stays %s.";
+// The settings file's path, the key, its value, the range.
+inline constexpr const char* kRefusedFormat =
+    "The settings file %s has %s=%s, not a number from %ld to %ld.\nNothing was sent.";
+
 // A value the settings file holds but a check refused: the key and its text as read
 // (cut to the buffer). Refuses is true for numbers, which stop sending, and false for
 // on/off keys, which keep their default.

@@ -11,6 +11,8 @@
 
 namespace {
 
+char FormBody[kFormBodySize];  // where the benchmarks have the request built
+
 TransactionRecord ExampleRecord() {
   fake::ResetPlatformFakes();
   return WorkedExampleRecord();

@@ -12,6 +12,8 @@
 
 namespace {
 
+char FormBody[kFormBodySize];  // where the tests have the request built
+
 void Dump(const char* name, const TransactionRecord& record) {
   char message[kRequestMessageSize];
   const size_t length = FormatRequestMessage(record, message);

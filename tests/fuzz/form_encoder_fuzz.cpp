@@ -14,6 +14,8 @@
 
 namespace {
 
+char FormBody[kFormBodySize];  // where the request is built
+
 constexpr char kCopied[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!'()*-._";
 

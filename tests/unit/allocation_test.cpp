@@ -11,12 +11,15 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "worked_example.h"
 
 namespace {
+
+char FormBody[kFormBodySize];  // where the tests have the request built
 
 std::atomic<bool> Counting{false};
 std::atomic<long> Allocations{0};
@@ -95,16 +98,18 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
   EXPECT_EQ(177u, std::strlen(FormBody));
 
   GatewayResponse response;
-  ReplyKind kind = ReplyKind::NotApproved;
+  ExchangeOutcome kind = ExchangeOutcome::Unknown;
+  const TransportResult answered{};
+  const TransportResult failed{TransportStep::Send, 12029, 0};
   EXPECT_EQ(0, AllocationsDuring([&] {
               for (int i = 0; i < 100; ++i) {
                 ParseGatewayReply(kReply, response);
-                kind = ClassifyReply(kReply, CurrentResponse);
-                ClassifyReply("Error: [12029]\n", CurrentResponse);
+                kind = ClassifyExchange(answered, kReply, response);
+                ClassifyExchange(failed, "Error: HTTP Send [12029]\n", response);
               }
             }));
   EXPECT_STREQ("APPROVED THANK YOU", response.ResponseMessage);
-  EXPECT_EQ(ReplyKind::Approved, kind);
+  EXPECT_EQ(ExchangeOutcome::Approved, kind);
 
   // A journal record, from the record to its line (the file is the platform's).
   char line[kJournalRecordSize];
@@ -112,7 +117,7 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
               for (int i = 0; i < 100; ++i) {
                 JournalEntry entry;
                 BeginJournalEntry(entry, record, TransactionKind::Charge);
-                const JournalRecord outcome{OutcomeOfReply(kReply), "00", "APPROVED, \"THANK YOU\"", 1};
+                const JournalRecord outcome{JournalEvent::Approved, "00", "APPROVED, \"THANK YOU\"", 1};
                 FormatJournalRecord(entry, outcome, fake::now, line);
               }
             }));

@@ -6,70 +6,50 @@
 #include "dialogs/charge_dialog.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
+#include "gateway/exchange_job.h"
 #include "gateway/transaction_record.h"
-#include "gateway/worker.h"
-#include "transaction_dialog_fixture.h"
+#include "card_dialog_fixtures.h"
 
 namespace {
-
-constexpr const char* kSwipe = "%B6039501234567890^NAME^4912?;6039501234567890=4912?";
-const std::string kInProgress = "Transaction in progress.";
 
 std::string ChargePrompt(const char* amount) {
   return std::string("A charge of ") + amount +
          " will be made to your account.\nPress OK to continue, or press Cancel to go back.";
 }
 
-class ChargeDialogTest : public TransactionDialogFixture {
- protected:
-  int Start(int32_t amount) { return ChargeDialogStart(window, amount); }
-  int Command(int id) override { return ChargeDialogCommand(window, id); }
-  int Close() override { return ChargeDialogClose(window); }
-  int WorkerFinished(uint32_t serial) override { return ChargeDialogWorkerFinished(window, serial); }
-  // Opens the dialog, takes the card and confirms: the worker is started.
-  void RunUntilWorkerStarted(int32_t amount = 150) {
-    Start(amount);
-    Enter(kSwipe);
-    ASSERT_EQ(DialogStep::Confirming, ChargeState.Step);
-    Ok();
-    ASSERT_EQ(1, fake::workerStarts);
-    WorkerStatus.store(kWorkerBusy);
-  }
-};
-
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
-  ChargeState = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved};
+  state = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved, nullptr};
   EXPECT_EQ(1, Start(150));
-  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
-  EXPECT_EQ(0, ChargeState.TickCount);
-  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
+  EXPECT_EQ(0, state.TickCount);
+  EXPECT_EQ(kChargeNotApproved, state.EndCode);
   EXPECT_EQ(150, CurrentRecord.AmountCents);
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(fake::kTemplateCaption, window.caption);
-  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
-  EXPECT_FALSE(window.Visible(kMiniIconId));
-  EXPECT_FALSE(window.Visible(kExitIconId));
-  EXPECT_TRUE(window.Visible(kCardEditId));
-  EXPECT_EQ(0, ChargeDialogPicture());
+  EXPECT_FALSE(window.Visible(IDC_CARD_MINI_ICON));
+  EXPECT_FALSE(window.Visible(IDC_CARD_EXIT_ICON));
+  EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_EQ(0, ChargeDialogPicture(state));
 }
 
 TEST_F(ChargeDialogTest, ConfiguredPromptsReplaceTheTemplateTexts) {
   std::strcpy(CurrentSettings.SwipePrompt, "Swipe now.");
   std::strcpy(CurrentSettings.TitlePrompt, "Pay for printing");
   Start(150);
-  EXPECT_EQ("Swipe now.", window.Text(kMessageLineId));
+  EXPECT_EQ("Swipe now.", window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ("Pay for printing", window.caption);
 }
 
 TEST_F(ChargeDialogTest, EmptyEntryOnlyGivesTheFocusBack) {
   Start(150);
-  window.focus = kOkId;
+  window.focus = IDC_OK;
   EXPECT_EQ(0, Enter(""));
-  EXPECT_EQ(DialogStep::CardEntry, ChargeState.Step);
-  EXPECT_EQ(kCardEditId, window.focus);
-  EXPECT_TRUE(window.Visible(kCardEditId));
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+  EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(0, window.redraws);
 }
 
@@ -77,13 +57,13 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   Start(150);
   EXPECT_EQ(0, Enter(kSwipe));
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
-  EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
-  EXPECT_EQ(1, ChargeDialogPicture());
+  EXPECT_EQ(DialogStep::Confirming, state.Step);
+  EXPECT_EQ(1, ChargeDialogPicture(state));
   EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
-  EXPECT_EQ(ChargePrompt("1.50"), window.Text(kMessageLineId));
-  EXPECT_EQ("&OK", window.Text(kOkId));
-  EXPECT_FALSE(window.Visible(kCardEditId));
-  EXPECT_TRUE(window.Enabled(kOkId));
+  EXPECT_EQ(ChargePrompt("1.50"), window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ("&OK", window.Text(IDC_OK));
+  EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_TRUE(window.Enabled(IDC_OK));
   EXPECT_EQ(1, window.redraws);
   EXPECT_EQ(0, SequenceNumbersUsed());
   EXPECT_EQ(0, fake::workerStarts);
@@ -105,16 +85,16 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
     std::strcpy(CurrentSettings.PrefixMatch, row.prefix);
     Start(150);
     EXPECT_EQ(0, Enter(row.entry));
-    EXPECT_FALSE(window.Visible(kCardEditId));
+    EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
     EXPECT_EQ(1, window.redraws);
     if (row.accepted) {
-      EXPECT_EQ(DialogStep::Confirming, ChargeState.Step);
-      EXPECT_TRUE(window.Enabled(kOkId));
+      EXPECT_EQ(DialogStep::Confirming, state.Step);
+      EXPECT_TRUE(window.Enabled(IDC_OK));
     } else {
-      EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
-      EXPECT_EQ("Invalid card number.", window.Text(kMessageLineId));
-      EXPECT_FALSE(window.Enabled(kOkId));
-      EXPECT_EQ("&Next >", window.Text(kOkId));
+      EXPECT_EQ(DialogStep::Finished, state.Step);
+      EXPECT_EQ("Invalid card number.", window.Text(IDC_CARD_MESSAGE));
+      EXPECT_FALSE(window.Enabled(IDC_OK));
+      EXPECT_EQ("&Next >", window.Text(IDC_OK));
       EXPECT_STREQ("", CurrentRecord.CardNumber);
     }
   }
@@ -132,7 +112,7 @@ TEST_F(ChargeDialogTest, AmountIsShownThroughTheSinglePrecisionFactor) {
     Fresh();
     Start(row.cents);
     Enter(kSwipe);
-    EXPECT_EQ(ChargePrompt(row.shown), window.Text(kMessageLineId));
+    EXPECT_EQ(ChargePrompt(row.shown), window.Text(IDC_CARD_MESSAGE));
   }
 }
 
@@ -140,7 +120,7 @@ TEST_F(ChargeDialogTest, ConfiguredValidationPromptFormatsTheAmount) {
   std::strcpy(CurrentSettings.ValidationPrompt, "Pay %8.2f (100%%)?");
   Start(1234);
   Enter(kSwipe);
-  EXPECT_EQ("Pay    12.34 (100%)?", window.Text(kMessageLineId));
+  EXPECT_EQ("Pay    12.34 (100%)?", window.Text(IDC_CARD_MESSAGE));
 }
 
 TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
@@ -154,44 +134,43 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(0, fake::formBodyAtStart.rfind("Transaction=IPS.123456", 0)) << fake::formBodyAtStart;
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_FALSE(window.Enabled(kCancelId));
-  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_FALSE(window.Enabled(IDC_CANCEL));
+  EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
 TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
   RunUntilWorkerStarted();
   // The thread is created but has not begun: nothing moves.
-  WorkerStatus.store(kWorkerIdle);
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(0, ChargeState.TickCount);
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-  WorkerStatus.store(kWorkerBusy);
+  Job().Status.store(kJobIdle);
+  EXPECT_EQ(0, Tick());
+  EXPECT_EQ(0, state.TickCount);
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
+  Job().Status.store(kJobBusy);
   struct Row { int tick; int extraDots; };
   const Row rows[] = {{1, 1}, {2, 2}, {9, 9}, {10, 0}, {11, 1}, {12, 2}, {20, 0}, {23, 3}};
   int ticks = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tick);
     while (ticks < row.tick) {
-      EXPECT_EQ(1, Tick());
+      EXPECT_EQ(0, Tick());
       ++ticks;
     }
-    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(kMessageLineId));
+    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(IDC_CARD_MESSAGE));
   }
-  EXPECT_EQ(DialogStep::Running, ChargeState.Step);
+  EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
 
 TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
-  EXPECT_EQ(DialogStep::ResultReady, ChargeState.Step);
+  EXPECT_EQ(0, Tick());
+  EXPECT_EQ(DialogStep::ResultReady, state.Step);
   ASSERT_EQ(1u, window.posted.size());
-  EXPECT_EQ(kOkId, window.posted.front().command);
+  EXPECT_EQ(IDC_OK, window.posted.front().command);
   window.posted.clear();
   const int redrawsBefore = window.redraws;
   EXPECT_EQ(1, Ok());
@@ -221,13 +200,13 @@ TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
     FinishWith(row.reply);
     EXPECT_FALSE(window.ended);
     EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
-    EXPECT_TRUE(window.Enabled(kCancelId));
-    EXPECT_FALSE(window.Enabled(kOkId));
-    EXPECT_EQ(2, ChargeDialogPicture());
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+    EXPECT_FALSE(window.Enabled(IDC_OK));
+    EXPECT_EQ(2, ChargeDialogPicture(state));
     EXPECT_EQ(0, Ok());  // OK stays dead after the error
     EXPECT_TRUE(window.posted.empty());
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -240,7 +219,7 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
     Fresh();
     Start(150);
     if (cardsEntered == 1) Enter(kSwipe);
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -253,20 +232,18 @@ TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
 TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   Start(150);
   Enter("5039501234");
-  WorkerFinishes(Reply("00", "APPROVED"));  // a result that is not this dialog's
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, Tick());
-  EXPECT_EQ(kWorkerFinished, WorkerStatus.load()) << "a tick without a transaction polled";
+  EXPECT_EQ(0, Tick());
   EXPECT_TRUE(window.posted.empty());
   EXPECT_EQ(0, fake::workerStarts);
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 }
 
 TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
   RunUntilWorkerStarted();
-  EXPECT_EQ(1, Command(kCancelId));  // Escape arrives as Cancel
+  EXPECT_EQ(1, Command(IDC_CANCEL));  // Escape arrives as Cancel
   EXPECT_EQ(1, Close());             // the close box arrives as WM_CLOSE
   Pump();
   EXPECT_FALSE(window.ended);
@@ -279,7 +256,7 @@ TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
   EXPECT_EQ(1, Close());
   EXPECT_FALSE(window.ended);
   Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(1, Close());
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeNotApproved, window.endCode);
@@ -288,32 +265,13 @@ TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
 TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  WorkerStatus.store(kWorkerBusy);  // the reply is there, but the worker is not done
+  Job().Status.store(kJobBusy);  // the reply is there, but the worker is not done
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(kChargeNotApproved, ChargeState.EndCode);
-  EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-}
-
-TEST_F(ChargeDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartFails = true;
-  Start(150);
-  Enter(kSwipe);
-  EXPECT_EQ(0, Ok());
-  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
-  EXPECT_EQ("Transaction error", window.caption);
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(DialogStep::Finished, ChargeState.Step);
-  EXPECT_EQ(0, Ok());
-  Tick();
-  EXPECT_TRUE(window.posted.empty());
-  Command(kCancelId);
-  Pump();
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(kChargeNotApproved, window.endCode);
+  EXPECT_EQ(kChargeNotApproved, state.EndCode);
+  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
 }
 
 // A batch number nobody chose must not reach the gateway, nor use up a sequence number.
@@ -327,42 +285,47 @@ TEST_F(ChargeDialogTest, ARefusedSettingsNumberSendsNothing) {
   EXPECT_EQ(0, CurrentRecord.SequenceNumber);
   EXPECT_EQ(std::string("The settings file ") + SettingsPath +
                 " has BatchNumber=-5, not a number from 1 to 999999.\nNothing was sent.",
-            window.Text(kMessageLineId));
-  EXPECT_FALSE(window.Enabled(kOkId));
+            window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_NE(nullptr, ClaimExchangeJob()) << "the job is free for the next exchange";
 }
 
 TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
-  // The first dialog's window is destroyed by its owner while its worker runs: no
-  // WM_CLOSE, no poll.
+  // The first dialog is destroyed by its owner while its job runs: no WM_CLOSE, no poll.
+  fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted();
+  ExchangeJob& orphan = Job();
+  Destroy();
 
-  // The next dialog, while that worker is still busy, refuses to start another.
+  // The next dialog, while that job is still busy, refuses to start another.
   window = fake::RecordingDialogWindow();
+  ResetState();
   Start(300);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(kMessageLineId));
+  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(1, SequenceNumbersUsed());
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  Command(kCancelId);
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 
-  // Once it has finished, its approval is thrown away, not shown by the next dialog.
-  WorkerFinishes(Reply("00", "APPROVED"));
+  // Once it has finished, its approval is journaled by the job and shown by no dialog.
+  RunExchangeJob(orphan);
+  EXPECT_TRUE(window.posted.empty());
   window = fake::RecordingDialogWindow();
+  ResetState();
   Start(300);
   Tick();
   EXPECT_TRUE(window.posted.empty());
   Enter(kSwipe);
   Ok();
   EXPECT_EQ(2, fake::workerStarts);
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
   Tick();
   EXPECT_TRUE(window.posted.empty());
   EXPECT_FALSE(window.ended);
-  EXPECT_TRUE(GatewayWorkerOutstanding());
+  EXPECT_EQ(DialogStep::Running, state.Step);
 }
 
 // The watched worker's own notice completes the dialog at once: no tick is needed.
@@ -377,24 +340,25 @@ TEST_F(ChargeDialogTest, TheWorkersNoticeClosesAnApprovedChargeWithoutATick) {
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kChargeApproved, window.endCode);
-  EXPECT_EQ(0, ChargeState.TickCount);
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
+  EXPECT_EQ(0, state.TickCount);
 }
 
 TEST_F(ChargeDialogTest, OnlyTheNoticeOfItsOwnFinishedWorkerCompletes) {
   RunUntilWorkerStarted();
-  const uint32_t serial = window.watchSerial;
-  EXPECT_EQ(0, WorkerFinished(serial));  // still busy: nothing to take
+  const ExchangeJob* job = window.watched;
+  ASSERT_EQ(&Job(), job);
+  EXPECT_EQ(0, WorkerFinished(job));  // still busy: nothing to take
   WorkerFinishes(Reply("05", "DECLINED"));
-  EXPECT_EQ(0, WorkerFinished(serial + 1));  // another watch's
+  static ExchangeJob another{};
+  EXPECT_EQ(0, WorkerFinished(&another));  // not this dialog's
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, WorkerFinished(serial));
+  EXPECT_EQ(0, WorkerFinished(job));
   Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(kMessageLineId));
-  EXPECT_EQ(1, Tick());  // the tick that comes after it finds nothing to do
-  EXPECT_EQ(0, WorkerFinished(serial));
+  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ(0, Tick());  // the tick that comes after it finds nothing to do
+  EXPECT_EQ(0, WorkerFinished(job));
   EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, ChargeState.TickCount);
+  EXPECT_EQ(0, state.TickCount);
 }
 
 // However the dialog ends, nothing of the card stays behind once it is destroyed.
@@ -405,7 +369,7 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     std::function<void()> play;
   };
   const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[kCardEditId] = kSwipe; }},
+      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kSwipe; }},
       {"card refused", [&] { Enter("5039501234567890"); }},
       {"cancelled at the confirmation", [&] { Enter(kSwipe); }},
       {"approved", [&] { RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
@@ -418,12 +382,12 @@ TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
     Fresh();
     Start(150);
     row.play();
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window, ChargeState));  // WM_DESTROY
+    EXPECT_EQ(0, Destroy());  // WM_DESTROY
     EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ(1u, window.erased.count(kCardEditId));
-    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
   }
 }
 
@@ -434,7 +398,7 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
     Start(150);
     Enter(entry);
     EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find("1234567890"));
-    EXPECT_EQ(1u, window.erased.count(kCardEditId));
+    EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
   }
 }
 
@@ -443,14 +407,14 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
 TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt) {
   fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted();
-  const std::string sent = FormBody;
-  EndTransactionDialog(window, ChargeState);
+  const std::string sent = Job().Body;
+  Destroy();
   EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
-  EXPECT_EQ(sent, FormBody) << "the running worker still owns the request";
-  GatewayWorker();  // it ends now, on this thread
+  EXPECT_EQ(sent, Job().Body) << "the running job still owns the request";
+  RunExchangeJob(Job());  // it ends now, on this thread
   EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";
   EXPECT_TRUE(CardDataErased());
-  EXPECT_EQ(kWorkerFinished, WorkerStatus.load());
+  EXPECT_FALSE(Job().Claimed) << "released for the next exchange";
 }
 
 // A result the station program never saw, its dialog destroyed by its owner: journaled
@@ -466,8 +430,8 @@ TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCod
        [&] {
          fake::https.body = approved;
          RunUntilWorkerStarted();
-         EndTransactionDialog(window, ChargeState);
-         GatewayWorker();
+         Destroy();
+         RunExchangeJob(Job());
        }},
       {"the worker's notice was on its way",
        [&] {
@@ -476,14 +440,14 @@ TEST_F(ChargeDialogTest, AResultTheStationNeverSawIsJournaledOnceWithoutAnEndCod
          Start(150);
          Enter(kSwipe);
          Ok();
-         EndTransactionDialog(window, ChargeState);
+         Destroy();
        }},
       {"the completion was posted",
        [&] {
          RunUntilWorkerStarted();
          WorkerFinishes(approved);
          Tick();
-         EndTransactionDialog(window, ChargeState);
+         Destroy();
        }},
   };
   for (const Row& row : rows) {
@@ -538,13 +502,14 @@ TEST_F(ChargeDialogTest, NothingIsSentWithoutAStoredNumberAndItsSendingRecord) {
     Enter(kSwipe);
     EXPECT_EQ(0, Ok());
     EXPECT_EQ(0, fake::workerStarts);
-    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
     EXPECT_EQ(row.journalled, fake::journalFiles[kJournal].find("transport error") != std::string::npos)
         << fake::journalFiles[kJournal];
     EXPECT_EQ(std::string::npos, fake::journalFiles[kJournal].find("sending"));
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_EQ(kChargeNotApproved, window.endCode);
+    EXPECT_NE(nullptr, ClaimExchangeJob()) << "the job is free for the next exchange";
   }
 }
 

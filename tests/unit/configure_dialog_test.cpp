@@ -18,15 +18,15 @@
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
-#include "gateway/sequence_text.h"
 #include "fakes/fake_worker.h"
+#include "gateway/exchange_job.h"
+#include "gateway/sequence_text.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
-#include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "product_version.h"
 #include "settings/settings.h"
@@ -104,13 +104,13 @@ class ConfigureDialogTest : public ::testing::Test {
   // Opens the dialog and types every field, the test account number included.
   void OpenAndType(const Values& v = kTyped, const std::string& account = kAccount) {
     ASSERT_EQ(1, ConfigureOnInit(window));
-    window.texts[kConfigUrlId] = v.url;
-    window.texts[kConfigMerchantIdId] = v.merchantId;
-    window.texts[kConfigTerminalIdId] = v.terminalId;
-    window.texts[kConfigBatchNumberId] = v.batch;
-    window.texts[kConfigMerchantCodeId] = v.merchantCode;
-    window.texts[kConfigPrefixMatchId] = v.prefix;
-    window.texts[kConfigAccountNumberId] = account;
+    window.texts[IDC_CONFIG_URL] = v.url;
+    window.texts[IDC_CONFIG_MERCHANT_ID] = v.merchantId;
+    window.texts[IDC_CONFIG_TERMINAL_ID] = v.terminalId;
+    window.texts[IDC_CONFIG_BATCH_NUMBER] = v.batch;
+    window.texts[IDC_CONFIG_MERCHANT_CODE] = v.merchantCode;
+    window.texts[IDC_CONFIG_PREFIX_MATCH] = v.prefix;
+    window.texts[IDC_CONFIG_ACCOUNT_NUMBER] = account;
   }
 
   int Press(int id) { return ConfigureOnCommand(window, id); }
@@ -145,7 +145,7 @@ TEST_F(ConfigureDialogTest, OpeningCentresThenShowsTheValuesInEffectInOrder) {
       "set 105 " + kLoaded.prefix,
   };
   EXPECT_EQ(expected, window.log);
-  EXPECT_EQ(0u, window.texts.count(kConfigAccountNumberId));
+  EXPECT_EQ(0u, window.texts.count(IDC_CONFIG_ACCOUNT_NUMBER));
   EXPECT_FALSE(window.ended);
 }
 
@@ -159,14 +159,14 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     const char* bad;
   };
   const Row rows[] = {
-      {"Save: empty URL", kOkId, kUrl, kConfigUrlId, ""},
-      {"Save: empty terminal id", kOkId, kTerminal, kConfigTerminalIdId, ""},
-      {"Save: batch 0", kOkId, kBatch, kConfigBatchNumberId, "0"},
-      {"Test: empty URL", kConfigTestId, kUrl, kConfigUrlId, ""},
-      {"Test: empty terminal id", kConfigTestId, kTerminal, kConfigTerminalIdId, ""},
-      {"Test: batch 0", kConfigTestId, kBatch, kConfigBatchNumberId, "0"},
-      {"Test: empty merchant id", kConfigTestId, kMerchant, kConfigMerchantIdId, ""},
-      {"Test: empty account number", kConfigTestId, kCard, kConfigAccountNumberId, ""},
+      {"Save: empty URL", IDC_OK, kUrl, IDC_CONFIG_URL, ""},
+      {"Save: empty terminal id", IDC_OK, kTerminal, IDC_CONFIG_TERMINAL_ID, ""},
+      {"Save: batch 0", IDC_OK, kBatch, IDC_CONFIG_BATCH_NUMBER, "0"},
+      {"Test: empty URL", IDC_CONFIG_TEST, kUrl, IDC_CONFIG_URL, ""},
+      {"Test: empty terminal id", IDC_CONFIG_TEST, kTerminal, IDC_CONFIG_TERMINAL_ID, ""},
+      {"Test: batch 0", IDC_CONFIG_TEST, kBatch, IDC_CONFIG_BATCH_NUMBER, "0"},
+      {"Test: empty merchant id", IDC_CONFIG_TEST, kMerchant, IDC_CONFIG_MERCHANT_ID, ""},
+      {"Test: empty account number", IDC_CONFIG_TEST, kCard, IDC_CONFIG_ACCOUNT_NUMBER, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -224,39 +224,39 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
     std::function<std::string()> value;
   };
   const Row rows[] = {
-      {kConfigUrlId, "", true, kLoaded.url, url},
-      {kConfigUrlId, "http://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
-      {kConfigUrlId, "HTTPS://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
-      {kConfigUrlId, "https:/", true, kLoaded.url, url},
-      {kConfigUrlId, " https://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
-      {kConfigUrlId, "https://", true, kLoaded.url, url},
-      {kConfigUrlId, "https://127.0.0.2", true, kLoaded.url, url},
-      {kConfigUrlId, "https:///ipsx/gateway", true, kLoaded.url, url},
-      {kConfigUrlId, "https://127.0.0.2/", false, "https://127.0.0.2/", url},
-      {kConfigUrlId, "https://127.0.0.2/ipsx/gateway", false, "https://127.0.0.2/ipsx/gateway", url},
-      {kConfigUrlId, longUrl, false, longUrl.substr(0, 254), url},
-      {kConfigTerminalIdId, "", true, kLoaded.terminalId, terminal},
-      {kConfigTerminalIdId, std::string(35, 'T'), false, std::string(28, 'T'), terminal},
-      {kConfigBatchNumberId, "0", true, kLoaded.batch, batch},
-      {kConfigBatchNumberId, "", true, kLoaded.batch, batch},
-      {kConfigBatchNumberId, "   ", true, kLoaded.batch, batch},
-      {kConfigBatchNumberId, "abc", true, kLoaded.batch, batch},
-      {kConfigBatchNumberId, "00", true, kLoaded.batch, batch},
-      {kConfigBatchNumberId, "12", false, "12", batch},
-      {kConfigBatchNumberId, "999999", false, "999999", batch},
-      {kConfigBatchNumberId, "1000000", true, kLoaded.batch, batch},
-      {kConfigMerchantCodeId, "", false, "0", merchantCode},
-      {kConfigMerchantCodeId, "9999", false, "9999", merchantCode},
-      {kConfigMerchantCodeId, "10000", true, kLoaded.merchantCode, merchantCode},
-      {kConfigPrefixMatchId, "", false, "", prefix},
-      {kConfigMerchantIdId, "", true, kLoaded.merchantId, merchant},
-      {kConfigMerchantIdId, "MERCH02", false, "MERCH02", merchant},
-      {kConfigAccountNumberId, "", true, "", account},
+      {IDC_CONFIG_URL, "", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "http://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "HTTPS://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "https:/", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, " https://127.0.0.2/ipsx/gateway", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "https://", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "https://127.0.0.2", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "https:///ipsx/gateway", true, kLoaded.url, url},
+      {IDC_CONFIG_URL, "https://127.0.0.2/", false, "https://127.0.0.2/", url},
+      {IDC_CONFIG_URL, "https://127.0.0.2/ipsx/gateway", false, "https://127.0.0.2/ipsx/gateway", url},
+      {IDC_CONFIG_URL, longUrl, false, longUrl.substr(0, 254), url},
+      {IDC_CONFIG_TERMINAL_ID, "", true, kLoaded.terminalId, terminal},
+      {IDC_CONFIG_TERMINAL_ID, std::string(35, 'T'), false, std::string(28, 'T'), terminal},
+      {IDC_CONFIG_BATCH_NUMBER, "0", true, kLoaded.batch, batch},
+      {IDC_CONFIG_BATCH_NUMBER, "", true, kLoaded.batch, batch},
+      {IDC_CONFIG_BATCH_NUMBER, "   ", true, kLoaded.batch, batch},
+      {IDC_CONFIG_BATCH_NUMBER, "abc", true, kLoaded.batch, batch},
+      {IDC_CONFIG_BATCH_NUMBER, "00", true, kLoaded.batch, batch},
+      {IDC_CONFIG_BATCH_NUMBER, "12", false, "12", batch},
+      {IDC_CONFIG_BATCH_NUMBER, "999999", false, "999999", batch},
+      {IDC_CONFIG_BATCH_NUMBER, "1000000", true, kLoaded.batch, batch},
+      {IDC_CONFIG_MERCHANT_CODE, "", false, "0", merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "9999", false, "9999", merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "10000", true, kLoaded.merchantCode, merchantCode},
+      {IDC_CONFIG_PREFIX_MATCH, "", false, "", prefix},
+      {IDC_CONFIG_MERCHANT_ID, "", true, kLoaded.merchantId, merchant},
+      {IDC_CONFIG_MERCHANT_ID, "MERCH02", false, "MERCH02", merchant},
+      {IDC_CONFIG_ACCOUNT_NUMBER, "", true, "", account},
   };
   for (const Row& row : rows) {
     // Save reads the settings fields; only a Test checks the merchant id and the account.
-    const bool testOnly = row.field == kConfigMerchantIdId || row.field == kConfigAccountNumberId;
-    const int command = testOnly ? kConfigTestId : kOkId;
+    const bool testOnly = row.field == IDC_CONFIG_MERCHANT_ID || row.field == IDC_CONFIG_ACCOUNT_NUMBER;
+    const int command = testOnly ? IDC_CONFIG_TEST : IDC_OK;
     SCOPED_TRACE("field " + std::to_string(row.field) + " \"" + row.typed + "\"");
     SetUp();
     window = fake::RecordingDialogWindow(fake::Controls::Empty);
@@ -278,9 +278,9 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
 TEST_F(ConfigureDialogTest, TheCutUrlIsWhatATestPostsTo) {
   const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
   OpenAndType();
-  window.texts[kConfigUrlId] = longUrl;
+  window.texts[IDC_CONFIG_URL] = longUrl;
   fake::https.body = Reply("00", "APPROVED");
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   const std::vector<Sent> sent = SentRequests();
   ASSERT_EQ(1u, sent.size());
   EXPECT_EQ("127.0.0.2", sent[0].host);
@@ -291,7 +291,7 @@ TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
   Put("StrictCertificates", "1");  // edited by hand only: Save leaves it alone
   LoadPlugin();
   OpenAndType();
-  EXPECT_EQ(1, Press(kOkId));
+  EXPECT_EQ(1, Press(IDC_OK));
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(kConfigSavedEndCode, window.endCode);
   const std::vector<std::string> expected = {
@@ -315,7 +315,7 @@ TEST_F(ConfigureDialogTest, EmptyOptionalFieldsAreSavedAsTheyAre) {
   v.prefix = "";
   v.merchantId = "";
   OpenAndType(v, "");
-  EXPECT_EQ(1, Press(kOkId));
+  EXPECT_EQ(1, Press(IDC_OK));
   EXPECT_EQ("0", fake::profiles[kIni]["Settings"]["MerchantCode"]);
   EXPECT_EQ("", fake::profiles[kIni]["Settings"]["PrefixMatch"]);
   EXPECT_EQ("", fake::profiles[kIni]["Settings"]["MerchantID"]);
@@ -330,7 +330,7 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   v.merchantCode = "742";
   v.prefix = std::string(70, '6');  // cut to 63
   OpenAndType(v);
-  ASSERT_EQ(1, Press(kOkId));
+  ASSERT_EQ(1, Press(IDC_OK));
 
   LoadPlugin();
   EXPECT_EQ(kTyped.url, CurrentSettings.URL);
@@ -344,8 +344,8 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
   // The reopened dialog shows them.
   window = fake::RecordingDialogWindow(fake::Controls::Empty);
   ConfigureOnInit(window);
-  EXPECT_EQ("999999", window.texts[kConfigBatchNumberId]);
-  EXPECT_EQ("742", window.texts[kConfigMerchantCodeId]);
+  EXPECT_EQ("999999", window.texts[IDC_CONFIG_BATCH_NUMBER]);
+  EXPECT_EQ("742", window.texts[IDC_CONFIG_MERCHANT_CODE]);
 }
 
 TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveSaysSoAndKeepsTheValues) {
@@ -353,7 +353,7 @@ TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveSaysSoAndKeepsTheValue
   LoadPlugin();
   ASSERT_STREQ("", SettingsPath);
   OpenAndType();
-  EXPECT_EQ(0, Press(kOkId));
+  EXPECT_EQ(0, Press(IDC_OK));
   EXPECT_FALSE(window.ended);
   ASSERT_EQ(1u, window.messageBoxes.size());
   EXPECT_EQ("The settings could not be saved: the plug-in's path is too long to name a settings "
@@ -390,7 +390,7 @@ TEST_F(ConfigureDialogTest, AFailedSaveIsReportedAndCanBeRepeated) {
     fake::writesBeforeFailure = row.writesBefore;
     fake::writeError = row.error;
 
-    EXPECT_EQ(0, Press(kOkId));
+    EXPECT_EQ(0, Press(IDC_OK));
     EXPECT_FALSE(window.ended);
     ASSERT_EQ(1u, window.messageBoxes.size());
     EXPECT_EQ("The settings could not be saved to C:\\Station\\CSPlugin.INI (error " +
@@ -404,7 +404,7 @@ TEST_F(ConfigureDialogTest, AFailedSaveIsReportedAndCanBeRepeated) {
     EXPECT_EQ(kTyped.url, CurrentSettings.URL) << "what passed the checks is in effect";
 
     fake::writesBeforeFailure = -1;
-    EXPECT_EQ(1, Press(kOkId));
+    EXPECT_EQ(1, Press(IDC_OK));
     EXPECT_EQ(kConfigSavedEndCode, window.endCode);
     EXPECT_EQ(1u, window.messageBoxes.size());
     EXPECT_EQ(kTyped.prefix, fake::profiles[kIni]["Settings"]["PrefixMatch"]);
@@ -435,7 +435,8 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
       {"empty reply", std::nullopt, 0, 200, "", url,
        "Response Code: 99\nMessage: Unknown data", "Error", kMessageBoxIconError, true},
       {"reply beginning Error:", std::nullopt, 0, 200, "Error: gateway down", url,
-       "Error: gateway down", "Error", kMessageBoxIconError, true},
+       "Error: gateway down\nThe gateway answered with an error text of its own.", "Error",
+       kMessageBoxIconError, true},
       // A transport failure, then the plain line that says what it means.
       {"send fails", TransportStep::Send, 12029, 200, "", url,
        "Error: HTTP Send [12029]\nNothing answers at this address and port.", "Error",
@@ -460,7 +461,7 @@ TEST_F(ConfigureDialogTest, TestOutcomesAreShownInTheSystemMessageBox) {
     v.url = row.url;
     OpenAndType(v);
 
-    EXPECT_EQ(0, Press(kConfigTestId));
+    EXPECT_EQ(0, Press(IDC_CONFIG_TEST));
     EXPECT_FALSE(window.ended);
     ASSERT_EQ(1u, window.messageBoxes.size());
     EXPECT_EQ(WithVersion(row.text), window.messageBoxes[0].text);
@@ -518,7 +519,7 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
     fake::https.body = row.reply;
     fake::https.certificate = row.certificate;
     OpenAndType();
-    Press(kConfigTestId);
+    Press(IDC_CONFIG_TEST);
     ASSERT_EQ(1u, window.messageBoxes.size());
     EXPECT_EQ(WithVersion(row.text), window.messageBoxes[0].text);
     const std::string request = std::string("request ipsx/gateway") + (row.strict ? " strict" : "");
@@ -531,18 +532,19 @@ TEST_F(ConfigureDialogTest, TheCertificateFollowsTheVerdict) {
 TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
   fake::ResetFakeWorker();
   fake::RecordingDialogWindow charge;
-  ChargeDialogStart(charge, 150);
-  charge.texts[kCardEditId] = kAccount;
-  ChargeDialogCommand(charge, kOkId);
-  ChargeDialogCommand(charge, kOkId);
+  TransactionDialogState chargeState{};
+  ChargeDialogStart(charge, chargeState, 150);
+  charge.texts[IDC_CARD_ENTRY] = kAccount;
+  ChargeDialogCommand(charge, chargeState, IDC_OK);
+  ChargeDialogCommand(charge, chargeState, IDC_OK);
   ASSERT_EQ(1, fake::workerStarts);
-  WorkerStatus.store(kWorkerBusy);
-  EndTransactionDialog(charge, ChargeState);  // destroyed, not closed
+  fake::startedJob->Status.store(kJobBusy);
+  EndTransactionDialog(charge, chargeState);  // destroyed, not closed
   const auto writesBefore = fake::profileWriteLog.size();
 
   OpenAndType();
   fake::https.body = Reply("00", "APPROVED");
-  EXPECT_EQ(0, Press(kConfigTestId));
+  EXPECT_EQ(0, Press(IDC_CONFIG_TEST));
   ASSERT_EQ(1u, window.messageBoxes.size());
   EXPECT_EQ("Error: An earlier transaction is still running.", window.messageBoxes[0].text);
   EXPECT_EQ("Error", window.messageBoxes[0].caption);
@@ -554,8 +556,9 @@ TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
                kEarlierWorkerRunningText);
 
   // Once it has finished, the Test goes ahead.
-  WorkerStatus.store(kWorkerFinished);
-  Press(kConfigTestId);
+  RunExchangeJob(*fake::startedJob);
+  fake::httpsCalls.clear();
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(1u, SentRequests().size());
   EXPECT_EQ("Success!", window.messageBoxes.back().caption);
 }
@@ -563,13 +566,12 @@ TEST_F(ConfigureDialogTest, NoTestWhileAnEarlierWorkerStillRuns) {
 TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheTypedAccount) {
   OpenAndType();
   fake::https.body = Reply("00", "OK");
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   const std::vector<Sent> requests = SentRequests();
   ASSERT_EQ(1u, requests.size());
   const Sent& sent = requests[0];
   EXPECT_EQ("127.0.0.2", sent.host);
   EXPECT_EQ("ipsx/gateway", sent.objectName);
-  EXPECT_EQ("", std::string(FormBody)) << "the body, with the account number, is erased once sent";
   const std::string expectedStart =
       "Transaction=IPS.123456%1C021000MERCH01%1CTERM7%1CC0000012000001CU00%20D706" + kAccount +
       "%1CH%1CY%1C%1C100%1C%1C%1C%1C5411%1C840%1CU%1CN07182018140509%1C";
@@ -583,7 +585,7 @@ TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
   const std::string typed = ";" + std::string(90, '9') + "?";
   OpenAndType(kTyped, typed);
   fake::https.body = Reply("00", "OK");
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(typed.substr(0, 78), CurrentRecord.CardNumber);
 }
 
@@ -591,19 +593,19 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   fake::storeFiles[kSeqIni] = "[Batch000012]\r\nSeqNumber=41\r\n";
   OpenAndType();
   fake::https.body = Reply("05", "DECLINED");
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(42, CurrentRecord.SequenceNumber);
   fake::https.failingStep = TransportStep::Connect;
   fake::https.errorNumber = 12007;
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(43, CurrentRecord.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
   EXPECT_EQ(WithVersion(fake::FailureText(TransportStep::Connect, 12007) + FindTransportError(12007)->meaning),
             window.messageBoxes.back().text);
 
-  window.texts[kConfigBatchNumberId] = "7";
+  window.texts[IDC_CONFIG_BATCH_NUMBER] = "7";
   fake::https.failingStep = std::nullopt;
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(1, CurrentRecord.SequenceNumber);
   EXPECT_EQ("1", SeqNumber("Batch000007"));
   EXPECT_EQ(3u, window.messageBoxes.size());
@@ -618,11 +620,11 @@ TEST_F(ConfigureDialogTest, CancelOrCloseAfterATestPutsBackTheValuesItOpenedWith
     window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
     fake::https.body = Reply("00", "OK");
-    Press(kConfigTestId);
+    Press(IDC_CONFIG_TEST);
     ASSERT_EQ(1u, SentRequests().size());
     EXPECT_EQ("127.0.0.2", SentRequests()[0].host) << "the Test posts to the typed URL";
     if (cancel) {
-      Press(kCancelId);
+      Press(IDC_CANCEL);
     } else {
       ConfigureOnClose(window);
     }
@@ -643,9 +645,9 @@ TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
   Put("Journal", "maybe");
   LoadPlugin();
   ASSERT_EQ(1, ConfigureOnInit(window));
-  EXPECT_EQ("", window.texts[kConfigBatchNumberId]);
+  EXPECT_EQ("", window.texts[IDC_CONFIG_BATCH_NUMBER]);
   OpenAndType();
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_TRUE(SentRequests().empty());
   const std::string onOffLine =
       "\nSettings: Journal=maybe is not understood (1/0, yes/no, true/false, on/off); it stays on.";
@@ -653,10 +655,10 @@ TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
   EXPECT_EQ(WithVersion(std::string("The settings file ") + kIni +
                         " has BatchNumber=abc, not a number from 1 to 999999.\nNothing was sent." + onOffLine),
             window.messageBoxes[0].text);
-  Press(kOkId);
+  Press(IDC_OK);
   OpenAndType();
   fake::https.body = Reply("00", "OK");
-  Press(kConfigTestId);
+  Press(IDC_CONFIG_TEST);
   EXPECT_EQ(1u, SentRequests().size());
   EXPECT_EQ(WithVersion("Response Code: 00\nMessage: OK" + onOffLine), window.messageBoxes.back().text);
 }
@@ -684,13 +686,13 @@ TEST_F(ConfigureDialogTest, OtherCommandsDoNothing) {
 // Closing the dialog, however it closes, takes the test account number with it: from
 // its field, the record, and the request and reply that carried it.
 TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
-  for (const int way : {kOkId, kCancelId, 0}) {
+  for (const int way : {IDC_OK, IDC_CANCEL, 0}) {
     SCOPED_TRACE(way);
     SetUp();
     window = fake::RecordingDialogWindow(fake::Controls::Empty);
     OpenAndType();
     fake::https.body = Reply("05", "DECLINED " + kAccount);  // a gateway that echoes it
-    Press(kConfigTestId);
+    Press(IDC_CONFIG_TEST);
     ASSERT_EQ(kAccount, CurrentRecord.CardNumber) << "in effect until the dialog closes";
     if (way == 0) {
       ConfigureOnClose(window);
@@ -698,12 +700,10 @@ TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
       Press(way);
     }
     EXPECT_EQ(0, ConfigureOnDestroy(window));
-    EXPECT_EQ("", window.Text(kConfigAccountNumberId));
-    EXPECT_EQ(1u, window.erased.count(kConfigAccountNumberId));
+    EXPECT_EQ("", window.Text(IDC_CONFIG_ACCOUNT_NUMBER));
+    EXPECT_EQ(1u, window.erased.count(IDC_CONFIG_ACCOUNT_NUMBER));
     for (const auto& [name, data, size] :
          {std::tuple{"card number", CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber},
-          std::tuple{"form body", FormBody, sizeof FormBody},
-          std::tuple{"reply", ReplyBuffer, sizeof ReplyBuffer},
           std::tuple{"scratch text", ScratchText, sizeof ScratchText}}) {
       EXPECT_EQ(std::string(size, '\0'), std::string(data, size)) << name;
     }
@@ -731,7 +731,7 @@ TEST_F(ConfigureDialogTest, TestSendsNothingWithoutItsNumberAndNamesASideFile) {
     fake::https.body = Reply("00", "APPROVED");
     const size_t sentBefore = SentRequests().size();
     OpenAndType();
-    Press(kConfigTestId);
+    Press(IDC_CONFIG_TEST);
     EXPECT_EQ(row.sent, SentRequests().size() - sentBefore);
     const std::string& text = window.messageBoxes.back().text;
     const std::string last = WithVersion(row.last);

@@ -6,53 +6,27 @@
 #include "dialogs/deposit_dialog.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_station_deposit.h"
-#include "transaction_dialog_fixture.h"
+#include "card_dialog_fixtures.h"
 
 namespace {
 
-constexpr const char* kCard = ";6039501234567890=4912?";
-constexpr const char* kUser = "jsmith";
-const std::string kInProgress = "Transaction in progress.";
 const std::string kAmountRefused =
     "Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:";
 
-class DepositDialogTest : public TransactionDialogFixture {
- protected:
-  void SetUp() override {
-    TransactionDialogFixture::SetUp();
-    fake::ResetFakeStationDeposit();
-  }
-  int Start(int32_t balance, const char* user = kUser) {
-    KeepDepositUser(user);
-    return DepositDialogStart(window, balance);
-  }
-  int Command(int id) override { return DepositDialogCommand(window, id); }
-  int Close() override { return DepositDialogClose(window); }
-  int WorkerFinished(uint32_t serial) override { return DepositDialogWorkerFinished(window, serial); }
-  void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
-    Start(1234, user);
-    Enter(kCard);
-    ASSERT_EQ(DialogStep::AmountEntry, DepositState.Step);
-    Enter(amount);
-    ASSERT_EQ(1, fake::workerStarts);
-    WorkerStatus.store(kWorkerBusy);
-  }
-};
-
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
-  DepositState = TransactionDialogState{DialogStep::Finished, 4, 500};
+  static_cast<TransactionDialogState&>(state) = TransactionDialogState{DialogStep::Finished, 4, 500, nullptr};
   EXPECT_EQ(1, Start(1234));
-  EXPECT_EQ(DialogStep::CardEntry, DepositState.Step);
-  EXPECT_EQ(0, DepositState.TickCount);
-  EXPECT_EQ(0, DepositState.EndCode);
-  EXPECT_EQ(1234, DepositBalance);
+  EXPECT_EQ(DialogStep::CardEntry, state.Step);
+  EXPECT_EQ(0, state.TickCount);
+  EXPECT_EQ(0, state.EndCode);
+  EXPECT_EQ(1234, state.Balance);
   EXPECT_EQ(1234, CurrentRecord.AmountCents);
-  EXPECT_EQ(fake::kTemplatePrompt, window.Text(kMessageLineId));
-  EXPECT_EQ(kCardEditId, window.focus);
+  EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
-  EXPECT_TRUE(window.Visible(kMiniIconId));
-  EXPECT_TRUE(window.Visible(kExitIconId));
-  EXPECT_TRUE(window.Enabled(kOkId));
+  EXPECT_TRUE(window.Visible(IDC_CARD_MINI_ICON));
+  EXPECT_TRUE(window.Visible(IDC_CARD_EXIT_ICON));
+  EXPECT_TRUE(window.Enabled(IDC_OK));
 }
 
 TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
@@ -67,20 +41,20 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
     Fresh();
-    window.texts[kCardEditId] = "typed";
+    window.texts[IDC_CARD_ENTRY] = "typed";
     Start(row.balance);
     EXPECT_EQ(0, Enter(row.entry));
-    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
-    EXPECT_EQ(3, DepositDialogPicture());
+    EXPECT_EQ(DialogStep::AmountEntry, state.Step);
+    EXPECT_EQ(3, static_cast<int32_t>(PictureFor(state.Step)));
     EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
                   ".\nEnter amount to deposit:",
-              window.Text(kMessageLineId));
-    EXPECT_EQ("", window.Text(kCardEditId));
-    EXPECT_TRUE(window.unmasked.count(kCardEditId));
-    EXPECT_TRUE(window.Visible(kCardEditId));
-    EXPECT_EQ(kCardEditId, window.focus);
-    EXPECT_EQ("&Next >", window.Text(kOkId));
+              window.Text(IDC_CARD_MESSAGE));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
+    EXPECT_TRUE(window.unmasked.count(IDC_CARD_ENTRY));
+    EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+    EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+    EXPECT_EQ("&Next >", window.Text(IDC_OK));
     EXPECT_EQ(1, window.redraws);
   }
 }
@@ -98,14 +72,14 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     Enter(kCard);
     EXPECT_EQ(0, Enter(row.text));
     EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
-    EXPECT_EQ(DialogStep::Running, DepositState.Step);
+    EXPECT_EQ(DialogStep::Running, state.Step);
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
     EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
-    EXPECT_EQ(kInProgress, window.Text(kMessageLineId));
-    EXPECT_FALSE(window.Visible(kCardEditId));
-    EXPECT_FALSE(window.Enabled(kOkId));
-    EXPECT_FALSE(window.Enabled(kCancelId));
+    EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+    EXPECT_FALSE(window.Enabled(IDC_OK));
+    EXPECT_FALSE(window.Enabled(IDC_CANCEL));
     EXPECT_EQ(2, window.redraws);
   }
 }
@@ -118,13 +92,13 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     Fresh();
     Start(1234);
     Enter(kCard);
-    window.focus = kOkId;
+    window.focus = IDC_OK;
     EXPECT_EQ(0, Enter(text));
-    EXPECT_EQ(kAmountRefused, window.Text(kMessageLineId));
-    EXPECT_EQ("", window.Text(kCardEditId));
-    EXPECT_EQ(kCardEditId, window.focus);
-    EXPECT_TRUE(window.Visible(kCardEditId));
-    EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
+    EXPECT_EQ(kAmountRefused, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
+    EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+    EXPECT_TRUE(window.Visible(IDC_CARD_ENTRY));
+    EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
     EXPECT_EQ(1234, CurrentRecord.AmountCents);
@@ -138,12 +112,12 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
 TEST_F(DepositDialogTest, EmptyAmountOnlyGivesTheFocusBack) {
   Start(1234);
   Enter(kCard);
-  const std::string prompt = window.Text(kMessageLineId);
-  window.focus = kOkId;
+  const std::string prompt = window.Text(IDC_CARD_MESSAGE);
+  window.focus = IDC_OK;
   EXPECT_EQ(0, Enter(""));
-  EXPECT_EQ(kCardEditId, window.focus);
-  EXPECT_EQ(prompt, window.Text(kMessageLineId));
-  EXPECT_EQ(DialogStep::AmountEntry, DepositState.Step);
+  EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
+  EXPECT_EQ(prompt, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_EQ(DialogStep::AmountEntry, state.Step);
 }
 
 TEST_F(DepositDialogTest, ApprovedDepositIsBookedAndEndsWithTheAmount) {
@@ -188,12 +162,12 @@ TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
     FinishWith(row.reply);
     EXPECT_FALSE(window.ended);
     EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(kMessageLineId));
-    EXPECT_TRUE(window.Enabled(kCancelId));
-    EXPECT_EQ(2, DepositDialogPicture());
+    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
+    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+    EXPECT_EQ(2, static_cast<int32_t>(PictureFor(state.Step)));
     EXPECT_TRUE(fake::stationDeposits.empty());
     EXPECT_EQ(0, Ok());
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(0, window.endCode);
@@ -206,7 +180,7 @@ TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
     Fresh();
     Start(1234);
     if (steps == 1) Enter(kCard);
-    EXPECT_EQ(1, Command(kCancelId));
+    EXPECT_EQ(1, Command(IDC_CANCEL));
     Pump();
     EXPECT_TRUE(window.ended);
     EXPECT_EQ(0, window.endCode);
@@ -218,15 +192,15 @@ TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
 TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   RunUntilWorkerStarted();
   WorkerFinishes(Reply("00", "APPROVED"));
-  WorkerStatus.store(kWorkerBusy);
+  Job().Status.store(kJobBusy);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, Command(kCancelId));
+  EXPECT_EQ(1, Command(IDC_CANCEL));
   EXPECT_EQ(1, Close());
   Pump();
   EXPECT_FALSE(window.ended);
   EXPECT_TRUE(fake::stationDeposits.empty());
   EXPECT_EQ(1, fake::workerStarts);
-  WorkerStatus.store(kWorkerFinished);
+  Job().Status.store(kJobFinished);
   Tick();
   Close();  // queued ahead of the completion
   Pump();
@@ -235,37 +209,20 @@ TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
   EXPECT_EQ(2000, window.endCode);
 }
 
-TEST_F(DepositDialogTest, WorkerThatCannotStartLeavesOnlyCancel) {
-  fake::workerStartFails = true;
-  Start(1234);
-  Enter(kCard);
-  Enter("20");
-  EXPECT_EQ(0, window.Text(kMessageLineId).rfind("Error:", 0)) << window.Text(kMessageLineId);
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_EQ(DialogStep::Finished, DepositState.Step);
-  EXPECT_EQ(0, Ok());
-  Command(kCancelId);
-  Pump();
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(0, window.endCode);
-  EXPECT_TRUE(fake::stationDeposits.empty());
-}
-
 TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   fake::stationDepositPresent = false;
   EXPECT_EQ(0, Start(1234));
-  EXPECT_EQ(kNoDepositText, window.Text(kMessageLineId));
-  EXPECT_FALSE(window.Enabled(kOkId));
-  EXPECT_TRUE(window.Enabled(kCancelId));
-  EXPECT_FALSE(window.Visible(kCardEditId));
-  EXPECT_EQ(kCancelId, window.focus);
-  window.texts[kCardEditId] = kCard;
+  EXPECT_EQ(kNoDepositText, window.Text(IDC_CARD_MESSAGE));
+  EXPECT_FALSE(window.Enabled(IDC_OK));
+  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
+  EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
+  EXPECT_EQ(IDC_CANCEL, window.focus);
+  window.texts[IDC_CARD_ENTRY] = kCard;
   EXPECT_EQ(0, Ok());
   Tick();
   EXPECT_EQ(0, fake::workerStarts);
   EXPECT_EQ(0, SequenceNumbersUsed());
-  Command(kCancelId);
+  Command(IDC_CANCEL);
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(0, window.endCode);
@@ -277,7 +234,7 @@ TEST_F(DepositDialogTest, TheWorkersNoticeBooksAnApprovedDepositAtOnce) {
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(2000, window.endCode);
   EXPECT_EQ(1u, fake::stationDeposits.size());
-  EXPECT_EQ(0, DepositState.TickCount);
+  EXPECT_EQ(0, state.TickCount);
 }
 
 TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
@@ -287,7 +244,7 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     std::function<void()> play;
   };
   const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[kCardEditId] = kCard; }},
+      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kCard; }},
       {"cancelled at the amount", [&] { Enter(kCard); }},
       {"amount refused", [&] { Enter(kCard); Enter("0"); }},
       {"booked", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("00", "OK")); }},
@@ -301,15 +258,15 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     Fresh();
     Start(1234);
     row.play();
-    if (DepositState.Step == DialogStep::AmountEntry) {
-      EXPECT_EQ(1u, window.erased.count(kCardEditId)) << "the card is gone before the amount is typed";
+    if (state.Step == DialogStep::AmountEntry) {
+      EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY)) << "the card is gone before the amount is typed";
       EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
     }
-    Command(kCancelId);
+    Command(IDC_CANCEL);
     Pump();
-    EXPECT_EQ(0, EndTransactionDialog(window, DepositState));
+    EXPECT_EQ(0, Destroy());
     EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ("", window.Text(kCardEditId));
+    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
   }
 }
 
@@ -318,8 +275,8 @@ TEST_F(DepositDialogTest, AnApprovalNobodyBookedIsJournaledAsNotBooked) {
   CurrentSettings.Journal = true;
   fake::https.body = Reply("00", "APPROVED");
   RunUntilWorkerStarted("20");
-  EndTransactionDialog(window, DepositState);
-  GatewayWorker();
+  Destroy();
+  RunExchangeJob(Job());
   EXPECT_TRUE(fake::stationDeposits.empty());
   const std::vector<std::string> events = {"sending", "approved", "booking failed"};
   ASSERT_EQ(events, JournalEvents());

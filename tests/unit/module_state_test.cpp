@@ -4,15 +4,11 @@
 
 #include <cstring>
 
-#include "dialogs/charge_dialog.h"
-#include "dialogs/deposit_dialog.h"
 #include "dialogs/scratch_text.h"
-#include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
-#include "gateway/transport.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -32,15 +28,12 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   std::strcpy(CurrentSettings.URL, "https://x/y");
   std::strcpy(SettingsPath, "C:\\x.INI");
   std::strcpy(BatchSeqPath, "C:\\CSBatchSeq.INI");
-  std::strcpy(FormBody, "Transaction=x");
-  std::strcpy(ReplyBuffer, "reply");
-  std::strcpy(CurrentResponse.ResponseCode, "00");
-  WorkerStatus.store(kWorkerFinished);
+  ExchangeJob* job = ClaimExchangeJob();
+  ASSERT_NE(nullptr, job);
+  std::strcpy(job->Body, "Transaction=x");
+  std::strcpy(job->Reply, "reply");
+  job->Status.store(kJobFinished);
   std::strcpy(ScratchText, "text");
-  ChargeState.EndCode = kChargeApproved;
-  DepositState.TickCount = 3;
-  DepositBalance = 500;
-  KeepDepositUser("alice");
 
   ResetModuleState();
 
@@ -48,15 +41,12 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   EXPECT_TRUE(AllZero(&CurrentSettings, sizeof CurrentSettings));
   EXPECT_TRUE(AllZero(SettingsPath, sizeof SettingsPath));
   EXPECT_TRUE(AllZero(BatchSeqPath, sizeof BatchSeqPath));
-  EXPECT_TRUE(AllZero(FormBody, sizeof FormBody));
-  EXPECT_TRUE(AllZero(ReplyBuffer, sizeof ReplyBuffer));
-  EXPECT_STREQ(kDefaultResponseCode, CurrentResponse.ResponseCode);
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
   EXPECT_TRUE(AllZero(ScratchText, sizeof ScratchText));
-  EXPECT_TRUE(AllZero(&ChargeState, sizeof ChargeState));
-  EXPECT_TRUE(AllZero(&DepositState, sizeof DepositState));
-  EXPECT_EQ(0, DepositBalance);
-  EXPECT_EQ(nullptr, DepositUser);
+  // The job is free again, and nothing of the last exchange is in it.
+  ASSERT_EQ(job, ClaimExchangeJob());
+  EXPECT_TRUE(AllZero(job->Body, sizeof job->Body));
+  EXPECT_TRUE(AllZero(job->Reply, sizeof job->Reply));
+  EXPECT_EQ(kJobIdle, job->Status.load());
 }
 
 }  // namespace

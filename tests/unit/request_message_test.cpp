@@ -15,6 +15,8 @@
 
 namespace {
 
+char FormBody[kFormBodySize];  // where the tests have the request built
+
 const std::string FS = "\x1C";
 
 // The charge of the worked example: 18 July 2018, 14:05:09, a zone name beginning 'C'.

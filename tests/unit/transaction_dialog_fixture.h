@@ -17,9 +17,9 @@
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
+#include "gateway/exchange_job.h"
 #include "gateway/transport.h"
 #include "gateway/wire_format.h"
-#include "gateway/worker.h"
 #include "journal_csv.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
@@ -30,6 +30,7 @@ class TransactionDialogFixture : public ::testing::Test {
     fake::ResetPlatformFakes();
     fake::ResetFakeWorker();
     ResetModuleState();
+    ResetState();
     BuildSettingsPath();
     LoadSettings();
   }
@@ -47,42 +48,51 @@ class TransactionDialogFixture : public ::testing::Test {
            fs + "R" + fs + message + fs + "Z";
   }
 
-  // The worker has left reply in ReplyBuffer and says it has finished.
+  // The job the dialog started last.
+  static ExchangeJob& Job() { return *fake::startedJob; }
+  // The gateway has answered with reply and the worker says it has finished.
   static void WorkerFinishes(const std::string& reply) {
-    std::strcpy(ReplyBuffer, reply.c_str());
-    WorkerStatus.store(kWorkerFinished);
+    std::strcpy(Job().Reply, reply.c_str());
+    Job().Result = TransportResult{};
+    Job().Status.store(kJobFinished);
   }
 
   // Sequence numbers handed out so far (each is written to the batch store).
   static int SequenceNumbersUsed() { return fake::storeReplaces; }
 
-  // The dialog under test: its WM_COMMAND and WM_CLOSE handlers, and the worker's notice.
+  // The dialog under test: its state and its WM_COMMAND handler.
+  virtual TransactionDialogState& State() = 0;
+  virtual void ResetState() = 0;  // a new dialog's state
+  // Opens the dialog and goes through the steps that start the transaction.
+  virtual void Launch() = 0;
+  virtual int32_t NothingMadeEndCode() const = 0;
   virtual int Command(int id) = 0;
-  virtual int Close() = 0;
-  virtual int WorkerFinished(uint32_t serial) = 0;
+  int Close() { return CloseTransactionDialog(window, State()); }
+  int WorkerFinished(const ExchangeJob* job) { return TransactionJobFinished(window, State(), job); }
+  int Destroy() { return EndTransactionDialog(window, State()); }
 
-  int Ok() { return Command(kOkId); }
-  int Tick() { return Command(kTickCommand); }
+  int Ok() { return Command(IDC_OK); }
+  int Tick() { return TransactionTick(window, State()); }
   // Types text into the edit control and presses OK.
   int Enter(const std::string& text) {
-    window.texts[kCardEditId] = text;
+    window.texts[IDC_CARD_ENTRY] = text;
     return Ok();
   }
   // Delivers what the dialog posted to itself, as its message loop would.
   void Pump() {
     window.Pump([this](int id) { return Command(id); }, [this] { return Close(); },
-                [this](uint32_t serial) { return WorkerFinished(serial); });
+                [this](const ExchangeJob* job) { return WorkerFinished(job); });
   }
   // The tick that sees the worker finished, and the completion it posts.
   void FinishWith(const std::string& reply) {
     WorkerFinishes(reply);
-    EXPECT_EQ(1, Tick());
+    EXPECT_EQ(0, Tick());
     Pump();
   }
   // The worker finishes and its notice arrives, as the watch posts it; no tick.
   void FinishWithNotice(const std::string& reply) {
     WorkerFinishes(reply);
-    window.posted.push_back({false, 0, true, window.watchSerial});
+    window.posted.push_back({false, 0, true, window.watched});
     Pump();
   }
 
@@ -101,11 +111,12 @@ class TransactionDialogFixture : public ::testing::Test {
     return events;
   }
 
-  // Every copy of the card data the dialogs keep, all zero.
+  // Every copy of the card data the dialogs and their job keep, all zero.
   static bool CardDataErased() {
-    return AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber) &&
-           AllZero(ScratchText, sizeof ScratchText) && AllZero(FormBody, sizeof FormBody) &&
-           AllZero(ReplyBuffer, sizeof ReplyBuffer);
+    const bool job = fake::startedJob == nullptr ||
+                     (AllZero(Job().Body, sizeof Job().Body) && AllZero(Job().Reply, sizeof Job().Reply));
+    return job && AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber) &&
+           AllZero(ScratchText, sizeof ScratchText);
   }
   static bool AllZero(const char* data, size_t size) {
     return std::all_of(data, data + size, [](char c) { return c == '\0'; });

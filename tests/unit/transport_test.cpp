@@ -12,7 +12,7 @@
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "gateway/transport_errors.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -21,6 +21,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 constexpr const char* kUrl = "https://gateway.test/ipsx/gateway";
+char ReplyBuffer[kReplyCapacity + 1];
 constexpr const char* kBody = "Transaction=IPS.123456%1C0200%1C";
 const std::string kLimits = " 15000 30000 30000";
 
@@ -31,9 +32,9 @@ class TransportTest : public ::testing::Test {
     ResetModuleState();
   }
   // Leaves junk in the reply first, so that every byte the transport does not write shows.
-  void Post(const char* url = kUrl, const char* body = kBody) {
+  TransportResult Post(const char* url = kUrl, const char* body = kBody) {
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
-    PostToGateway(url, body, ReplyBuffer);
+    return PostToGateway(url, CertificateChecks::Lenient, body, ReplyBuffer);
   }
   // The calls that followed the first call beginning with prefix.
   static Calls CallsAfter(const std::string& prefix) {
@@ -104,8 +105,10 @@ TEST_F(TransportTest, SplitsTheUrlIntoHostAndObjectName) {
 
 TEST_F(TransportTest, SuccessfulExchangeMakesEveryStepOnceAndClosesInOrder) {
   fake::https.body = "reply\x1C" "fields";
-  Post();
+  const TransportResult result = Post();
   EXPECT_STREQ("reply\x1C" "fields", ReplyBuffer);
+  EXPECT_FALSE(result.Failed());
+  EXPECT_EQ(200, result.HttpStatus);
   const Calls expected = {
       "open",
       "limit session" + kLimits,
@@ -152,8 +155,13 @@ TEST_F(TransportTest, EachFailingStepLeavesItsTextAndClosesWhatWasOpened) {
     fake::https.failingStep = row.step;
     fake::https.errorNumber = row.error;
     fake::https.body = "never read";
-    Post();
+    const TransportResult result = Post();
     EXPECT_STREQ(row.text, ReplyBuffer);
+    // A failed session is reported as the connect it makes fail, with the connect's number.
+    const bool session = row.step == TransportStep::OpenSession;
+    EXPECT_EQ(session ? TransportStep::Connect : row.step, result.FailedStep);
+    EXPECT_EQ(session ? 6 : row.error, result.SystemError);
+    EXPECT_EQ(row.step == TransportStep::Read ? 200 : 0, result.HttpStatus);
     EXPECT_EQ(row.after, CallsAfter(row.lastStepCall));
   }
 }
@@ -165,8 +173,10 @@ TEST_F(TransportTest, StatusOtherThan200IsAServerErrorWithTheStatus) {
     fake::ResetHttps();
     fake::https.status = status;
     fake::https.body = "not found";
-    Post();
+    const TransportResult result = Post();
     EXPECT_EQ(fake::FailureText(TransportStep::CheckStatus, static_cast<int>(status)), ReplyBuffer);
+    EXPECT_EQ(TransportStep::CheckStatus, result.FailedStep);
+    EXPECT_EQ(static_cast<int>(status), result.HttpStatus);
     EXPECT_EQ((Calls{"close request", "close connection", "close session"}), CallsAfter("query"));
   }
 }
@@ -236,7 +246,8 @@ TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSett
       fake::https.certificate = row.reported;
       GatewayCertificate seen;
       std::memset(&seen, 'x', sizeof seen);
-      PostToGateway(kUrl, kBody, ReplyBuffer, &seen);
+      PostToGateway(kUrl, strict ? CertificateChecks::Strict : CertificateChecks::Lenient, kBody,
+                    ReplyBuffer, &seen);
       EXPECT_EQ(row.text, ReplyBuffer);
       EXPECT_EQ(row.reported.has_value(), seen.present);
       if (row.reported) {
@@ -247,12 +258,16 @@ TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSett
       EXPECT_EQ("certificate", CallsAfter("send").at(0));
       EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
 
-      // The worker's exchange asks for no certificate.
+      // The worker's exchange asks for no certificate, and checks as the job was claimed.
       fake::ResetHttps();
       fake::https.certificate = met;
       std::strcpy(CurrentSettings.URL, kUrl);
-      std::strcpy(FormBody, kBody);
-      std::thread(GatewayWorker).join();
+      ExchangeJob* job = ClaimExchangeJob();
+      CurrentSettings.StrictCertificates = !strict;
+      std::strcpy(job->Body, kBody);
+      WatchExchangeJob(*job, [](uintptr_t, ExchangeJob*) {}, 0);
+      std::thread([job] { RunExchangeJob(*job); }).join();
+      ReleaseExchangeJob(*job);
       EXPECT_EQ(0, std::count(fake::httpsCalls.begin(), fake::httpsCalls.end(), "certificate"));
       EXPECT_EQ(strict ? "request ipsx/gateway strict" : "request ipsx/gateway", fake::httpsCalls.at(3));
     }
@@ -261,49 +276,55 @@ TEST_F(TransportTest, CertificateIsTakenAfterTheSendAndStrictChecksFollowTheSett
 
 // What a watch's notice saw, on the worker's thread.
 struct SeenNotice {
-  uint32_t serial;
+  const ExchangeJob* job;
   int32_t status;
   std::string reply;
 };
 std::vector<SeenNotice> seenNotices;
 
-void RecordNotice(uintptr_t target, uint32_t serial) {
+void RecordNotice(uintptr_t target, ExchangeJob* job) {
   EXPECT_EQ(42u, target);
-  seenNotices.push_back({serial, WorkerStatus.load(std::memory_order_acquire), ReplyBuffer});
+  seenNotices.push_back({job, job->Status.load(std::memory_order_acquire), job->Reply});
 }
 
-TEST_F(TransportTest, WorkerPostsTheFormBodyToTheUrlSettingAndFinishesAfterTheReply) {
+TEST_F(TransportTest, AJobPostsItsBodyToItsOwnUrlAndFinishesAfterTheReply) {
   std::strcpy(CurrentSettings.URL, "https://127.0.0.2/ipsx/gateway");
-  std::strcpy(FormBody, kBody);
+  ExchangeJob* job = ClaimExchangeJob();
+  ASSERT_NE(nullptr, job);
+  EXPECT_EQ(nullptr, ClaimExchangeJob()) << "one exchange at a time";
+  // Settings saved while the job waits do not reach it.
+  std::strcpy(CurrentSettings.URL, "https://elsewhere.test/x");
+  std::strcpy(job->Body, kBody);
   fake::https.body = std::string(1500, 'r');
   int32_t seenDuringSend = 0;
-  fake::https.duringSend = [&] { seenDuringSend = WorkerStatus.load(std::memory_order_relaxed); };
+  fake::https.duringSend = [&] { seenDuringSend = job->Status.load(std::memory_order_relaxed); };
   seenNotices.clear();
-  const uint32_t serial = WatchNextWorker(RecordNotice, 42);
+  WatchExchangeJob(*job, RecordNotice, 42);
 
-  EXPECT_EQ(kWorkerIdle, WorkerStatus.load());
-  std::thread worker(GatewayWorker);
+  EXPECT_EQ(kJobIdle, job->Status.load());
+  std::thread worker([job] { RunExchangeJob(*job); });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (WorkerStatus.load(std::memory_order_acquire) != kWorkerFinished &&
+  while (job->Status.load(std::memory_order_acquire) != kJobFinished &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::yield();
   }
-  ASSERT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
+  ASSERT_EQ(kJobFinished, job->Status.load(std::memory_order_acquire));
   // Read before the join: only the status hands the reply over.
-  EXPECT_EQ(std::string(1024, 'r'), std::string(ReplyBuffer));
+  EXPECT_EQ(std::string(1024, 'r'), std::string(job->Reply));
   worker.join();
-  EXPECT_EQ(kWorkerBusy, seenDuringSend);
+  EXPECT_EQ(kJobBusy, seenDuringSend);
   EXPECT_EQ("connect 127.0.0.2", CallsAfter("limit session").at(0));
   EXPECT_EQ("send " + std::to_string(std::strlen(kBody)) + " " + kBody, CallsAfter("limit request").at(0));
   ASSERT_EQ(1u, seenNotices.size()) << "the watch is told once";
-  EXPECT_EQ(serial, seenNotices[0].serial);
-  EXPECT_EQ(kWorkerFinished, seenNotices[0].status) << "told after -1 is stored";
+  EXPECT_EQ(job, seenNotices[0].job);
+  EXPECT_EQ(kJobFinished, seenNotices[0].status) << "told after -1 is stored";
   EXPECT_EQ(std::string(1024, 'r'), seenNotices[0].reply);
-  EXPECT_EQ(std::string(sizeof FormBody, '\0'), std::string(FormBody, sizeof FormBody))
+  EXPECT_EQ(std::string(sizeof job->Body, '\0'), std::string(job->Body, sizeof job->Body))
       << "the sent body, with the card number, is erased";
+  EXPECT_TRUE(LeaveExchangeJob(*job)) << "finished: still its watcher's";
 }
 
-TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
+TEST_F(TransportTest, AJobFinishesWhateverTheOutcome) {
   struct Row {
     const char* url;
     std::optional<TransportStep> failing;
@@ -321,66 +342,36 @@ TEST_F(TransportTest, WorkerFinishesWhateverTheOutcome) {
     std::strcpy(CurrentSettings.URL, row.url);
     fake::https.failingStep = row.failing;
     fake::https.errorNumber = 12029;
-    WatchNextWorker(RecordNotice, 42);
-    std::thread(GatewayWorker).join();
-    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
-    EXPECT_EQ(row.text, ReplyBuffer);
+    ExchangeJob* job = ClaimExchangeJob();
+    WatchExchangeJob(*job, RecordNotice, 42);
+    std::thread([job] { RunExchangeJob(*job); }).join();
+    EXPECT_EQ(kJobFinished, job->Status.load(std::memory_order_acquire));
+    EXPECT_EQ(row.text, job->Reply);
+    EXPECT_TRUE(job->Result.Failed());
     EXPECT_EQ(1u, seenNotices.size());
   }
 }
 
-// A worker whose dialog has gone: nobody will read its reply, so it leaves none.
-TEST_F(TransportTest, WorkerThatNobodyWatchesAnyMoreErasesItsReply) {
-  for (const bool stopped : {false, true}) {
-    SCOPED_TRACE(stopped ? "watch stopped while it ran" : "never watched");
+// A job whose dialog has gone: nobody will read its reply, so it journals its outcome,
+// leaves nothing and is free for the next exchange.
+TEST_F(TransportTest, AJobThatNobodyWatchesAnyMoreSeesItselfThrough) {
+  for (const bool left : {false, true}) {
+    SCOPED_TRACE(left ? "left while it ran" : "never watched");
     fake::ResetHttps();
     ResetModuleState();
     seenNotices.clear();
     std::strcpy(CurrentSettings.URL, kUrl);
-    std::strcpy(FormBody, kBody);
+    ExchangeJob* job = ClaimExchangeJob();
+    std::strcpy(job->Body, kBody);
     fake::https.body = "reply";
-    if (stopped) {
-      WatchNextWorker(RecordNotice, 42);
-      fake::https.duringSend = [] { StopWatchingWorker(); };
+    if (left) {
+      WatchExchangeJob(*job, RecordNotice, 42);
+      fake::https.duringSend = [job] { EXPECT_FALSE(LeaveExchangeJob(*job)) << "still running"; };
     }
-    std::thread(GatewayWorker).join();
-    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
-    EXPECT_EQ(std::string(sizeof ReplyBuffer, '\0'), std::string(ReplyBuffer, sizeof ReplyBuffer));
+    std::thread([job] { RunExchangeJob(*job); }).join();
+    EXPECT_EQ(std::string(sizeof job->Reply, '\0'), std::string(job->Reply, sizeof job->Reply));
     EXPECT_TRUE(seenNotices.empty());
-  }
-}
-
-TEST(TransportErrors, EveryFailureTextReadsBackToItsStepAndNumber) {
-  struct Row {
-    TransportStep step;
-    int number;
-    TransportStep readBack;
-  };
-  const Row rows[] = {
-      {TransportStep::SplitUrl, 0, TransportStep::SplitUrl},
-      {TransportStep::OpenSession, 6, TransportStep::Connect},
-      {TransportStep::Connect, 12007, TransportStep::Connect},
-      {TransportStep::OpenRequest, 12005, TransportStep::OpenRequest},
-      {TransportStep::Send, 12029, TransportStep::Send},
-      {TransportStep::QueryStatus, 12150, TransportStep::QueryStatus},
-      {TransportStep::CheckStatus, 500, TransportStep::CheckStatus},
-      {TransportStep::Read, -2, TransportStep::Read},
-  };
-  for (const Row& row : rows) {
-    const std::string text = fake::FailureText(row.step, row.number);
-    SCOPED_TRACE(text);
-    TransportStep step = TransportStep::OpenSession;
-    int number = -1;
-    ASSERT_TRUE(ParseTransportFailure(text.c_str(), &step, &number));
-    EXPECT_EQ(row.readBack, step);
-    EXPECT_EQ(row.number, number);
-  }
-  for (const char* other : {"", "Error:", "Error: HTTP Send [12029]", "Error: HTTP Send [x]\n",
-                            "Error: HTTP Send [12029]\nmore", "Error: Invalid URL ", "00"}) {
-    SCOPED_TRACE(other);
-    TransportStep step;
-    int number;
-    EXPECT_FALSE(ParseTransportFailure(other, &step, &number));
+    EXPECT_EQ(job, ClaimExchangeJob()) << "released";
   }
 }
 
@@ -428,6 +419,7 @@ TEST(TransportErrors, OnlyFailuresThatProveNothingWasSentRuleOutTheGateway) {
       {TransportStep::Send, 12345, true},  // not in the table: it proves nothing
       {TransportStep::QueryStatus, 12150, true},
       // A server answered: a refusal of the request as such, or anything else.
+      {TransportStep::CheckStatus, 300, false},
       {TransportStep::CheckStatus, 301, false},
       {TransportStep::CheckStatus, 404, false},
       {TransportStep::CheckStatus, 499, false},
@@ -437,10 +429,11 @@ TEST(TransportErrors, OnlyFailuresThatProveNothingWasSentRuleOutTheGateway) {
       {TransportStep::CheckStatus, 500, true},
       {TransportStep::CheckStatus, 504, true},
       {TransportStep::Read, 12030, true},
+      {TransportStep::None, 0, true},  // the gateway answered
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(fake::FailureText(row.step, row.number));
-    EXPECT_EQ(row.mayHaveArrived, RequestMayHaveArrived(row.step, row.number));
+    EXPECT_EQ(row.mayHaveArrived, RequestMayHaveArrived(fake::Failure(row.step, row.number)));
   }
 }
 

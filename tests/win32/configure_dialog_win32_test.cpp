@@ -32,8 +32,9 @@ namespace {
 // A transport failure as the Test's box shows it: the transport's text, then the plain
 // line the troubleshooting table has for it.
 std::string TestFailureBox(TransportStep step, int number) {
-  const std::string text = testenv::FailureText(step, number);
-  return text + PlainLineFor(text.c_str());
+  const bool status = step == TransportStep::CheckStatus;
+  const TransportResult result{step, status ? 0 : number, status ? number : 0};
+  return testenv::FailureText(step, number) + PlainLineFor(result, "");
 }
 
 // Every Test's box ends with the plug-in's version, on a line of its own.

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "gateway/exchange_job.h"
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
-#include "gateway/worker.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 #include "win32_test_support.h"
@@ -22,6 +22,8 @@ using testenv::JournalLines;
 using testenv::JournalValue;
 
 namespace {
+
+char ReplyBuffer[kReplyCapacity + 1];  // what the exchanges under test leave
 
 constexpr const char* kBody = "Transaction=IPS.123456%1C0200%1C";
 constexpr const char* kGatewayPath = "/ipsx/gateway";
@@ -54,7 +56,7 @@ class TransportWin32Test : public ::testing::Test {
   void SetUp() override { ResetModuleState(); }
   std::string Post(const std::string& url, const char* body = kBody) {
     std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
-    PostToGateway(url.c_str(), body, ReplyBuffer);
+    PostToGateway(url.c_str(), CertificateChecks::Lenient, body, ReplyBuffer);
     return ReplyBuffer;
   }
 };
@@ -183,40 +185,39 @@ TEST_F(GatewayExchangeWin32Test, WorkerGoesBusyThenFinishedWhateverTheOutcome) {
     SCOPED_TRACE(row.url);
     ResetModuleState();
     std::strcpy(CurrentSettings.URL, row.url.c_str());
-    std::strcpy(FormBody, kBody);
-    std::memset(ReplyBuffer, 'x', sizeof ReplyBuffer);
+    ExchangeJob* job = ClaimExchangeJob();
+    ASSERT_NE(nullptr, job);
+    std::strcpy(job->Body, kBody);
 
     // The watch's notice, on the worker's thread, sets the event; the reply must be
     // complete by then.
     HANDLE told = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    WatchNextWorker([](uintptr_t event, uint32_t) { SetEvent(reinterpret_cast<HANDLE>(event)); },
-                    reinterpret_cast<uintptr_t>(told));
-    std::vector<int32_t> seen = {WorkerStatus.load(std::memory_order_acquire)};
-    ASSERT_TRUE(StartGatewayWorker());
+    WatchExchangeJob(*job, [](uintptr_t event, ExchangeJob*) { SetEvent(reinterpret_cast<HANDLE>(event)); },
+                     reinterpret_cast<uintptr_t>(told));
+    std::vector<int32_t> seen = {job->Status.load(std::memory_order_acquire)};
+    ASSERT_TRUE(StartExchangeJob(*job));
     const DWORD started = GetTickCount();
-    while (seen.back() != kWorkerFinished && GetTickCount() - started < kPollDeadlineMs) {
+    while (seen.back() != kJobFinished && GetTickCount() - started < kPollDeadlineMs) {
       Sleep(1);
-      const int32_t now = WorkerStatus.load(std::memory_order_acquire);
+      const int32_t now = job->Status.load(std::memory_order_acquire);
       if (now != seen.back()) seen.push_back(now);
     }
-    const std::vector<int32_t> full = {kWorkerIdle, kWorkerBusy, kWorkerFinished};
-    const std::vector<int32_t> quick = {kWorkerIdle, kWorkerFinished};
+    const std::vector<int32_t> full = {kJobIdle, kJobBusy, kJobFinished};
+    const std::vector<int32_t> quick = {kJobIdle, kJobFinished};
     EXPECT_TRUE(seen == full || (!row.mustBeSeenBusy && seen == quick))
         << "status went " << ::testing::PrintToString(seen);
-    ASSERT_EQ(kWorkerFinished, seen.back());
+    ASSERT_EQ(kJobFinished, seen.back());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(told, 5000)) << "the watch was told";
     CloseHandle(told);
-    StopWatchingWorker();
+    EXPECT_TRUE(LeaveExchangeJob(*job));
 
-    const std::string reply = ReplyBuffer;
+    const std::string reply = job->Reply;
     if (row.reply == "FS") {
       EXPECT_NE(std::string::npos, reply.find(kFieldSeparator)) << reply;
     } else {
       EXPECT_EQ(row.reply, reply);
     }
-    // Only a dialog's poll puts it back to idle.
-    Sleep(100);
-    EXPECT_EQ(kWorkerFinished, WorkerStatus.load(std::memory_order_acquire));
+    ReleaseExchangeJob(*job);
   }
 }
 

@@ -38,7 +38,9 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 std::string FailureText(TransportStep step, int number) {
   char text[64];
-  FormatTransportFailure(step, number, text, sizeof text);
+  const bool status = step == TransportStep::CheckStatus;
+  FormatTransportFailure(TransportResult{step, status ? 0 : number, status ? number : 0}, text,
+                         sizeof text);
   return text;
 }
 

@@ -74,6 +74,23 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
+// Text between double quotes, built by appending: gcc 12 warns, wrongly, of
+// overlapping copies in a chain of + that begins with a literal.
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
+
+// A window's title and its text as the log shows them: "title": "text".
+std::string TitledText(const std::string& title, const std::string& text) {
+  std::string line = Quoted(title);
+  line += ": ";
+  line += Quoted(Printable(text));
+  return line;
+}
+
 }  // namespace
 
 HWND WaitForDialog(DWORD threadId, int timeoutMs, HWND except) {
@@ -186,17 +203,17 @@ bool RunScript(DWORD threadId, const std::string& script, FILE* out) {
     if (verb == "dialog") {
       dialog = WaitForDialog(threadId);
       ok = dialog != nullptr;
-      if (ok) seen = "\"" + WindowText(dialog) + "\": \"" + Printable(ItemText(dialog, 100)) + "\"";
+      if (ok) seen = TitledText(WindowText(dialog), ItemText(dialog, 100));
     } else if (verb == "type" && parts.size() == 3) {
       TypeText(dialog, std::atoi(parts[1].c_str()), parts[2]);
     } else if (verb == "click" && parts.size() == 2) {
       Click(dialog, std::atoi(parts[1].c_str()));
     } else if (verb == "text" && parts.size() == 3) {
       ok = WaitForItemText(dialog, std::atoi(parts[1].c_str()), parts[2], 60000);
-      seen = "\"" + Printable(ItemText(dialog, std::atoi(parts[1].c_str()))) + "\"";
+      seen = Quoted(Printable(ItemText(dialog, std::atoi(parts[1].c_str()))));
     } else if (verb == "read" && parts.size() == 2) {
       ok = dialog != nullptr && GetDlgItem(dialog, std::atoi(parts[1].c_str())) != nullptr;
-      seen = "\"" + Printable(ItemText(dialog, std::atoi(parts[1].c_str()))) + "\"";
+      seen = Quoted(Printable(ItemText(dialog, std::atoi(parts[1].c_str()))));
     } else if (verb == "shot" && parts.size() >= 2) {
       ok = SaveWindowBitmap(dialog, step.substr(5));
     } else if (verb == "pause" && parts.size() == 2) {
@@ -205,7 +222,7 @@ bool RunScript(DWORD threadId, const std::string& script, FILE* out) {
       HWND box = WaitForMessageBox(threadId);
       ok = box != nullptr;
       if (ok) {
-        seen = "\"" + WindowText(box) + "\": \"" + Printable(MessageBoxText(box)) + "\"";
+        seen = TitledText(WindowText(box), MessageBoxText(box));
         Click(box, IDOK);
         if (GetDlgItem(box, IDOK) == nullptr) PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
         WaitUntilClosed(box);

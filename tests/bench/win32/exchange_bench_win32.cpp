@@ -35,18 +35,20 @@ int main(int argc, char** argv) {
   record.MerchantCode = 5999;
   record.CurrencyCode = kCurrencyCodeUsd;
 
+  static char body[kFormBodySize];
+  static char reply[kReplyCapacity + 1];
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   for (int i = 1; i <= count; ++i) {
     record.SequenceNumber = i;
-    BuildRequest(record, FormBody);
+    BuildRequest(record, body);
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);
-    PostToGateway(url, FormBody, ReplyBuffer);
+    const TransportResult result = PostToGateway(url, CertificateChecks::Lenient, body, reply);
     QueryPerformanceCounter(&end);
     const long long micros = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
-    std::printf("exchange %lld%s\n", micros, IsTransportError(ReplyBuffer) ? " failed" : "");
+    std::printf("exchange %lld%s\n", micros, result.Failed() ? " failed" : "");
   }
   return 0;
 }

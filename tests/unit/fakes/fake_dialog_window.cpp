@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 
 namespace fake {
 
@@ -44,9 +44,9 @@ std::string BoxLine(const char* caption, const char* text, unsigned flags) {
 RecordingDialogWindow::RecordingDialogWindow(Controls start) {
   if (start == Controls::CardTemplate) {
     caption = kTemplateCaption;
-    texts[kMessageLineId] = kTemplatePrompt;
-    texts[kOkId] = kTemplateNextText;
-    texts[kCancelId] = kTemplateCancelText;
+    texts[IDC_CARD_MESSAGE] = kTemplatePrompt;
+    texts[IDC_OK] = kTemplateNextText;
+    texts[IDC_CANCEL] = kTemplateCancelText;
   }
 }
 
@@ -161,14 +161,15 @@ void RecordingDialogWindow::SystemMessageBox(const char* text, const char* title
   log.push_back("box " + BoxLine(title, text, flags));
 }
 
-uint32_t RecordingDialogWindow::WatchWorker() {
-  watchSerial = WatchNextWorker(
-      [](uintptr_t target, uint32_t serial) {
-        reinterpret_cast<RecordingDialogWindow*>(target)->posted.push_back({false, 0, true, serial});
+void RecordingDialogWindow::WatchJob(ExchangeJob& job) {
+  WatchExchangeJob(
+      job,
+      [](uintptr_t target, ExchangeJob* finished) {
+        reinterpret_cast<RecordingDialogWindow*>(target)->posted.push_back({false, 0, true, finished});
       },
       reinterpret_cast<uintptr_t>(this));
+  watched = &job;
   log.push_back("watch");
-  return watchSerial;
 }
 
 void RecordingDialogWindow::StationMessageBox(const char* text, const char* title, unsigned flags) {
@@ -201,7 +202,7 @@ int RecordingDialogWindow::IndexOf(const std::string& line) const {
 
 int RecordingDialogWindow::Pump(const std::function<int(int)>& command,
                                 const std::function<int()>& close,
-                                const std::function<int(uint32_t)>& notice) {
+                                const std::function<int(const ExchangeJob*)>& notice) {
   int delivered = 0;
   while (!posted.empty() && !ended) {
     const PostedMessage message = posted.front();
@@ -209,7 +210,7 @@ int RecordingDialogWindow::Pump(const std::function<int(int)>& command,
     if (message.close) {
       close();
     } else if (message.notice) {
-      notice(message.serial);
+      notice(message.job);
     } else {
       command(message.command);
     }

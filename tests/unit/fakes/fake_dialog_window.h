@@ -34,8 +34,8 @@ enum class Controls {
 struct PostedMessage {
   bool close;  // WM_CLOSE; otherwise WM_COMMAND, or the worker's notice
   int command;
-  bool notice = false;  // the watched worker has finished; serial is the watch's
-  uint32_t serial = 0;
+  bool notice = false;  // the watched job has finished
+  const ExchangeJob* job = nullptr;
 };
 
 
@@ -72,9 +72,9 @@ class RecordingDialogWindow : public DialogWindow {
   void CenterOnOwner() override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
-  // Watches through the real worker watch (gateway/worker.h); the worker's notice is
+  // Watches through the real watch (gateway/exchange_job.h); the worker's notice is
   // posted like any other message (a worker run inline posts it on this thread).
-  uint32_t WatchWorker() override;
+  void WatchJob(ExchangeJob& job) override;
 
   std::string Text(int id) const;
   bool Enabled(int id) const;
@@ -88,7 +88,7 @@ class RecordingDialogWindow : public DialogWindow {
   // Delivers the posted messages in order, as the dialog's message loop would, until
   // none is left or the dialog has ended. Returns how many were delivered.
   int Pump(const std::function<int(int)>& command, const std::function<int()>& close,
-           const std::function<int(uint32_t)>& notice);
+           const std::function<int(const ExchangeJob*)>& notice);
 
   std::map<int, std::string> texts;  // what each control holds, as the user typed it
   std::set<int> disabled;
@@ -106,7 +106,7 @@ class RecordingDialogWindow : public DialogWindow {
   int waitCursors = 0;  // wait cursors shown and not yet restored
   std::vector<MessageBoxCall> messageBoxes;
   std::set<int> erased;           // controls whose text was erased in place
-  uint32_t watchSerial = 0;  // serial of the last watch
+  const ExchangeJob* watched = nullptr;  // the job of the last watch
   unsigned lastReadSize = 0;  // buffer size of the last GetItemText
   std::vector<std::string> log;
 };

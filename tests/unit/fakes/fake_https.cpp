@@ -36,9 +36,14 @@ std::string NameOf(HttpsHandle handle) {
 
 }  // namespace
 
+TransportResult Failure(TransportStep step, int number) {
+  if (step == TransportStep::CheckStatus) return TransportResult{step, 0, number};
+  return TransportResult{step, number, 0};
+}
+
 std::string FailureText(TransportStep step, int number) {
   char text[64];
-  FormatTransportFailure(step, number, text, sizeof text);
+  FormatTransportFailure(Failure(step, number), text, sizeof text);
   return text;
 }
 

@@ -34,7 +34,9 @@ extern std::vector<std::string> httpsCalls;
 
 void ResetHttps();
 
-// The text the transport leaves when step fails with number.
+// The result of an exchange that failed at step with number (the HTTP status for
+// CheckStatus, else the error number), and the text the transport leaves for it.
+TransportResult Failure(TransportStep step, int number);
 std::string FailureText(TransportStep step, int number);
 
 }  // namespace fake

@@ -2,8 +2,7 @@
 
 #include <mutex>
 
-#include "gateway/request_message.h"
-#include "gateway/worker.h"
+#include "gateway/exchange_job.h"
 
 namespace fake {
 
@@ -11,12 +10,14 @@ int workerStarts = 0;
 bool workerStartFails = false;
 bool workerRunsInline = false;
 std::string formBodyAtStart;
+ExchangeJob* startedJob = nullptr;
 
 void ResetFakeWorker() {
   workerStarts = 0;
   workerStartFails = false;
   workerRunsInline = false;
   formBodyAtStart.clear();
+  startedJob = nullptr;
 }
 
 }  // namespace fake
@@ -27,13 +28,14 @@ std::mutex watchLock;
 
 }  // namespace
 
-void LockWorkerWatch() { watchLock.lock(); }
-void UnlockWorkerWatch() { watchLock.unlock(); }
+void LockJobWatch() { watchLock.lock(); }
+void UnlockJobWatch() { watchLock.unlock(); }
 
-bool StartGatewayWorker() {
+bool StartExchangeJob(ExchangeJob& job) {
   ++fake::workerStarts;
-  fake::formBodyAtStart = FormBody;
+  fake::formBodyAtStart = job.Body;
+  fake::startedJob = &job;
   if (fake::workerStartFails) return false;
-  if (fake::workerRunsInline) GatewayWorker();
+  if (fake::workerRunsInline) RunExchangeJob(job);
   return true;
 }
