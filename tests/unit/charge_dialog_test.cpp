@@ -18,12 +18,12 @@ std::string ChargePrompt(const char* amount) {
 }
 
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
-  state = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved, nullptr};
+  state = TransactionDialogState{{}, DialogStep::Finished, 7, kChargeApproved, nullptr};
   EXPECT_EQ(1, Start(150));
   EXPECT_EQ(DialogStep::CardEntry, state.Step);
   EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(kChargeNotApproved, state.EndCode);
-  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(150, state.Record.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(fake::kTemplateCaption, window.caption);
   EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
@@ -59,7 +59,7 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
   EXPECT_EQ(DialogStep::Confirming, state.Step);
   EXPECT_EQ(1, ChargeDialogPicture(state));
-  EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
+  EXPECT_STREQ("6039501234567890=4912", state.Record.CardNumber);
   EXPECT_EQ(ChargePrompt("1.50"), window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ("&OK", window.Text(IDC_OK));
   EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
@@ -95,7 +95,7 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
       EXPECT_EQ("Invalid card number.", window.Text(IDC_CARD_MESSAGE));
       EXPECT_FALSE(window.Enabled(IDC_OK));
       EXPECT_EQ("&Next >", window.Text(IDC_OK));
-      EXPECT_STREQ("", CurrentRecord.CardNumber);
+      EXPECT_STREQ("", state.Record.CardNumber);
     }
   }
 }
@@ -127,10 +127,10 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   Start(150);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
-  EXPECT_EQ(1, CurrentRecord.SequenceNumber);
-  EXPECT_EQ(kCurrencyCodeUsd, CurrentRecord.CurrencyCode);
-  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(kChargeTransactionCode, state.Record.TransactionCode);
+  EXPECT_EQ(1, state.Record.SequenceNumber);
+  EXPECT_EQ(kCurrencyCodeUsd, state.Record.CurrencyCode);
+  EXPECT_EQ(150, state.Record.AmountCents);
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(0, fake::formBodyAtStart.rfind("Transaction=IPS.123456", 0)) << fake::formBodyAtStart;
@@ -282,7 +282,7 @@ TEST_F(ChargeDialogTest, ARefusedSettingsNumberSendsNothing) {
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(0, fake::workerStarts);
-  EXPECT_EQ(0, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(0, state.Record.SequenceNumber);
   EXPECT_EQ(std::string("The settings file ") + SettingsPath +
                 " has BatchNumber=-5, not a number from 1 to 999999.\nNothing was sent.",
             window.Text(IDC_CARD_MESSAGE));
@@ -397,7 +397,7 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
     Fresh();
     Start(150);
     Enter(entry);
-    EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find("1234567890"));
+    EXPECT_EQ(std::string::npos, std::string(state.ScratchText, sizeof state.ScratchText).find("1234567890"));
     EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
   }
 }
@@ -409,7 +409,7 @@ TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt)
   RunUntilWorkerStarted();
   const std::string sent = Job().Body;
   Destroy();
-  EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
+  EXPECT_TRUE(AllZero(state.Record.CardNumber, sizeof state.Record.CardNumber));
   EXPECT_EQ(sent, Job().Body) << "the running job still owns the request";
   RunExchangeJob(Job());  // it ends now, on this thread
   EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";

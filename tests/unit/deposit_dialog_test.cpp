@@ -14,13 +14,13 @@ const std::string kAmountRefused =
     "Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:";
 
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
-  static_cast<TransactionDialogState&>(state) = TransactionDialogState{DialogStep::Finished, 4, 500, nullptr};
+  static_cast<TransactionDialogState&>(state) = TransactionDialogState{{}, DialogStep::Finished, 4, 500, nullptr};
   EXPECT_EQ(1, Start(1234));
   EXPECT_EQ(DialogStep::CardEntry, state.Step);
   EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(0, state.EndCode);
   EXPECT_EQ(1234, state.Balance);
-  EXPECT_EQ(1234, CurrentRecord.AmountCents);
+  EXPECT_EQ(1234, state.Record.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
@@ -46,7 +46,7 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
     EXPECT_EQ(0, Enter(row.entry));
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(3, static_cast<int32_t>(PictureFor(state.Step)));
-    EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
+    EXPECT_STREQ(row.card, state.Record.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
                   ".\nEnter amount to deposit:",
               window.Text(IDC_CARD_MESSAGE));
@@ -71,11 +71,11 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     Start(1234);
     Enter(kCard);
     EXPECT_EQ(0, Enter(row.text));
-    EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
+    EXPECT_EQ(row.cents, state.Record.AmountCents);
     EXPECT_EQ(DialogStep::Running, state.Step);
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
-    EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
+    EXPECT_EQ(kChargeTransactionCode, state.Record.TransactionCode);
     EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
     EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
     EXPECT_FALSE(window.Enabled(IDC_OK));
@@ -101,11 +101,11 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
-    EXPECT_EQ(1234, CurrentRecord.AmountCents);
+    EXPECT_EQ(1234, state.Record.AmountCents);
   }
   // The field takes a corrected amount after a refusal.
   Enter("5");
-  EXPECT_EQ(500, CurrentRecord.AmountCents);
+  EXPECT_EQ(500, state.Record.AmountCents);
   EXPECT_EQ(1, fake::workerStarts);
 }
 
@@ -260,7 +260,7 @@ TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
     row.play();
     if (state.Step == DialogStep::AmountEntry) {
       EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY)) << "the card is gone before the amount is typed";
-      EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
+      EXPECT_EQ(std::string::npos, std::string(state.ScratchText, sizeof state.ScratchText).find(card));
     }
     Command(IDC_CANCEL);
     Pump();

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_platform.h"
@@ -16,7 +15,6 @@
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "gateway/exchange_job.h"
 #include "gateway/transport.h"
 #include "gateway/wire_format.h"
@@ -112,11 +110,11 @@ class TransactionDialogFixture : public ::testing::Test {
   }
 
   // Every copy of the card data the dialogs and their job keep, all zero.
-  static bool CardDataErased() {
+  bool CardDataErased() {
     const bool job = fake::startedJob == nullptr ||
                      (AllZero(Job().Body, sizeof Job().Body) && AllZero(Job().Reply, sizeof Job().Reply));
-    return job && AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber) &&
-           AllZero(ScratchText, sizeof ScratchText);
+    return job && AllZero(State().Record.CardNumber, sizeof State().Record.CardNumber) &&
+           AllZero(State().ScratchText, sizeof State().ScratchText);
   }
   static bool AllZero(const char* data, size_t size) {
     return std::all_of(data, data + size, [](char c) { return c == '\0'; });
