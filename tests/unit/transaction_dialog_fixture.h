@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "dialogs/transaction_dialog.h"
 #include "fakes/fake_dialog_window.h"
@@ -61,9 +63,29 @@ class TransactionDialogFixture : public ::testing::Test {
   // The dialog under test: its state and its WM_COMMAND handler.
   virtual TransactionDialogState& State() = 0;
   virtual void ResetState() = 0;  // a new dialog's state
-  // Opens the dialog and goes through the steps that start the transaction.
-  virtual void Launch() = 0;
+  virtual void Open() = 0;
+  virtual void EnterCard() = 0;         // the card step, accepted
+  virtual void StartTransaction() = 0;  // the step after it, which starts the transaction
   virtual int32_t NothingMadeEndCode() const = 0;
+  virtual int32_t ApprovedEndCode() const = 0;  // after a "00" for the transaction Launch starts
+  // The ways out of the dialog only it has, for the erasure test.
+  struct WayOut {
+    const char* way;
+    std::function<void()> play;
+  };
+  virtual std::vector<WayOut> OwnWaysOut() = 0;
+  // Opens the dialog and goes through the steps that start the transaction.
+  void Launch() {
+    Open();
+    EnterCard();
+    StartTransaction();
+  }
+  // Launch, and the worker has begun.
+  void LaunchBusy() {
+    Launch();
+    ASSERT_EQ(1, fake::workerStarts);
+    Job().Status.store(kJobBusy);
+  }
   virtual int Command(int id) = 0;
   int Close() { return CloseTransactionDialog(window, State()); }
   int WorkerFinished(const ExchangeJob* job) { return TransactionJobFinished(window, State(), job); }
