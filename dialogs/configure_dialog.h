@@ -4,9 +4,9 @@
 // that passes its check goes into CurrentSettings (URL, MerchantID, TerminalID,
 // BatchNumber, MerchantCode, PrefixMatch), where a Test uses it; the test account number
 // goes into the Test's own record in the dialog's state. A value that fails its check
-// leaves the value in effect as it was. Save writes the settings file and keeps what it wrote; Cancel
-// and the close box put back the values the dialog opened with. Runs on the user-interface thread; a Test blocks it until
-// the gateway has answered.
+// leaves the value in effect as it was. Save writes the settings file and keeps what it
+// wrote; Cancel and the close box put back the values the dialog opened with. Runs on
+// the user-interface thread; a Test blocks it until the gateway has answered.
 //
 // End codes: 1 after Save and after the close box (which writes nothing), 0 after
 // Cancel. Each handler returns what the dialog procedure returns to the system.
