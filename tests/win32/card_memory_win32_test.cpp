@@ -154,7 +154,7 @@ int32_t Deeper(const std::function<int32_t()>& open) {
   return result;
 }
 
-void ExpectNoneInThePlugin(const char* after, const std::map<std::string, int>& found) {
+void ExpectNoneLeftByThePlugin(const char* after, const std::map<std::string, int>& found) {
   std::string report;
   for (const auto& [where, count] : found) report += " " + where + ": " + std::to_string(count) + ";";
   std::printf("card number copies after %s:%s\n", after, report.empty() ? " none" : report.c_str());
@@ -174,7 +174,7 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
     driver::Click(dialog, IDOK);
   });
   EXPECT_EQ(1, charged);
-  ExpectNoneInThePlugin("a charge", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a charge", FindCard(plugin));
 
   MakeCard(2000002);
   const int32_t deposited = RunDialog(
@@ -187,7 +187,7 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
         driver::Click(dialog, IDOK);
       });
   EXPECT_EQ(500, deposited);
-  ExpectNoneInThePlugin("a deposit", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a deposit", FindCard(plugin));
 
   MakeCard(1000001);
   const int32_t configured = RunDialog([&] { return Deeper([&] { return plugin.config(nullptr); }); }, [&](HWND dialog) {
@@ -202,7 +202,7 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
     driver::Click(dialog, IDCANCEL);
   });
   EXPECT_EQ(0, configured);
-  ExpectNoneInThePlugin("a configuration Test", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a configuration Test", FindCard(plugin));
 }
 
 }  // namespace
