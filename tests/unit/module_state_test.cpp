@@ -4,10 +4,8 @@
 
 #include <cstring>
 
-#include "dialogs/scratch_text.h"
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
-#include "gateway/transaction_record.h"
 #include "gateway/exchange_job.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
@@ -23,8 +21,6 @@ bool AllZero(const void* data, size_t size) {
 }
 
 TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
-  std::strcpy(CurrentRecord.CardNumber, "6039501234567890");
-  CurrentRecord.BatchNumber = 7;
   std::strcpy(CurrentSettings.URL, "https://x/y");
   std::strcpy(SettingsPath, "C:\\x.INI");
   std::strcpy(BatchSeqPath, "C:\\CSBatchSeq.INI");
@@ -33,15 +29,12 @@ TEST(ModuleState, ResetPutsEveryPartBackToLoadTime) {
   std::strcpy(job->Body, "Transaction=x");
   std::strcpy(job->Reply, "reply");
   job->Status.store(kJobFinished);
-  std::strcpy(ScratchText, "text");
 
   ResetModuleState();
 
-  EXPECT_TRUE(AllZero(&CurrentRecord, sizeof CurrentRecord));
   EXPECT_TRUE(AllZero(&CurrentSettings, sizeof CurrentSettings));
   EXPECT_TRUE(AllZero(SettingsPath, sizeof SettingsPath));
   EXPECT_TRUE(AllZero(BatchSeqPath, sizeof BatchSeqPath));
-  EXPECT_TRUE(AllZero(ScratchText, sizeof ScratchText));
   // The job is free again, and nothing of the last exchange is in it.
   ASSERT_EQ(job, ClaimExchangeJob());
   EXPECT_TRUE(AllZero(job->Body, sizeof job->Body));
