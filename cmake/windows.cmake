@@ -56,6 +56,11 @@ add_dependencies(CSPlugin card_bitmap)
 set_target_properties(CSPlugin PROPERTIES PREFIX "" OUTPUT_NAME "CSPlugin")
 target_link_libraries(CSPlugin PRIVATE plugin_win32)
 target_compile_options(CSPlugin PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
+# The module-wide variables of the DLL's own objects, against the list of those allowed.
+add_test(NAME module_globals
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/module_state/module_globals.py ${CMAKE_NM}
+                 $<TARGET_FILE:plugin_win32> "$<FILTER:$<TARGET_OBJECTS:CSPlugin>,INCLUDE,\\.obj$>"
+         COMMAND_EXPAND_LISTS)
 
 # Drives the dialogs from a second thread: the station simulator's scripts and the tests.
 add_library(dialog_driver STATIC ${CMAKE_SOURCE_DIR}/tools/dialog_driver/dialog_driver_win32.cpp)

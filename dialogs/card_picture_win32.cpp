@@ -1,16 +1,10 @@
 #include "dialogs/card_picture_win32.h"
 
 #include "resources/resource_ids.h"
-#include "settings/module_state.h"
 
+// Loaded at attach and never changed: it lives as long as the process, like the module
+// it came from.
 HIMAGELIST CardImageList;
-
-namespace {
-
-// The image list lives as long as the process, like the module it came from.
-const ModuleStateReset kResetCardPictures{[] { CardImageList = nullptr; }};
-
-}  // namespace
 
 void LoadCardPictures(HINSTANCE module) {
   CardImageList = ImageList_LoadImageA(module, CARD_PICTURES_RESOURCE, kCardImageWidth, 0,

@@ -1,8 +1,6 @@
 #include "dialogs/charge_dialog.h"
 
 #include "dialogs/card_text.h"
-#include "dialogs/scratch_text.h"
-#include "gateway/transaction_record.h"
 #include "settings/prompt_format.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"
@@ -10,22 +8,22 @@
 namespace {
 
 int32_t CardStep(DialogWindow& window, TransactionDialogState& state) {
-  if (!ReadEntry(window)) return 0;
-  const char* card = ExtractCardText(ScratchText);
+  if (!ReadEntry(window, state)) return 0;
+  const char* card = ExtractCardText(state.ScratchText);
   const bool accepted = MatchesCardPrefix(card, CurrentSettings.PrefixMatch);
-  if (accepted) StoreCardNumber(card, CurrentRecord);
+  if (accepted) StoreCardNumber(card, state.Record);
   // What was typed or swiped is needed no more, neither in the control nor here.
   window.EraseItemText(IDC_CARD_ENTRY);
-  SecureErase(ScratchText, sizeof ScratchText);
+  SecureErase(state.ScratchText, sizeof state.ScratchText);
   if (!accepted) {
     state.Step = DialogStep::Finished;
     window.SetItemText(IDC_CARD_MESSAGE, kInvalidCardText);
     window.EnableItem(IDC_OK, false);
   } else {
     state.Step = DialogStep::Confirming;
-    FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(CurrentRecord.AmountCents),
-                       ScratchText, kScratchTextSize);
-    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    FormatAmountPrompt(CurrentSettings.ValidationPrompt, CentsToUnits(state.Record.AmountCents),
+                       state.ScratchText, kScratchTextSize);
+    window.SetItemText(IDC_CARD_MESSAGE, state.ScratchText);
     window.SetItemText(IDC_OK, kConfirmButtonText);
   }
   window.ShowItem(IDC_CARD_ENTRY, false);
@@ -67,7 +65,7 @@ int32_t Ok(DialogWindow& window, TransactionDialogState& state) {
 
 int32_t ChargeDialogStart(DialogWindow& window, TransactionDialogState& state, int32_t amountCents) {
   BeginTransactionDialog(window, state, kChargeNotApproved);
-  CurrentRecord.AmountCents = amountCents;
+  state.Record.AmountCents = amountCents;
   window.ShowItem(IDC_CARD_MINI_ICON, false);
   window.ShowItem(IDC_CARD_EXIT_ICON, false);
   return 1;

@@ -5,8 +5,6 @@
 
 #include "dialogs/certificate_lines.h"
 #include "dialogs/not_sent_text.h"
-#include "dialogs/scratch_text.h"
-#include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
 #include "gateway/exchange_job.h"
@@ -16,45 +14,15 @@
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "gateway/transport.h"
 #include "gateway/write_ahead.h"
 #include "product_version.h"
-#include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
 
-// The settings in effect when the dialog opened: a Test puts the typed values into
-// effect for its request, and Cancel or the close box must take them back.
-struct OpenedSettings {
-  PluginSettings settings;
-  char merchantId[sizeof CurrentRecord.MerchantID];
-  char terminalId[sizeof CurrentRecord.TerminalID];
-  int32_t batchNumber;
-  int32_t merchantCode;
-};
-OpenedSettings OpenedWith;
-
-const ModuleStateReset kResetOpenedWith{[] { OpenedWith = OpenedSettings{}; }};
-
-void RememberOpenedSettings() {
-  OpenedWith.settings = CurrentSettings;
-  std::memcpy(OpenedWith.merchantId, CurrentRecord.MerchantID, sizeof OpenedWith.merchantId);
-  std::memcpy(OpenedWith.terminalId, CurrentRecord.TerminalID, sizeof OpenedWith.terminalId);
-  OpenedWith.batchNumber = CurrentRecord.BatchNumber;
-  OpenedWith.merchantCode = CurrentRecord.MerchantCode;
-}
-
-void RestoreOpenedSettings() {
-  CurrentSettings = OpenedWith.settings;
-  std::memcpy(CurrentRecord.MerchantID, OpenedWith.merchantId, sizeof OpenedWith.merchantId);
-  std::memcpy(CurrentRecord.TerminalID, OpenedWith.terminalId, sizeof OpenedWith.terminalId);
-  CurrentRecord.BatchNumber = OpenedWith.batchNumber;
-  CurrentRecord.MerchantCode = OpenedWith.merchantCode;
-}
 
 // What a field's check asks of the value read from it.
 enum class Check {
@@ -78,17 +46,13 @@ struct FieldStep {
 // The checks common to Save and Test, in their order (Save stops after these)...
 const FieldStep kSettingsSteps[] = {
     {IDC_CONFIG_URL, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
-    {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentRecord.TerminalID, kConfigIdReadCount, nullptr},
-    {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &CurrentRecord.BatchNumber},
-    {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentRecord.MerchantCode},
+    {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentSettings.TerminalID, kConfigIdReadCount, nullptr},
+    {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &CurrentSettings.BatchNumber},
+    {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentSettings.MerchantCode},
     {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
-// ...and the two only a Test needs.
-const FieldStep kTestSteps[] = {
-    {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentRecord.MerchantID, kConfigIdReadCount, nullptr},
-    {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, CurrentRecord.CardNumber, kConfigAccountReadCount,
-     nullptr},
-};
+// ...and the two only a Test needs, built by Test: the account number goes into the
+// Test's own record.
 
 // Room for the longest text read (the URL's 254 characters).
 constexpr size_t kTypedSize = 256;
@@ -162,22 +126,23 @@ bool TakeFields(DialogWindow& window, const FieldStep (&steps)[Count]) {
   return true;
 }
 
-int Save(DialogWindow& window) {
+int Save(DialogWindow& window, ConfigureDialogState& state) {
   if (!TakeFields(window, kSettingsSteps)) return 0;
   // Taken unchecked, so that Save keeps what was typed: an empty merchant id is saved
   // empty, and only a test insists on one.
-  window.GetItemText(IDC_CONFIG_MERCHANT_ID, CurrentRecord.MerchantID, kConfigIdReadCount);
+  window.GetItemText(IDC_CONFIG_MERCHANT_ID, CurrentSettings.MerchantID, kConfigIdReadCount);
   uint32_t error = 0;
   if (!SaveSettings(&error)) {
     // The dialog stays open with everything typed, so that Save can be pressed again
     // once the folder or file has been put right.
     if (SettingsPath[0] == '\0') {
-      std::snprintf(ScratchText, sizeof ScratchText, kSaveNoPathFormat, static_cast<unsigned long>(error));
+      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveNoPathFormat,
+                    static_cast<unsigned long>(error));
     } else {
-      std::snprintf(ScratchText, sizeof ScratchText, kSaveFailedFormat, SettingsPath,
+      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveFailedFormat, SettingsPath,
                     static_cast<unsigned long>(error));
     }
-    window.SystemMessageBox(ScratchText, kSaveFailedCaption, kMessageBoxIconError);
+    window.SystemMessageBox(state.ScratchText, kSaveFailedCaption, kMessageBoxIconError);
     return 0;
   }
   ForgetRefusedNumbers();  // the file now holds the numbers that passed the checks
@@ -186,12 +151,12 @@ int Save(DialogWindow& window) {
 }
 
 // The reply's text as it stands, then on the next line the plain line that says what
-// it means, when there is one.
-void WriteErrorText(const ExchangeJob& job) {
+// it means, when there is one, into text (kScratchTextSize bytes).
+void WriteErrorText(const ExchangeJob& job, char* text) {
   const char* plainLine = PlainLineFor(job.Result, job.Reply);
   const size_t length = std::strlen(job.Reply);
   const bool endsLine = length > 0 && job.Reply[length - 1] == '\n';
-  std::snprintf(ScratchText, sizeof ScratchText, "%.*s%s%s", static_cast<int>(sizeof ScratchText / 2),
+  std::snprintf(text, kScratchTextSize, "%.*s%s%s", static_cast<int>(kScratchTextSize / 2),
                 job.Reply, plainLine != nullptr && !endsLine ? "\n" : "",
                 plainLine != nullptr ? plainLine : "");
 }
@@ -214,30 +179,38 @@ void AppendClosingLines(char* text, size_t size) {
                 used > 0 && text[used - 1] != '\n' ? "\n" : "", PRODUCT_VERSION_TEXT);
 }
 
-void ShowTestOutcome(DialogWindow& window, const ExchangeJob& job,
+void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const ExchangeJob& job,
                      const GatewayCertificate& certificate, const JournalWrite& journal) {
+  char* const text = state.ScratchText;
   const char* caption = kTestErrorCaption;
   unsigned icon = kMessageBoxIconError;
   GatewayResponse response{};
   const ExchangeOutcome outcome = ClassifyExchange(job.Result, job.Reply, response);
   if (ReplyShownAsText(job.Result, job.Reply)) {
-    WriteErrorText(job);
+    WriteErrorText(job, text);
   } else {
-    std::snprintf(ScratchText, sizeof ScratchText, kTestResultFormat, response.ResponseCode,
+    std::snprintf(text, kScratchTextSize, kTestResultFormat, response.ResponseCode,
                   response.ResponseMessage);
     if (outcome == ExchangeOutcome::Approved) {
       caption = kTestApprovedCaption;
       icon = kMessageBoxIconInformation;
     }
   }
-  AppendCertificateLines(certificate, CurrentLocalTime(), ScratchText, sizeof ScratchText);
-  AppendJournalLine(ScratchText, sizeof ScratchText, journal);
-  AppendClosingLines(ScratchText, sizeof ScratchText);
-  window.SystemMessageBox(ScratchText, caption, icon);
+  AppendCertificateLines(certificate, CurrentLocalTime(), text, kScratchTextSize);
+  AppendJournalLine(text, kScratchTextSize, journal);
+  AppendClosingLines(text, kScratchTextSize);
+  window.SystemMessageBox(text, caption, icon);
 }
 
-int Test(DialogWindow& window) {
-  if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, kTestSteps)) return 0;
+int Test(DialogWindow& window, ConfigureDialogState& state) {
+  const FieldStep testSteps[] = {
+      {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentSettings.MerchantID, kConfigIdReadCount, nullptr},
+      {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, state.Record.CardNumber, kConfigAccountReadCount,
+       nullptr},
+  };
+  if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, testSteps)) return 0;
+  char* const text = state.ScratchText;
+  TransactionRecord& record = state.Record;
   // Held by a charge or deposit whose dialog its owner destroyed, still waiting for
   // the gateway.
   ExchangeJob* job = ClaimExchangeJob();
@@ -246,62 +219,61 @@ int Test(DialogWindow& window) {
     return 0;
   }
   // Charges and deposits refuse to send with such a file, and so does the Test.
-  if (SettingsRefuseSending(ScratchText, sizeof ScratchText)) {
+  if (SettingsRefuseSending(text, kScratchTextSize)) {
     ReleaseExchangeJob(*job);
-    AppendClosingLines(ScratchText, sizeof ScratchText);
-    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    AppendClosingLines(text, kScratchTextSize);
+    window.SystemMessageBox(text, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
-  FillTransaction(CurrentRecord, TransactionKind::Test);
-  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Test, job->Entry);
+  FillTransaction(record, TransactionKind::Test);
+  const WriteAhead gate = TakeNumberAndRecordSending(record, TransactionKind::Test, job->Entry);
   if (!gate.MaySend()) {
     window.RestoreCursor();
-    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, sizeof ScratchText);
-    JournalNotSent(job->Entry, ScratchText, std::nullopt);
+    FormatNotSent(gate, record.BatchNumber, text, kScratchTextSize);
+    JournalNotSent(job->Entry, text, std::nullopt);
     ReleaseExchangeJob(*job);
-    AppendClosingLines(ScratchText, sizeof ScratchText);
-    window.SystemMessageBox(ScratchText, kTestErrorCaption, kMessageBoxIconError);
+    AppendClosingLines(text, kScratchTextSize);
+    window.SystemMessageBox(text, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
-  BuildRequest(CurrentRecord, job->Body);
+  BuildRequest(record, job->Body);
   // On this thread on purpose: the administrator waits for the verdict.
   GatewayCertificate certificate{};
   RunExchangeJobHere(*job, &certificate);
   const JournalWrite outcome = JournalOutcome(job->Entry, job->Result, job->Reply, std::nullopt);
   window.RestoreCursor();
-  ShowTestOutcome(window, *job, certificate, outcome.Failed || outcome.Side ? outcome : gate.Sending);
+  ShowTestOutcome(window, state, *job, certificate, outcome.Failed || outcome.Side ? outcome : gate.Sending);
   ReleaseExchangeJob(*job);
   return 0;
 }
 
 }  // namespace
 
-int ConfigureOnInit(DialogWindow& window) {
+int ConfigureOnInit(DialogWindow& window, ConfigureDialogState& state) {
   const PluginSettings& s = CurrentSettings;
-  const TransactionRecord& r = CurrentRecord;
-  RememberOpenedSettings();
-  window.CenterOnOwner();
+  state.OpenedWith = CurrentSettings;
+  window.CenterOnOwner(state.Owner);
   window.SetItemText(IDC_CONFIG_URL, s.URL);
-  window.SetItemText(IDC_CONFIG_MERCHANT_ID, r.MerchantID);
-  window.SetItemText(IDC_CONFIG_TERMINAL_ID, r.TerminalID);
+  window.SetItemText(IDC_CONFIG_MERCHANT_ID, s.MerchantID);
+  window.SetItemText(IDC_CONFIG_TERMINAL_ID, s.TerminalID);
   // A number the file got wrong is shown empty, not as the default nobody chose.
-  window.SetItemUnsigned(IDC_CONFIG_BATCH_NUMBER, static_cast<unsigned>(r.BatchNumber));
+  window.SetItemUnsigned(IDC_CONFIG_BATCH_NUMBER, static_cast<unsigned>(s.BatchNumber));
   if (SettingRefused(kBatchNumberKey)) window.SetItemText(IDC_CONFIG_BATCH_NUMBER, "");
-  window.SetItemUnsigned(IDC_CONFIG_MERCHANT_CODE, static_cast<unsigned>(r.MerchantCode));
+  window.SetItemUnsigned(IDC_CONFIG_MERCHANT_CODE, static_cast<unsigned>(s.MerchantCode));
   if (SettingRefused(kMerchantCodeKey)) window.SetItemText(IDC_CONFIG_MERCHANT_CODE, "");
   window.SetItemText(IDC_CONFIG_PREFIX_MATCH, s.PrefixMatch);
   return 1;
 }
 
-int ConfigureOnCommand(DialogWindow& window, int id) {
+int ConfigureOnCommand(DialogWindow& window, ConfigureDialogState& state, int id) {
   switch (id) {
     case IDC_OK:
-      return Save(window);
+      return Save(window, state);
     case IDC_CONFIG_TEST:
-      return Test(window);
+      return Test(window, state);
     case IDC_CANCEL:
-      RestoreOpenedSettings();
+      CurrentSettings = state.OpenedWith;
       window.End(kConfigCancelledEndCode);
       return 1;
     default:
@@ -309,13 +281,13 @@ int ConfigureOnCommand(DialogWindow& window, int id) {
   }
 }
 
-int ConfigureOnClose(DialogWindow& window) {
-  RestoreOpenedSettings();
+int ConfigureOnClose(DialogWindow& window, ConfigureDialogState& state) {
+  CurrentSettings = state.OpenedWith;
   window.End(kConfigClosedEndCode);
   return 1;
 }
 
-int ConfigureOnDestroy(DialogWindow& window) {
-  EraseCardData(window, IDC_CONFIG_ACCOUNT_NUMBER);
+int ConfigureOnDestroy(DialogWindow& window, ConfigureDialogState& state) {
+  EraseCardData(window, IDC_CONFIG_ACCOUNT_NUMBER, state);
   return 0;
 }

@@ -1,17 +1,27 @@
 #pragma once
 // The configuration dialog (CONFIGURE template), in which an administrator edits the
-// gateway settings, saves them, or runs one live test transaction. It keeps no state
-// of its own but the values it opened with: every control value that passes its check
-// goes into the module-wide value behind it (CurrentSettings.URL and .PrefixMatch;
-// MerchantID, TerminalID, BatchNumber, MerchantCode and, for a test, CardNumber of
-// CurrentRecord), where a Test uses it; a value that fails its check leaves the value
-// in effect as it was. Save writes the settings file and keeps what it wrote; Cancel
-// and the close box put back the values the dialog opened with. Runs on the user-interface thread; a Test blocks it until
-// the gateway has answered.
+// gateway settings, saves them, or runs one live test transaction. Every settings value
+// that passes its check goes into CurrentSettings (URL, MerchantID, TerminalID,
+// BatchNumber, MerchantCode, PrefixMatch), where a Test uses it; the test account number
+// goes into the Test's own record in the dialog's state. A value that fails its check
+// leaves the value in effect as it was. Save writes the settings file and keeps what it
+// wrote; Cancel and the close box put back the values the dialog opened with. Runs on
+// the user-interface thread; a Test blocks it until the gateway has answered.
 //
 // End codes: 1 after Save and after the close box (which writes nothing), 0 after
 // Cancel. Each handler returns what the dialog procedure returns to the system.
+#include <cstdint>
+
 #include "dialogs/dialog_window.h"
+#include "dialogs/transaction_dialog.h"
+#include "settings/settings.h"
+
+// The dialog's own state, from WM_INITDIALOG to WM_DESTROY: SPMConfig keeps it on its
+// stack and the dialog reaches it from its window. Record is the Test's.
+struct ConfigureDialogState : DialogCardData {
+  uintptr_t Owner;            // the window handed to SPMConfig (HWND): the dialog centres on it
+  PluginSettings OpenedWith;  // in effect when the dialog opened; Cancel puts it back
+};
 
 // Controls: the CONFIGURE template's (resources/resource_ids.h); Save is its IDC_OK.
 
@@ -49,7 +59,7 @@ inline constexpr const char* kJournalSideFormat =
 // the screen) and shows them in controls 100 to 105, in that order (a refused number
 // empty); 110 stays empty. Returns 1
 // so that the system focuses the first tab stop.
-int ConfigureOnInit(DialogWindow& window);
+int ConfigureOnInit(DialogWindow& window, ConfigureDialogState& state);
 
 // WM_COMMAND with the control id (the low word of wParam):
 // - Save (1): the checks, then MerchantID is taken from 101 unchecked, the settings are
@@ -70,13 +80,13 @@ int ConfigureOnInit(DialogWindow& window);
 // The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also
 // wants a host. A failed check beeps, moves the focus to its control and shows no
 // text; the values read before it are in effect, the failing one is not.
-int ConfigureOnCommand(DialogWindow& window, int id);
+int ConfigureOnCommand(DialogWindow& window, ConfigureDialogState& state, int id);
 
 // WM_CLOSE: puts back the values the dialog opened with, ends with 1 without writing
 // anything; returns 1.
-int ConfigureOnClose(DialogWindow& window);
+int ConfigureOnClose(DialogWindow& window, ConfigureDialogState& state);
 
 // WM_DESTROY, however the dialog ended: the test account number is erased from the
-// control and from memory (see EraseCardData; the Test's job erased its request and
-// reply when it ended). Returns 0.
-int ConfigureOnDestroy(DialogWindow& window);
+// control, the Test's record and the dialog's text (EraseCardData; the Test's job
+// erased its request and reply when it ended). Returns 0.
+int ConfigureOnDestroy(DialogWindow& window, ConfigureDialogState& state);

@@ -6,21 +6,19 @@
 #include <cstring>
 
 #include "dialogs/card_text.h"
-#include "dialogs/scratch_text.h"
 #include "dialogs/station_deposit.h"
 #include "gateway/journal.h"
-#include "gateway/transaction_record.h"
 #include "settings/secure_erase.h"
 
 namespace {
 
 int32_t CardStep(DialogWindow& window, DepositDialogState& state) {
-  if (!ReadEntry(window)) return 0;
-  StoreCardNumber(ExtractCardText(ScratchText), CurrentRecord);
-  SecureErase(ScratchText, sizeof ScratchText);
+  if (!ReadEntry(window, state)) return 0;
+  StoreCardNumber(ExtractCardText(state.ScratchText), state.Record);
+  SecureErase(state.ScratchText, sizeof state.ScratchText);
   state.Step = DialogStep::AmountEntry;
-  std::snprintf(ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(state.Balance));
-  window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+  std::snprintf(state.ScratchText, kScratchTextSize, kBalanceFormat, CentsToUnits(state.Balance));
+  window.SetItemText(IDC_CARD_MESSAGE, state.ScratchText);
   // The amount is typed into the same control: nothing of the card may stay in it.
   window.EraseItemText(IDC_CARD_ENTRY);
   window.UnmaskEdit(IDC_CARD_ENTRY);
@@ -30,17 +28,17 @@ int32_t CardStep(DialogWindow& window, DepositDialogState& state) {
 }
 
 int32_t AmountStep(DialogWindow& window, DepositDialogState& state) {
-  if (!ReadEntry(window)) return 0;
+  if (!ReadEntry(window, state)) return 0;
   int32_t cents = 0;
-  if (!ParseDepositAmount(ScratchText, &cents)) {
-    std::snprintf(ScratchText, kScratchTextSize, kAmountRefusedFormat, kMinDepositUnits,
+  if (!ParseDepositAmount(state.ScratchText, &cents)) {
+    std::snprintf(state.ScratchText, kScratchTextSize, kAmountRefusedFormat, kMinDepositUnits,
                   kMaxDepositUnits);
-    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    window.SetItemText(IDC_CARD_MESSAGE, state.ScratchText);
     window.SetItemText(IDC_CARD_ENTRY, "");
     window.FocusItem(IDC_CARD_ENTRY);
     return 0;
   }
-  CurrentRecord.AmountCents = cents;
+  state.Record.AmountCents = cents;
   LaunchTransaction(window, state, TransactionKind::Deposit);
   window.ShowItem(IDC_CARD_ENTRY, false);
   window.Redraw();
@@ -51,17 +49,17 @@ int32_t CompletionStep(DialogWindow& window, DepositDialogState& state) {
   // The end code waits for the booking, which the journal records on a line of its own.
   if (CompleteTransaction(window, state, std::nullopt) != Completion::Approved) return 0;
   const int32_t result =
-      BookStationDeposit(state.User, CurrentRecord.AmountCents, &state.Balance);
+      BookStationDeposit(state.User, state.Record.AmountCents, &state.Balance);
   if (result == 0) {
-    state.EndCode = CurrentRecord.AmountCents;
+    state.EndCode = state.Record.AmountCents;
     JournalBooking(state.Job->Entry, result, "", state.EndCode);
   } else {
     // Not booked: the station must not be told that money arrived.
-    std::snprintf(ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
+    std::snprintf(state.ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
     // Journaled before the box, which waits for the user.
-    JournalBooking(state.Job->Entry, result, ScratchText, state.EndCode);
+    JournalBooking(state.Job->Entry, result, state.ScratchText, state.EndCode);
     window.Redraw();  // the finished picture behind the box
-    window.StationMessageBox(ScratchText, kDepositFailedCaption, kMessageBoxIconError);
+    window.StationMessageBox(state.ScratchText, kDepositFailedCaption, kMessageBoxIconError);
   }
   window.PostClose();
   return 1;
@@ -112,7 +110,7 @@ void KeepDepositUser(DepositDialogState& state, const char* user) {
 int32_t DepositDialogStart(DialogWindow& window, DepositDialogState& state, int32_t balanceCents) {
   BeginTransactionDialog(window, state, kDepositNotMade);
   state.Balance = balanceCents;
-  CurrentRecord.AmountCents = balanceCents;
+  state.Record.AmountCents = balanceCents;
   if (HasStationDeposit()) return 1;
   OfferOnlyCancel(window, state);
   return 0;  // the focus is on Cancel already; 1 would move it to the hidden edit control

@@ -2,15 +2,14 @@
 // The dialog procedures of the plug-in's three dialogs, run by the exports:
 // ChargeDialog on the CARDPIN template (creation parameter: amount in cents; end code
 // 1 approved, 2 not), DepositDialog on CARDPIN (creation parameter: print balance in
-// cents; end code the deposited cents, or 0), ConfigureDialog on CONFIGURE (end code 1
-// after Save or the close box, 0 after Cancel).
+// cents; end code the deposited cents, or 0), ConfigureDialog on CONFIGURE (creation
+// parameter: its ConfigureDialogState, owned by the caller; end code 1 after Save or
+// the close box, 0 after Cancel).
 #include <windows.h>
 
+#include "dialogs/configure_dialog.h"
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/transaction_dialog.h"
-
-// The window last given to SPMConfig: the configuration dialog centres itself over it.
-extern HWND OwnerWindow;
 
 // The state the next charge or deposit dialog takes as its own at WM_INITDIALOG and
 // keeps with its window (DWLP_USER); the export that runs the dialog owns it, on its

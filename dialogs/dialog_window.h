@@ -34,7 +34,8 @@ class DialogWindow {
   virtual void Beep() = 0;               // MessageBeep(0xFFFFFFFF)
   virtual void ShowWaitCursor() = 0;     // keeps the previous cursor
   virtual void RestoreCursor() = 0;
-  virtual void CenterOnOwner() = 0;
+  // Over owner (an HWND; the screen when there is none).
+  virtual void CenterOnOwner(uintptr_t owner) = 0;
   // The system's MessageBoxA, owned by the dialog.
   virtual void SystemMessageBox(const char* text, const char* caption, unsigned flags) = 0;
   // The station program's message-box function, owned by the dialog.

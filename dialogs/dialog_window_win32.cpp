@@ -96,7 +96,9 @@ void Win32DialogWindow::ShowWaitCursor() { previousCursor_ = SetCursor(LoadCurso
 
 void Win32DialogWindow::RestoreCursor() { SetCursor(previousCursor_); }
 
-void Win32DialogWindow::CenterOnOwner() { ::CenterOnOwner(dialog_, OwnerWindow); }
+void Win32DialogWindow::CenterOnOwner(uintptr_t owner) {
+  ::CenterOnOwner(dialog_, reinterpret_cast<HWND>(owner));
+}
 
 void Win32DialogWindow::SystemMessageBox(const char* text, const char* caption, unsigned flags) {
   MessageBoxA(dialog_, text, caption, flags);

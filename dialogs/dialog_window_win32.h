@@ -39,7 +39,7 @@ class Win32DialogWindow final : public DialogWindow {
   // The previous cursor is kept in this object: show and restore within one handler.
   void ShowWaitCursor() override;
   void RestoreCursor() override;
-  void CenterOnOwner() override;
+  void CenterOnOwner(uintptr_t owner) override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
   void WatchJob(ExchangeJob& job) override;

@@ -4,11 +4,9 @@
 #include <cstring>
 
 #include "dialogs/not_sent_text.h"
-#include "dialogs/scratch_text.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
-#include "gateway/transaction_record.h"
 #include "gateway/write_ahead.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
@@ -75,37 +73,39 @@ void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog
   window.StartTimer();
 }
 
-bool ReadEntry(DialogWindow& window) {
-  if (window.GetItemText(IDC_CARD_ENTRY, ScratchText, kEntryReadSize) > 0) return true;
+bool ReadEntry(DialogWindow& window, TransactionDialogState& dialog) {
+  if (window.GetItemText(IDC_CARD_ENTRY, dialog.ScratchText, kEntryReadSize) > 0) return true;
   window.FocusItem(IDC_CARD_ENTRY);
   return false;
 }
 
 bool LaunchTransaction(DialogWindow& window, TransactionDialogState& dialog,
                        TransactionKind kind) {
+  char* const text = dialog.ScratchText;
+  TransactionRecord& record = dialog.Record;
   ExchangeJob* job = ClaimExchangeJob();
   if (job == nullptr) {
     FailToStart(window, dialog, kEarlierWorkerRunningText);
     return false;
   }
   // Before a sequence number is used: a batch or code nobody chose must not go out.
-  if (SettingsRefuseSending(ScratchText, kScratchTextSize)) {
+  if (SettingsRefuseSending(text, kScratchTextSize)) {
     ReleaseExchangeJob(*job);
-    FailToStart(window, dialog, ScratchText);
+    FailToStart(window, dialog, text);
     return false;
   }
-  FillTransaction(CurrentRecord, kind);
+  FillTransaction(record, kind);
   // On disk before the request can leave: even a crash from here on leaves the number
   // used up and the "sending" line written.
-  const WriteAhead gate = TakeNumberAndRecordSending(CurrentRecord, kind, job->Entry);
+  const WriteAhead gate = TakeNumberAndRecordSending(record, kind, job->Entry);
   if (!gate.MaySend()) {
-    FormatNotSent(gate, CurrentRecord.BatchNumber, ScratchText, kScratchTextSize);
-    JournalNotSent(job->Entry, ScratchText, dialog.EndCode);
+    FormatNotSent(gate, record.BatchNumber, text, kScratchTextSize);
+    JournalNotSent(job->Entry, text, dialog.EndCode);
     ReleaseExchangeJob(*job);
-    FailToStart(window, dialog, ScratchText);
+    FailToStart(window, dialog, text);
     return false;
   }
-  BuildRequest(CurrentRecord, job->Body);
+  BuildRequest(record, job->Body);
   window.EnableItem(IDC_OK, false);
   window.EnableItem(IDC_CANCEL, false);
   window.SetItemText(IDC_CARD_MESSAGE, kInProgressText);
@@ -130,10 +130,10 @@ int32_t TransactionTick(DialogWindow& window, TransactionDialogState& dialog) {
     ++dialog.TickCount;
     const size_t base = std::strlen(kInProgressText);
     const size_t dots = static_cast<size_t>(dialog.TickCount % kProgressDotCycle);
-    std::memcpy(ScratchText, kInProgressText, base);
-    std::memset(ScratchText + base, '.', dots);
-    ScratchText[base + dots] = '\0';
-    window.SetItemText(IDC_CARD_MESSAGE, ScratchText);
+    std::memcpy(dialog.ScratchText, kInProgressText, base);
+    std::memset(dialog.ScratchText + base, '.', dots);
+    dialog.ScratchText[base + dots] = '\0';
+    window.SetItemText(IDC_CARD_MESSAGE, dialog.ScratchText);
   }
   return 0;
 }
@@ -159,9 +159,9 @@ Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dia
   if (ReplyShownAsText(job.Result, job.Reply)) {
     ShowTransactionError(window, job.Reply);
   } else {
-    std::snprintf(ScratchText, kScratchTextSize, kDeclinedFormat, response.ResponseCode,
+    std::snprintf(dialog.ScratchText, kScratchTextSize, kDeclinedFormat, response.ResponseCode,
                   response.ResponseMessage);
-    ShowTransactionError(window, ScratchText);
+    ShowTransactionError(window, dialog.ScratchText);
   }
   // Painted only for a dialog that stays open: under Wine a repaint takes about 3 ms,
   // which an approved charge would spend before closing.
@@ -205,12 +205,12 @@ int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialo
     }
     ReleaseExchangeJob(*job);
   }
-  EraseCardData(window, IDC_CARD_ENTRY);
+  EraseCardData(window, IDC_CARD_ENTRY, dialog);
   return 0;
 }
 
-void EraseCardData(DialogWindow& window, int entryId) {
+void EraseCardData(DialogWindow& window, int entryId, DialogCardData& data) {
   window.EraseItemText(entryId);
-  SecureErase(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber);
-  SecureErase(ScratchText, sizeof ScratchText);
+  SecureErase(data.Record.CardNumber, sizeof data.Record.CardNumber);
+  SecureErase(data.ScratchText, sizeof data.ScratchText);
 }

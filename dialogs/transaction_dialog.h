@@ -7,6 +7,7 @@
 #include "dialogs/dialog_window.h"
 #include "gateway/exchange_job.h"
 #include "gateway/request_message.h"
+#include "gateway/transaction_record.h"
 
 // What the charge and the deposit dialog share on the CARDPIN template: the state each
 // keeps (reached from its window), reading the edit control, starting and watching the
@@ -73,8 +74,19 @@ constexpr std::array<char, FirstSize + SecondSize> JoinLines(const char (&first)
 inline constexpr auto kEarlierWorkerRunningLines = JoinLines(kEarlierWorkerRunningLine, kNothingSentLine);
 inline constexpr const char* kEarlierWorkerRunningText = kEarlierWorkerRunningLines.data();
 
+// A dialog's text buffer: it reads the edit control into it and formats every text it
+// shows there. Each use overwrites the last.
+inline constexpr size_t kScratchTextSize = 1024;
+
+// What a dialog holds that may carry the card number: the record its request is built
+// from and its text buffer. Lives with the dialog's state; EraseCardData erases it.
+struct DialogCardData {
+  TransactionRecord Record;
+  char ScratchText[kScratchTextSize];
+};
+
 // One charge or deposit dialog's own state, from WM_INITDIALOG to WM_DESTROY.
-struct TransactionDialogState {
+struct TransactionDialogState : DialogCardData {
   DialogStep Step;
   int32_t TickCount;  // polls that found the job busy
   int32_t EndCode;    // what WM_CLOSE passes to EndDialog
@@ -90,11 +102,11 @@ double CentsToUnits(int32_t cents);
 void BeginTransactionDialog(DialogWindow& window, TransactionDialogState& dialog,
                             int32_t initialEndCode);
 
-// Reads the edit control into ScratchText (at most 255 characters). When it is empty,
-// gives the control the focus back and returns false.
-bool ReadEntry(DialogWindow& window);
+// Reads the edit control into the dialog's ScratchText (at most 255 characters). When
+// it is empty, gives the control the focus back and returns false.
+bool ReadEntry(DialogWindow& window, TransactionDialogState& dialog);
 
-// Claims the exchange job, fills the sale fields of CurrentRecord (CardNumber and
+// Claims the exchange job, fills the dialog's Record (CardNumber and
 // AmountCents already set), builds the job's body, journals "sending", disables OK and
 // Cancel, shows "Transaction in progress.", watches the job and starts it: the dialog
 // is Running. When it cannot start, or the job of an earlier dialog has not finished
@@ -145,6 +157,6 @@ int32_t CloseTransactionDialog(DialogWindow& window, const TransactionDialogStat
 // job released; a job still running is its own from now on. Returns 0.
 int32_t EndTransactionDialog(DialogWindow& window, TransactionDialogState& dialog);
 
-// Erases the dialog's copies of the card number and track data: the entry control
-// entryId, CurrentRecord.CardNumber and ScratchText. (A job erases its own.)
-void EraseCardData(DialogWindow& window, int entryId);
+// Erases a dialog's copies of the card number and track data: the entry control
+// entryId, the Record's CardNumber and the ScratchText. (A job erases its own.)
+void EraseCardData(DialogWindow& window, int entryId, DialogCardData& data);

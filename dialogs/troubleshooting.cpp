@@ -1,6 +1,6 @@
 #include "dialogs/troubleshooting.h"
 
-#include "gateway/reply_parser.h"
+#include "gateway/exchange_outcome.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ const char* StatusLineFor(int status) {
 const char* PlainLineFor(const TransportResult& result, const char* reply) {
   switch (result.FailedStep) {
     case TransportStep::None:
-      return BeginsWithErrorText(reply) ? kGatewayErrorTextLine : nullptr;
+      // The exchange went through: only a body the dialogs show as text needs a line.
+      return ReplyShownAsText(result, reply) ? kGatewayErrorTextLine : nullptr;
     case TransportStep::SplitUrl:
       return nullptr;
     case TransportStep::CheckStatus:

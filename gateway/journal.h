@@ -121,7 +121,7 @@ void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& r
 
 // --- The parts, for the writers above and for tests. ---
 
-// The card number of cardText (what CurrentRecord.CardNumber holds: a typed number or
+// The card number of cardText (what a record's CardNumber holds: a typed number or
 // track-2 data), masked into out (outSize bytes, at most kMaskedCardSize needed). The
 // number ends at the first '=' or '^', where track data begins; nothing after it is
 // read. A number of 13 characters or more keeps its first six and last four; a shorter

@@ -1,18 +1,11 @@
 #include "gateway/local_clock_win32.h"
 
-#include <cstring>
 #include <ctime>
 
 #include "gateway/local_clock.h"
-#include "settings/module_state.h"
 
+// Read at attach and never changed, like the settings.
 TIME_ZONE_INFORMATION TimeZoneInfo;
-
-namespace {
-
-const ModuleStateReset kResetTimeZone{[] { std::memset(&TimeZoneInfo, 0, sizeof TimeZoneInfo); }};
-
-}  // namespace
 
 void ReadTimeZoneInfo() { GetTimeZoneInformation(&TimeZoneInfo); }
 

@@ -7,6 +7,7 @@
 #include "gateway/wire_format.h"
 #include "settings/bounded_text.h"
 #include "settings/secure_erase.h"
+#include "settings/settings.h"
 
 
 namespace {
@@ -72,6 +73,13 @@ int32_t TimeZoneCodeFor(unsigned short zoneInitial) {
 void FillTransaction(TransactionRecord& record, TransactionKind kind) {
   record.TransactionCode =
       kind == TransactionKind::Test ? kTestTransactionCode : kChargeTransactionCode;
+  const PluginSettings& s = CurrentSettings;
+  static_assert(sizeof record.MerchantID == sizeof s.MerchantID &&
+                sizeof record.TerminalID == sizeof s.TerminalID);
+  std::memcpy(record.MerchantID, s.MerchantID, sizeof record.MerchantID);
+  std::memcpy(record.TerminalID, s.TerminalID, sizeof record.TerminalID);
+  record.BatchNumber = s.BatchNumber;
+  record.MerchantCode = s.MerchantCode;
   record.CuDigits = kCuDigits;
   CopyIndicator(record.Indicator1, kBlankIndicator);
   CopyIndicator(record.Indicator2, kDebitIndicator);

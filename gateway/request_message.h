@@ -14,8 +14,8 @@ inline constexpr const char* kFormFieldName = "Transaction=";
 // What the three kinds of transaction pass to the common filling steps.
 enum class TransactionKind { Charge, Deposit, Test };
 
-// Fills the per-transaction fields of record in their fixed order: transaction code,
-// CuDigits 0, the indicators " " and "D", the time-zone code, the indicators "H" and
+// Fills record in its fixed order: transaction code, the merchant identity in effect
+// (MerchantID, TerminalID, BatchNumber, MerchantCode of CurrentSettings), CuDigits 0, the indicators " " and "D", the time-zone code, the indicators "H" and
 // "Y", for a test the amount 100, the currency code 840. CardNumber and (charge,
 // deposit) AmountCents are set by the caller beforehand; the caller then takes the
 // sequence number (gateway/write_ahead.h) and calls BuildRequest.

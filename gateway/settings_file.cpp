@@ -1,17 +1,16 @@
 #include "gateway/settings_file.h"
 
-#include "gateway/transaction_record.h"
 #include "settings/profile_store.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 void LoadSettings() {
-  TransactionRecord& r = CurrentRecord;
+  PluginSettings& s = CurrentSettings;
   LoadPluginSettings();
-  ReadSettingText(kSettingsSection, kMerchantIdKey, "", r.MerchantID, sizeof r.MerchantID);
-  ReadSettingText(kSettingsSection, kTerminalIdKey, "", r.TerminalID, sizeof r.TerminalID);
-  r.BatchNumber = ReadNumberSetting(kBatchNumberKey, kDefaultBatchNumber, kMinBatchNumber, kMaxBatchNumber);
-  r.MerchantCode =
+  ReadSettingText(kSettingsSection, kMerchantIdKey, "", s.MerchantID, sizeof s.MerchantID);
+  ReadSettingText(kSettingsSection, kTerminalIdKey, "", s.TerminalID, sizeof s.TerminalID);
+  s.BatchNumber = ReadNumberSetting(kBatchNumberKey, kDefaultBatchNumber, kMinBatchNumber, kMaxBatchNumber);
+  s.MerchantCode =
       ReadNumberSetting(kMerchantCodeKey, kDefaultMerchantCode, kMinMerchantCode, kMaxMerchantCode);
 }
 
@@ -21,12 +20,11 @@ bool SaveSettings(uint32_t* error) {
     return false;
   }
   const PluginSettings& s = CurrentSettings;
-  const TransactionRecord& r = CurrentRecord;
   const char* file = SettingsPath;
   return ProfileWriteString(kSettingsSection, kUrlKey, s.URL, file, error) &&
-         ProfileWriteString(kSettingsSection, kMerchantIdKey, r.MerchantID, file, error) &&
-         ProfileWriteString(kSettingsSection, kTerminalIdKey, r.TerminalID, file, error) &&
-         WriteIntSetting(kSettingsSection, kBatchNumberKey, r.BatchNumber, file, error) &&
-         WriteIntSetting(kSettingsSection, kMerchantCodeKey, r.MerchantCode, file, error) &&
+         ProfileWriteString(kSettingsSection, kMerchantIdKey, s.MerchantID, file, error) &&
+         ProfileWriteString(kSettingsSection, kTerminalIdKey, s.TerminalID, file, error) &&
+         WriteIntSetting(kSettingsSection, kBatchNumberKey, s.BatchNumber, file, error) &&
+         WriteIntSetting(kSettingsSection, kMerchantCodeKey, s.MerchantCode, file, error) &&
          ProfileWriteString(kSettingsSection, kPrefixMatchKey, s.PrefixMatch, file, error);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The settings file as a whole: the [Settings] values kept in CurrentSettings (URL,
-// PrefixMatch, StrictCertificates) and the merchant identity kept in CurrentRecord
-// (MerchantID, TerminalID, BatchNumber, MerchantCode), and the [Text] prompts. Read once
+// PrefixMatch, StrictCertificates and the merchant identity: MerchantID, TerminalID,
+// BatchNumber, MerchantCode), and the [Text] prompts. Read once
 // at attach; written only by the configuration dialog's Save.
 #include <cstdint>
 
@@ -9,7 +9,7 @@
 // path left no room for one (ERROR_FILENAME_EXCED_RANGE), the usual reason.
 inline constexpr uint32_t kNoSettingsPathError = 206;
 
-// Fills CurrentSettings and the merchant fields of CurrentRecord from SettingsPath.
+// Fills CurrentSettings, the merchant identity included, from SettingsPath.
 // With an empty SettingsPath every value takes its default.
 void LoadSettings();
 

@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
 
-// The single record of the current gateway transaction. Four fields are settings
-// (MerchantID, TerminalID, BatchNumber, MerchantCode), loaded at attach and changed
-// only by the configuration dialog; the dialogs fill the rest right before the
-// request is built. Touched only on the user-interface thread.
+// The record a request message is built from. Each dialog keeps its own, for its one
+// transaction: FillTransaction copies the merchant identity in from the settings and
+// fills the fixed fields; the dialog sets the card number and amount. Touched only on
+// the user-interface thread.
 struct TransactionRecord {
   int32_t TransactionCode;   // 200 charge and deposit, 100 configuration test
   char MerchantID[32];       // 31 characters at most
@@ -27,5 +27,3 @@ inline constexpr int32_t kChargeTransactionCode = 200;
 inline constexpr int32_t kTestTransactionCode = 100;
 inline constexpr int32_t kTestAmountCents = 100;
 inline constexpr int32_t kCurrencyCodeUsd = 840;
-
-extern TransactionRecord CurrentRecord;

@@ -17,11 +17,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved
 extern "C" int32_t __cdecl SPMEjectCard(void) { return 0; }
 
 extern "C" int32_t __cdecl SPMConfig(HWND owner) {
-  OwnerWindow = owner;
+  ConfigureDialogState state{};
+  state.Owner = reinterpret_cast<uintptr_t>(owner);
   // Always the system's dialog function: the configuration is the administrator's,
-  // not part of the station program's user flow.
-  return static_cast<int32_t>(
-      DialogBoxParamA(ModuleInstance, CONFIGURE_REQUESTED_NAME, owner, ConfigureDialog, 0));
+  // not part of the station program's user flow. So the creation parameter is ours.
+  return static_cast<int32_t>(DialogBoxParamA(ModuleInstance, CONFIGURE_REQUESTED_NAME, owner,
+                                              ConfigureDialog, reinterpret_cast<LPARAM>(&state)));
 }
 
 extern "C" int32_t __cdecl SPMAccounting(HWND owner, int32_t /*unused*/, int32_t amountCents) {

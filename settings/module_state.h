@@ -1,8 +1,9 @@
 #pragma once
-// Module-wide state and the way back to its load-time values. Every file that keeps
-// module-wide state registers, at file scope, one function that puts its own part back:
+// Module-wide state and the way back to its load-time values. Only what is truly
+// module-wide lives here (settings, station functions, the module handle, the exchange
+// job); a dialog keeps its own state. Every file that keeps module-wide state registers, at file scope, one function that puts its own part back:
 //
-//   const ModuleStateReset kResetRecord{[] { CurrentRecord = TransactionRecord{}; }};
+//   const ModuleStateReset kResetSettings{[] { CurrentSettings = PluginSettings{}; }};
 //
 // ResetModuleState runs them all, so that a test can start from a freshly loaded
 // library without knowing which files keep what. The registrations are linked through

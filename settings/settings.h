@@ -1,9 +1,11 @@
 #pragma once
+#include <cstdint>
+
 // The plug-in's settings: one INI file beside the plug-in, same name, extension INI.
 // [Settings] holds the gateway address and merchant identity (edited through the
 // configuration dialog); [Text] holds three prompts edited by hand only. Read once at
-// attach; afterwards the in-memory values are the truth. The four merchant values live
-// in CurrentRecord; gateway/settings_file.h loads and saves the whole file.
+// attach; afterwards the in-memory values are the truth. gateway/settings_file.h loads
+// and saves the whole file, the merchant identity included.
 
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kTextSection = "Text";
@@ -33,6 +35,11 @@ inline constexpr const char* kBuiltInValidationPrompt =
 
 struct PluginSettings {
   char URL[256];
+  // The merchant identity, copied into each request's record (gateway/request_message.h).
+  char MerchantID[32];  // 31 characters at most
+  char TerminalID[32];  // 31 characters at most
+  int32_t BatchNumber;
+  int32_t MerchantCode;
   char PrefixMatch[64];
   char SwipePrompt[512];
   char ValidationPrompt[512];

@@ -10,7 +10,7 @@
 #include <limits>
 #include <memory>
 
-#include "dialogs/scratch_text.h"
+#include "dialogs/transaction_dialog.h"
 #include "settings/prompt_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

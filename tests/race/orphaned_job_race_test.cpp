@@ -45,11 +45,12 @@ TEST(OrphanedJob, SaveWhileItRunsRacesWithNothing) {
 
   std::thread worker([job] { RunExchangeJob(*job); });
   fake::RecordingDialogWindow configure(fake::Controls::Empty);
-  ConfigureOnInit(configure);
+  ConfigureDialogState settings{};
+  ConfigureOnInit(configure, settings);
   configure.texts[IDC_CONFIG_URL] = "https://new.gateway.test/ipsx/gateway";
   configure.texts[IDC_CONFIG_TERMINAL_ID] = "T1";
   configure.texts[IDC_CONFIG_BATCH_NUMBER] = "1";
-  EXPECT_EQ(1, ConfigureOnCommand(configure, IDC_OK));
+  EXPECT_EQ(1, ConfigureOnCommand(configure, settings, IDC_OK));
   worker.join();
 
   EXPECT_STREQ("https://new.gateway.test/ipsx/gateway", CurrentSettings.URL);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "dialogs/charge_dialog.h"
 #include "dialogs/deposit_dialog.h"
@@ -21,12 +22,14 @@ class ChargeDialogTest : public TransactionDialogFixture {
   void ResetState() override { state = TransactionDialogState{}; }
   int Start(int32_t amount) { return ChargeDialogStart(window, state, amount); }
   int Command(int id) override { return ChargeDialogCommand(window, state, id); }
-  void Launch() override {
-    Start(150);
-    Enter(kSwipe);
-    Ok();
-  }
+  void Open() override { Start(150); }
+  void EnterCard() override { Enter(kSwipe); }
+  void StartTransaction() override { Ok(); }
   int32_t NothingMadeEndCode() const override { return kChargeNotApproved; }
+  int32_t ApprovedEndCode() const override { return kChargeApproved; }
+  std::vector<WayOut> OwnWaysOut() override {
+    return {{"card refused", [this] { Enter("5039501234567890"); }}};
+  }
   // Opens the dialog, takes the card and confirms: the worker is started.
   void RunUntilWorkerStarted(int32_t amount = 150) {
     Start(amount);
@@ -53,12 +56,18 @@ class DepositDialogTest : public TransactionDialogFixture {
     return DepositDialogStart(window, state, balance);
   }
   int Command(int id) override { return DepositDialogCommand(window, state, id); }
-  void Launch() override {
-    Start(1234);
-    Enter(kCard);
-    Enter("20");
-  }
+  void Open() override { Start(1234); }
+  void EnterCard() override { Enter(kCard); }
+  void StartTransaction() override { Enter("20"); }
   int32_t NothingMadeEndCode() const override { return kDepositNotMade; }
+  int32_t ApprovedEndCode() const override { return 2000; }
+  std::vector<WayOut> OwnWaysOut() override {
+    return {
+        {"amount refused", [this] { Enter(kCard); Enter("0"); }},
+        {"not booked", [this] { fake::stationDepositResult = 3; LaunchBusy(); FinishWith(Reply("00", "OK")); }},
+        {"no deposit function", [this] { Fresh(); fake::stationDepositPresent = false; Open(); }},
+    };
+  }
   void RunUntilWorkerStarted(const char* amount = "20", const char* user = kUser) {
     Start(1234, user);
     Enter(kCard);

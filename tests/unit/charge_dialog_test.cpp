@@ -18,12 +18,12 @@ std::string ChargePrompt(const char* amount) {
 }
 
 TEST_F(ChargeDialogTest, StartResetsTheDialogAndKeepsTheTemplateTexts) {
-  state = TransactionDialogState{DialogStep::Finished, 7, kChargeApproved, nullptr};
+  state = TransactionDialogState{{}, DialogStep::Finished, 7, kChargeApproved, nullptr};
   EXPECT_EQ(1, Start(150));
   EXPECT_EQ(DialogStep::CardEntry, state.Step);
   EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(kChargeNotApproved, state.EndCode);
-  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(150, state.Record.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(fake::kTemplateCaption, window.caption);
   EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
@@ -59,7 +59,7 @@ TEST_F(ChargeDialogTest, AcceptedCardAsksForConfirmation) {
   EXPECT_EQ(kEntryReadSize, window.lastReadSize);
   EXPECT_EQ(DialogStep::Confirming, state.Step);
   EXPECT_EQ(1, ChargeDialogPicture(state));
-  EXPECT_STREQ("6039501234567890=4912", CurrentRecord.CardNumber);
+  EXPECT_STREQ("6039501234567890=4912", state.Record.CardNumber);
   EXPECT_EQ(ChargePrompt("1.50"), window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ("&OK", window.Text(IDC_OK));
   EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
@@ -95,7 +95,7 @@ TEST_F(ChargeDialogTest, CardPrefixDecidesAcceptance) {
       EXPECT_EQ("Invalid card number.", window.Text(IDC_CARD_MESSAGE));
       EXPECT_FALSE(window.Enabled(IDC_OK));
       EXPECT_EQ("&Next >", window.Text(IDC_OK));
-      EXPECT_STREQ("", CurrentRecord.CardNumber);
+      EXPECT_STREQ("", state.Record.CardNumber);
     }
   }
 }
@@ -127,39 +127,16 @@ TEST_F(ChargeDialogTest, ConfirmBuildsTheRequestAndStartsTheWorker) {
   Start(150);
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
-  EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
-  EXPECT_EQ(1, CurrentRecord.SequenceNumber);
-  EXPECT_EQ(kCurrencyCodeUsd, CurrentRecord.CurrencyCode);
-  EXPECT_EQ(150, CurrentRecord.AmountCents);
+  EXPECT_EQ(kChargeTransactionCode, state.Record.TransactionCode);
+  EXPECT_EQ(1, state.Record.SequenceNumber);
+  EXPECT_EQ(kCurrencyCodeUsd, state.Record.CurrencyCode);
+  EXPECT_EQ(150, state.Record.AmountCents);
   EXPECT_EQ(1, SequenceNumbersUsed());
   EXPECT_EQ(1, fake::workerStarts);
   EXPECT_EQ(0, fake::formBodyAtStart.rfind("Transaction=IPS.123456", 0)) << fake::formBodyAtStart;
   EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
   EXPECT_FALSE(window.Enabled(IDC_OK));
   EXPECT_FALSE(window.Enabled(IDC_CANCEL));
-  EXPECT_EQ(DialogStep::Running, state.Step);
-  EXPECT_TRUE(window.posted.empty());
-}
-
-TEST_F(ChargeDialogTest, BusyTicksAdvanceTheProgressDots) {
-  RunUntilWorkerStarted();
-  // The thread is created but has not begun: nothing moves.
-  Job().Status.store(kJobIdle);
-  EXPECT_EQ(0, Tick());
-  EXPECT_EQ(0, state.TickCount);
-  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
-  Job().Status.store(kJobBusy);
-  struct Row { int tick; int extraDots; };
-  const Row rows[] = {{1, 1}, {2, 2}, {9, 9}, {10, 0}, {11, 1}, {12, 2}, {20, 0}, {23, 3}};
-  int ticks = 0;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.tick);
-    while (ticks < row.tick) {
-      EXPECT_EQ(0, Tick());
-      ++ticks;
-    }
-    EXPECT_EQ(kInProgress + std::string(row.extraDots, '.'), window.Text(IDC_CARD_MESSAGE));
-  }
   EXPECT_EQ(DialogStep::Running, state.Step);
   EXPECT_TRUE(window.posted.empty());
 }
@@ -183,53 +160,6 @@ TEST_F(ChargeDialogTest, ApprovalClosesWithEndCodeOne) {
   EXPECT_FALSE(window.timerRunning);
 }
 
-TEST_F(ChargeDialogTest, FailuresAreShownAndEndWithTwo) {
-  struct Row { std::string reply; std::string shown; };
-  const Row rows[] = {
-      {fake::FailureText(TransportStep::Send, 12029), fake::FailureText(TransportStep::Send, 12029)},
-      {fake::FailureText(TransportStep::SplitUrl, 0), fake::FailureText(TransportStep::SplitUrl, 0)},
-      {"Error:" + Reply("00", "APPROVED"), "Error:" + Reply("00", "APPROVED")},
-      {Reply("05", "DECLINED"), "Transaction error:\n[05] DECLINED"},
-      {"", "Transaction error:\n[99] Unknown data"},
-      {"Error", "Transaction error:\n[99] Unknown data"},  // no colon: a gateway reply
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.reply);
-    Fresh();
-    RunUntilWorkerStarted();
-    FinishWith(row.reply);
-    EXPECT_FALSE(window.ended);
-    EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
-    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
-    EXPECT_FALSE(window.Enabled(IDC_OK));
-    EXPECT_EQ(2, ChargeDialogPicture(state));
-    EXPECT_EQ("redraw", window.log.back());  // the red disc painted with the text
-    EXPECT_EQ(0, Ok());  // OK stays dead after the error
-    EXPECT_TRUE(window.posted.empty());
-    EXPECT_EQ(1, Command(IDC_CANCEL));
-    Pump();
-    EXPECT_TRUE(window.ended);
-    EXPECT_EQ(kChargeNotApproved, window.endCode);
-  }
-}
-
-TEST_F(ChargeDialogTest, CancelBeforeTheConfirmStepUsesNoSequenceNumber) {
-  for (int cardsEntered = 0; cardsEntered <= 1; ++cardsEntered) {
-    SCOPED_TRACE(cardsEntered);
-    Fresh();
-    Start(150);
-    if (cardsEntered == 1) Enter(kSwipe);
-    EXPECT_EQ(1, Command(IDC_CANCEL));
-    Pump();
-    EXPECT_TRUE(window.ended);
-    EXPECT_EQ(kChargeNotApproved, window.endCode);
-    EXPECT_FALSE(window.timerRunning);
-    EXPECT_EQ(0, SequenceNumbersUsed());
-    EXPECT_EQ(0, fake::workerStarts);
-  }
-}
-
 TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   Start(150);
   Enter("5039501234");
@@ -242,39 +172,6 @@ TEST_F(ChargeDialogTest, RefusedCardEndsWithTwoAndIgnoresOk) {
   EXPECT_EQ(kChargeNotApproved, window.endCode);
 }
 
-TEST_F(ChargeDialogTest, NoWayOutWhileTheTransactionRuns) {
-  RunUntilWorkerStarted();
-  EXPECT_EQ(1, Command(IDC_CANCEL));  // Escape arrives as Cancel
-  EXPECT_EQ(1, Close());             // the close box arrives as WM_CLOSE
-  Pump();
-  EXPECT_FALSE(window.ended);
-  EXPECT_TRUE(window.timerRunning);
-  EXPECT_EQ(2, window.beeps);
-
-  // The result is in and the completion posted, but a close queued before it runs.
-  WorkerFinishes(Reply("05", "DECLINED"));
-  Tick();
-  EXPECT_EQ(1, Close());
-  EXPECT_FALSE(window.ended);
-  Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
-  EXPECT_EQ(1, Close());
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(kChargeNotApproved, window.endCode);
-}
-
-TEST_F(ChargeDialogTest, OkWhileTheTransactionRunsDoesNothing) {
-  RunUntilWorkerStarted();
-  WorkerFinishes(Reply("00", "APPROVED"));
-  Job().Status.store(kJobBusy);  // the reply is there, but the worker is not done
-  EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, fake::workerStarts);
-  EXPECT_EQ(1, SequenceNumbersUsed());
-  EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(kChargeNotApproved, state.EndCode);
-  EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
-}
-
 // A batch number nobody chose must not reach the gateway, nor use up a sequence number.
 TEST_F(ChargeDialogTest, ARefusedSettingsNumberSendsNothing) {
   fake::profiles[SettingsPath]["Settings"]["BatchNumber"] = "-5";
@@ -283,113 +180,12 @@ TEST_F(ChargeDialogTest, ARefusedSettingsNumberSendsNothing) {
   Enter(kSwipe);
   EXPECT_EQ(0, Ok());
   EXPECT_EQ(0, fake::workerStarts);
-  EXPECT_EQ(0, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(0, state.Record.SequenceNumber);
   EXPECT_EQ(std::string("The settings file ") + SettingsPath +
                 " has BatchNumber=-5, not a number from 1 to 999999.\nNothing was sent.",
             window.Text(IDC_CARD_MESSAGE));
   EXPECT_FALSE(window.Enabled(IDC_OK));
   EXPECT_NE(nullptr, ClaimExchangeJob()) << "the job is free for the next exchange";
-}
-
-TEST_F(ChargeDialogTest, LateResultOfAVanishedDialogIsNeverTaken) {
-  // The first dialog is destroyed by its owner while its job runs: no WM_CLOSE, no poll.
-  fake::https.body = Reply("00", "APPROVED");
-  RunUntilWorkerStarted();
-  ExchangeJob& orphan = Job();
-  Destroy();
-
-  // The next dialog, while that job is still busy, refuses to start another.
-  window = fake::RecordingDialogWindow();
-  ResetState();
-  Start(300);
-  Enter(kSwipe);
-  EXPECT_EQ(0, Ok());
-  EXPECT_EQ(kEarlierWorkerRunningText, window.Text(IDC_CARD_MESSAGE));
-  EXPECT_EQ(1, fake::workerStarts);
-  EXPECT_EQ(1, SequenceNumbersUsed());
-  EXPECT_TRUE(window.Enabled(IDC_CANCEL));
-  Command(IDC_CANCEL);
-  Pump();
-  EXPECT_EQ(kChargeNotApproved, window.endCode);
-
-  // Once it has finished, its approval is journaled by the job and shown by no dialog.
-  RunExchangeJob(orphan);
-  EXPECT_TRUE(window.posted.empty());
-  window = fake::RecordingDialogWindow();
-  ResetState();
-  Start(300);
-  Tick();
-  EXPECT_TRUE(window.posted.empty());
-  Enter(kSwipe);
-  Ok();
-  EXPECT_EQ(2, fake::workerStarts);
-  Tick();
-  EXPECT_TRUE(window.posted.empty());
-  EXPECT_FALSE(window.ended);
-  EXPECT_EQ(DialogStep::Running, state.Step);
-}
-
-// The watched worker's own notice completes the dialog at once: no tick is needed.
-TEST_F(ChargeDialogTest, TheWorkersNoticeClosesAnApprovedChargeWithoutATick) {
-  fake::workerRunsInline = true;
-  fake::https.body = Reply("00", "APPROVED");
-  Start(150);
-  Enter(kSwipe);
-  Ok();  // the worker runs here, to its end, and posts its notice
-  ASSERT_EQ(1u, window.posted.size());
-  EXPECT_TRUE(window.posted.front().notice);
-  Pump();
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(kChargeApproved, window.endCode);
-  EXPECT_EQ(0, state.TickCount);
-}
-
-TEST_F(ChargeDialogTest, OnlyTheNoticeOfItsOwnFinishedWorkerCompletes) {
-  RunUntilWorkerStarted();
-  const ExchangeJob* job = window.watched;
-  ASSERT_EQ(&Job(), job);
-  EXPECT_EQ(0, WorkerFinished(job));  // still busy: nothing to take
-  WorkerFinishes(Reply("05", "DECLINED"));
-  static ExchangeJob another{};
-  EXPECT_EQ(0, WorkerFinished(&another));  // not this dialog's
-  EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, WorkerFinished(job));
-  Pump();
-  EXPECT_EQ("Transaction error:\n[05] DECLINED", window.Text(IDC_CARD_MESSAGE));
-  EXPECT_EQ(0, Tick());  // the tick that comes after it finds nothing to do
-  EXPECT_EQ(0, WorkerFinished(job));
-  EXPECT_TRUE(window.posted.empty());
-  EXPECT_EQ(0, state.TickCount);
-}
-
-// However the dialog ends, nothing of the card stays behind once it is destroyed.
-TEST_F(ChargeDialogTest, CardDataIsErasedOnEveryWayOut) {
-  const std::string card = "6039501234567890";
-  struct Row {
-    const char* way;
-    std::function<void()> play;
-  };
-  const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kSwipe; }},
-      {"card refused", [&] { Enter("5039501234567890"); }},
-      {"cancelled at the confirmation", [&] { Enter(kSwipe); }},
-      {"approved", [&] { RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
-      {"declined", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("05", ("DECLINED " + card).c_str())); }},
-      {"transport error", [&] { RunUntilWorkerStarted(); FinishWith("Error: HTTP Read [12030]\n"); }},
-      {"worker not started", [&] { fake::workerStartFails = true; Enter(kSwipe); Ok(); }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.way);
-    Fresh();
-    Start(150);
-    row.play();
-    Command(IDC_CANCEL);
-    Pump();
-    EXPECT_EQ(0, Destroy());  // WM_DESTROY
-    EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
-    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
-  }
 }
 
 TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
@@ -398,7 +194,7 @@ TEST_F(ChargeDialogTest, TheCardStepKeepsNoCopyOfWhatWasTyped) {
     Fresh();
     Start(150);
     Enter(entry);
-    EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find("1234567890"));
+    EXPECT_EQ(std::string::npos, std::string(state.ScratchText, sizeof state.ScratchText).find("1234567890"));
     EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY));
   }
 }
@@ -410,7 +206,7 @@ TEST_F(ChargeDialogTest, DestroyedWhileItsWorkerRunsLeavesTheWorkersBuffersToIt)
   RunUntilWorkerStarted();
   const std::string sent = Job().Body;
   Destroy();
-  EXPECT_TRUE(AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber));
+  EXPECT_TRUE(AllZero(state.Record.CardNumber, sizeof state.Record.CardNumber));
   EXPECT_EQ(sent, Job().Body) << "the running job still owns the request";
   RunExchangeJob(Job());  // it ends now, on this thread
   EXPECT_TRUE(window.posted.empty()) << "no notice for a window that is gone";

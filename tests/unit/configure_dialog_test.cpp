@@ -14,7 +14,6 @@
 
 #include "dialogs/charge_dialog.h"
 #include "dialogs/configure_dialog.h"
-#include "dialogs/scratch_text.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
@@ -88,6 +87,7 @@ class ConfigureDialogTest : public ::testing::Test {
     Put("PrefixMatch", kLoaded.prefix);
     fake::profiles[kIni]["Text"]["TitlePrompt"] = "Campus card";
     LoadPlugin();
+    state = ConfigureDialogState{};
   }
 
   static void Put(const char* key, const std::string& value) {
@@ -103,7 +103,7 @@ class ConfigureDialogTest : public ::testing::Test {
 
   // Opens the dialog and types every field, the test account number included.
   void OpenAndType(const Values& v = kTyped, const std::string& account = kAccount) {
-    ASSERT_EQ(1, ConfigureOnInit(window));
+    ASSERT_EQ(1, ConfigureOnInit(window, state));
     window.texts[IDC_CONFIG_URL] = v.url;
     window.texts[IDC_CONFIG_MERCHANT_ID] = v.merchantId;
     window.texts[IDC_CONFIG_TERMINAL_ID] = v.terminalId;
@@ -113,7 +113,7 @@ class ConfigureDialogTest : public ::testing::Test {
     window.texts[IDC_CONFIG_ACCOUNT_NUMBER] = account;
   }
 
-  int Press(int id) { return ConfigureOnCommand(window, id); }
+  int Press(int id) { return ConfigureOnCommand(window, state, id); }
 
   // Writes that reached the settings file, as "key=value", in order.
   static std::vector<std::string> SettingsWrites() {
@@ -131,10 +131,13 @@ class ConfigureDialogTest : public ::testing::Test {
   }
 
   fake::RecordingDialogWindow window{fake::Controls::Empty};
+  ConfigureDialogState state{};
 };
 
 TEST_F(ConfigureDialogTest, OpeningCentresThenShowsTheValuesInEffectInOrder) {
-  EXPECT_EQ(1, ConfigureOnInit(window));
+  state.Owner = 0x5150;  // the window SPMConfig was given
+  EXPECT_EQ(1, ConfigureOnInit(window, state));
+  EXPECT_EQ(0x5150u, window.centredOn);
   const std::vector<std::string> expected = {
       "center",
       "set 100 " + kLoaded.url,
@@ -194,13 +197,13 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
       EXPECT_EQ(step < row.step ? typed : loaded, actual) << "step " << step;
     };
     expect(kUrl, kTyped.url, kLoaded.url, CurrentSettings.URL);
-    expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, CurrentRecord.TerminalID);
-    expect(kBatch, kTyped.batch, kLoaded.batch, std::to_string(CurrentRecord.BatchNumber));
+    expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, CurrentSettings.TerminalID);
+    expect(kBatch, kTyped.batch, kLoaded.batch, std::to_string(CurrentSettings.BatchNumber));
     expect(kMerchantCode, kTyped.merchantCode, kLoaded.merchantCode,
-           std::to_string(CurrentRecord.MerchantCode));
+           std::to_string(CurrentSettings.MerchantCode));
     expect(kPrefix, kTyped.prefix, kLoaded.prefix, CurrentSettings.PrefixMatch);
-    expect(kMerchant, kTyped.merchantId, kLoaded.merchantId, CurrentRecord.MerchantID);
-    expect(kCard, kAccount, "", CurrentRecord.CardNumber);
+    expect(kMerchant, kTyped.merchantId, kLoaded.merchantId, CurrentSettings.MerchantID);
+    expect(kCard, kAccount, "", state.Record.CardNumber);
   }
 }
 
@@ -210,12 +213,12 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
 TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwise) {
   const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
   auto url = [] { return std::string(CurrentSettings.URL); };
-  auto terminal = [] { return std::string(CurrentRecord.TerminalID); };
-  auto batch = [] { return std::to_string(CurrentRecord.BatchNumber); };
-  auto merchantCode = [] { return std::to_string(CurrentRecord.MerchantCode); };
+  auto terminal = [] { return std::string(CurrentSettings.TerminalID); };
+  auto batch = [] { return std::to_string(CurrentSettings.BatchNumber); };
+  auto merchantCode = [] { return std::to_string(CurrentSettings.MerchantCode); };
   auto prefix = [] { return std::string(CurrentSettings.PrefixMatch); };
-  auto merchant = [] { return std::string(CurrentRecord.MerchantID); };
-  auto account = [] { return std::string(CurrentRecord.CardNumber); };
+  auto merchant = [] { return std::string(CurrentSettings.MerchantID); };
+  auto account = [this] { return std::string(state.Record.CardNumber); };
   struct Row {
     int field;
     std::string typed;
@@ -334,16 +337,16 @@ TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
 
   LoadPlugin();
   EXPECT_EQ(kTyped.url, CurrentSettings.URL);
-  EXPECT_EQ(std::string(28, 'M'), CurrentRecord.MerchantID);
-  EXPECT_EQ(std::string(28, 'T'), CurrentRecord.TerminalID);
-  EXPECT_EQ(999999, CurrentRecord.BatchNumber);
-  EXPECT_EQ(742, CurrentRecord.MerchantCode);
+  EXPECT_EQ(std::string(28, 'M'), CurrentSettings.MerchantID);
+  EXPECT_EQ(std::string(28, 'T'), CurrentSettings.TerminalID);
+  EXPECT_EQ(999999, CurrentSettings.BatchNumber);
+  EXPECT_EQ(742, CurrentSettings.MerchantCode);
   EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
   EXPECT_STREQ("Campus card", CurrentSettings.TitlePrompt);
 
   // The reopened dialog shows them.
   window = fake::RecordingDialogWindow(fake::Controls::Empty);
-  ConfigureOnInit(window);
+  ConfigureOnInit(window, state);
   EXPECT_EQ("999999", window.texts[IDC_CONFIG_BATCH_NUMBER]);
   EXPECT_EQ("742", window.texts[IDC_CONFIG_MERCHANT_CODE]);
 }
@@ -363,7 +366,7 @@ TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveSaysSoAndKeepsTheValue
   EXPECT_EQ(kMessageBoxIconError, window.messageBoxes[0].flags);
   EXPECT_TRUE(fake::profileWriteLog.empty());
   EXPECT_EQ(kTyped.url, CurrentSettings.URL);
-  EXPECT_EQ(kTyped.merchantId, CurrentRecord.MerchantID);
+  EXPECT_EQ(kTyped.merchantId, CurrentSettings.MerchantID);
 }
 
 // A write that fails keeps the dialog open and names the file and the system's number;
@@ -576,9 +579,9 @@ TEST_F(ConfigureDialogTest, TheTestSendsTransactionCode100AndAmount100ForTheType
       "Transaction=IPS.123456%1C021000MERCH01%1CTERM7%1CC0000012000001CU00%20D706" + kAccount +
       "%1CH%1CY%1C%1C100%1C%1C%1C%1C5411%1C840%1CU%1CN07182018140509%1C";
   EXPECT_EQ(0u, sent.body.find(expectedStart)) << sent.body;
-  EXPECT_EQ(kTestTransactionCode, CurrentRecord.TransactionCode);
-  EXPECT_EQ(kTestAmountCents, CurrentRecord.AmountCents);
-  EXPECT_EQ(kAccount, CurrentRecord.CardNumber);
+  EXPECT_EQ(kTestTransactionCode, state.Record.TransactionCode);
+  EXPECT_EQ(kTestAmountCents, state.Record.AmountCents);
+  EXPECT_EQ(kAccount, state.Record.CardNumber);
 }
 
 TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
@@ -586,7 +589,7 @@ TEST_F(ConfigureDialogTest, TheAccountNumberIsTakenAsTypedUpTo78Characters) {
   OpenAndType(kTyped, typed);
   fake::https.body = Reply("00", "OK");
   Press(IDC_CONFIG_TEST);
-  EXPECT_EQ(typed.substr(0, 78), CurrentRecord.CardNumber);
+  EXPECT_EQ(typed.substr(0, 78), state.Record.CardNumber);
 }
 
 TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) {
@@ -594,11 +597,11 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   OpenAndType();
   fake::https.body = Reply("05", "DECLINED");
   Press(IDC_CONFIG_TEST);
-  EXPECT_EQ(42, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(42, state.Record.SequenceNumber);
   fake::https.failingStep = TransportStep::Connect;
   fake::https.errorNumber = 12007;
   Press(IDC_CONFIG_TEST);
-  EXPECT_EQ(43, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(43, state.Record.SequenceNumber);
   EXPECT_EQ("43", SeqNumber("Batch000012"));
   EXPECT_EQ(WithVersion(fake::FailureText(TransportStep::Connect, 12007) + FindTransportError(12007)->meaning),
             window.messageBoxes.back().text);
@@ -606,7 +609,7 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   window.texts[IDC_CONFIG_BATCH_NUMBER] = "7";
   fake::https.failingStep = std::nullopt;
   Press(IDC_CONFIG_TEST);
-  EXPECT_EQ(1, CurrentRecord.SequenceNumber);
+  EXPECT_EQ(1, state.Record.SequenceNumber);
   EXPECT_EQ("1", SeqNumber("Batch000007"));
   EXPECT_EQ(3u, window.messageBoxes.size());
 }
@@ -626,13 +629,13 @@ TEST_F(ConfigureDialogTest, CancelOrCloseAfterATestPutsBackTheValuesItOpenedWith
     if (cancel) {
       Press(IDC_CANCEL);
     } else {
-      ConfigureOnClose(window);
+      ConfigureOnClose(window, state);
     }
     EXPECT_EQ(kLoaded.url, CurrentSettings.URL);
-    EXPECT_EQ(kLoaded.merchantId, CurrentRecord.MerchantID);
-    EXPECT_EQ(kLoaded.terminalId, CurrentRecord.TerminalID);
-    EXPECT_EQ(3, CurrentRecord.BatchNumber);
-    EXPECT_EQ(5999, CurrentRecord.MerchantCode);
+    EXPECT_EQ(kLoaded.merchantId, CurrentSettings.MerchantID);
+    EXPECT_EQ(kLoaded.terminalId, CurrentSettings.TerminalID);
+    EXPECT_EQ(3, CurrentSettings.BatchNumber);
+    EXPECT_EQ(5999, CurrentSettings.MerchantCode);
     EXPECT_EQ(kLoaded.prefix, CurrentSettings.PrefixMatch);
     EXPECT_TRUE(SettingsWrites().empty());
   }
@@ -644,7 +647,7 @@ TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
   Put("BatchNumber", "abc");
   Put("Journal", "maybe");
   LoadPlugin();
-  ASSERT_EQ(1, ConfigureOnInit(window));
+  ASSERT_EQ(1, ConfigureOnInit(window, state));
   EXPECT_EQ("", window.texts[IDC_CONFIG_BATCH_NUMBER]);
   OpenAndType();
   Press(IDC_CONFIG_TEST);
@@ -666,7 +669,7 @@ TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
 TEST_F(ConfigureDialogTest, TheCloseBoxEndsWithOneAndNeitherReadsNorWrites) {
   OpenAndType();
   window.log.clear();
-  EXPECT_EQ(1, ConfigureOnClose(window));
+  EXPECT_EQ(1, ConfigureOnClose(window, state));
   EXPECT_EQ(kConfigClosedEndCode, window.endCode);
   EXPECT_EQ(std::vector<std::string>{"end 1"}, window.log);
   EXPECT_TRUE(fake::profileWriteLog.empty());
@@ -693,18 +696,18 @@ TEST_F(ConfigureDialogTest, ClosingErasesTheTestAccountNumber) {
     OpenAndType();
     fake::https.body = Reply("05", "DECLINED " + kAccount);  // a gateway that echoes it
     Press(IDC_CONFIG_TEST);
-    ASSERT_EQ(kAccount, CurrentRecord.CardNumber) << "in effect until the dialog closes";
+    ASSERT_EQ(kAccount, state.Record.CardNumber) << "in effect until the dialog closes";
     if (way == 0) {
-      ConfigureOnClose(window);
+      ConfigureOnClose(window, state);
     } else {
       Press(way);
     }
-    EXPECT_EQ(0, ConfigureOnDestroy(window));
+    EXPECT_EQ(0, ConfigureOnDestroy(window, state));
     EXPECT_EQ("", window.Text(IDC_CONFIG_ACCOUNT_NUMBER));
     EXPECT_EQ(1u, window.erased.count(IDC_CONFIG_ACCOUNT_NUMBER));
     for (const auto& [name, data, size] :
-         {std::tuple{"card number", CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber},
-          std::tuple{"scratch text", ScratchText, sizeof ScratchText}}) {
+         {std::tuple{"card number", state.Record.CardNumber, sizeof state.Record.CardNumber},
+          std::tuple{"scratch text", state.ScratchText, sizeof state.ScratchText}}) {
       EXPECT_EQ(std::string(size, '\0'), std::string(data, size)) << name;
     }
   }

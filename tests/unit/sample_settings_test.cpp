@@ -13,7 +13,6 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -64,10 +63,9 @@ class SampleSettingsTest : public ::testing::Test {
   // Every value the settings load fills, as one text to compare.
   static std::string LoadedValues() {
     const PluginSettings& s = CurrentSettings;
-    const TransactionRecord& r = CurrentRecord;
     std::ostringstream text;
-    text << "URL=" << s.URL << "\nMerchantID=" << r.MerchantID << "\nTerminalID=" << r.TerminalID
-         << "\nBatchNumber=" << r.BatchNumber << "\nMerchantCode=" << r.MerchantCode
+    text << "URL=" << s.URL << "\nMerchantID=" << s.MerchantID << "\nTerminalID=" << s.TerminalID
+         << "\nBatchNumber=" << s.BatchNumber << "\nMerchantCode=" << s.MerchantCode
          << "\nPrefixMatch=" << s.PrefixMatch << "\nStrictCertificates=" << s.StrictCertificates
          << "\nJournal=" << s.Journal
          << "\nSwipePrompt=" << s.SwipePrompt

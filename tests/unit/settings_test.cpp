@@ -5,7 +5,6 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
 #include "settings/prompt_format.h"
@@ -69,27 +68,23 @@ TEST_F(SettingsTest, UnusableModulePathGivesNoSettingsFile) {
 TEST_F(SettingsTest, DefaultsWithoutAFile) {
   Load();
   EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL);
-  EXPECT_STREQ("", CurrentRecord.MerchantID);
-  EXPECT_STREQ("", CurrentRecord.TerminalID);
-  EXPECT_EQ(1, CurrentRecord.BatchNumber);
-  EXPECT_EQ(5999, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("", CurrentSettings.MerchantID);
+  EXPECT_STREQ("", CurrentSettings.TerminalID);
+  EXPECT_EQ(1, CurrentSettings.BatchNumber);
+  EXPECT_EQ(5999, CurrentSettings.MerchantCode);
   EXPECT_STREQ("603950", CurrentSettings.PrefixMatch);
   EXPECT_FALSE(CurrentSettings.StrictCertificates);
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("", CurrentSettings.TitlePrompt);
   EXPECT_TRUE(CurrentSettings.Journal);
-  // Only the four settings fields of the record are touched.
-  EXPECT_EQ(0, CurrentRecord.TransactionCode);
-  EXPECT_EQ(0, CurrentRecord.AmountCents);
-  EXPECT_STREQ("", CurrentRecord.CardNumber);
 }
 
 TEST_F(SettingsTest, DefaultsWhenTheModulePathIsUnusable) {
   fake::modulePathFails = true;
   Load();
   EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL);
-  EXPECT_EQ(1, CurrentRecord.BatchNumber);
+  EXPECT_EQ(1, CurrentSettings.BatchNumber);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
 }
 
@@ -107,10 +102,10 @@ TEST_F(SettingsTest, EveryKeyIsReadIntoItsPlace) {
   Put("Text", "TitlePrompt", "Pay\\nhere");
   Load();
   EXPECT_STREQ("https://127.0.0.2/ipsx/gateway", CurrentSettings.URL);
-  EXPECT_STREQ("887700123", CurrentRecord.MerchantID);
-  EXPECT_STREQ("T0001", CurrentRecord.TerminalID);
-  EXPECT_EQ(42, CurrentRecord.BatchNumber);
-  EXPECT_EQ(742, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("887700123", CurrentSettings.MerchantID);
+  EXPECT_STREQ("T0001", CurrentSettings.TerminalID);
+  EXPECT_EQ(42, CurrentSettings.BatchNumber);
+  EXPECT_EQ(742, CurrentSettings.MerchantCode);
   EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
   EXPECT_TRUE(CurrentSettings.StrictCertificates);
   EXPECT_FALSE(CurrentSettings.Journal);
@@ -138,8 +133,8 @@ TEST_F(SettingsTest, OverlongValuesAreCutToTheirBuffers) {
   Put("Text", "TitlePrompt", std::string(200, 'x'));
   Load();
   EXPECT_EQ(std::string(255, 'u'), CurrentSettings.URL);
-  EXPECT_EQ(std::string(31, 'm'), CurrentRecord.MerchantID);
-  EXPECT_EQ(std::string(31, 't'), CurrentRecord.TerminalID);
+  EXPECT_EQ(std::string(31, 'm'), CurrentSettings.MerchantID);
+  EXPECT_EQ(std::string(31, 't'), CurrentSettings.TerminalID);
   EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
   EXPECT_EQ(std::string(511, 's'), CurrentSettings.SwipePrompt);
   EXPECT_EQ(std::string(127, 'x'), CurrentSettings.TitlePrompt);
@@ -178,8 +173,8 @@ TEST_F(SettingsTest, CheckedKeysAreUnderstoodOrReported) {
     const std::string key = row.key;
     int32_t reads = key == "Journal"              ? CurrentSettings.Journal
                     : key == "StrictCertificates" ? CurrentSettings.StrictCertificates
-                    : key == "BatchNumber"        ? CurrentRecord.BatchNumber
-                                                  : CurrentRecord.MerchantCode;
+                    : key == "BatchNumber"        ? CurrentSettings.BatchNumber
+                                                  : CurrentSettings.MerchantCode;
     EXPECT_EQ(row.reads, reads);
     const bool number = key == "BatchNumber" || key == "MerchantCode";
     char text[1024] = "";

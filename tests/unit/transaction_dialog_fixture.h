@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "dialogs/scratch_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "fakes/fake_dialog_window.h"
 #include "fakes/fake_platform.h"
@@ -16,7 +17,6 @@
 #include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "gateway/exchange_job.h"
 #include "gateway/transport.h"
 #include "gateway/wire_format.h"
@@ -63,9 +63,29 @@ class TransactionDialogFixture : public ::testing::Test {
   // The dialog under test: its state and its WM_COMMAND handler.
   virtual TransactionDialogState& State() = 0;
   virtual void ResetState() = 0;  // a new dialog's state
-  // Opens the dialog and goes through the steps that start the transaction.
-  virtual void Launch() = 0;
+  virtual void Open() = 0;
+  virtual void EnterCard() = 0;         // the card step, accepted
+  virtual void StartTransaction() = 0;  // the step after it, which starts the transaction
   virtual int32_t NothingMadeEndCode() const = 0;
+  virtual int32_t ApprovedEndCode() const = 0;  // after a "00" for the transaction Launch starts
+  // The ways out of the dialog only it has, for the erasure test.
+  struct WayOut {
+    const char* way;
+    std::function<void()> play;
+  };
+  virtual std::vector<WayOut> OwnWaysOut() = 0;
+  // Opens the dialog and goes through the steps that start the transaction.
+  void Launch() {
+    Open();
+    EnterCard();
+    StartTransaction();
+  }
+  // Launch, and the worker has begun.
+  void LaunchBusy() {
+    Launch();
+    ASSERT_EQ(1, fake::workerStarts);
+    Job().Status.store(kJobBusy);
+  }
   virtual int Command(int id) = 0;
   int Close() { return CloseTransactionDialog(window, State()); }
   int WorkerFinished(const ExchangeJob* job) { return TransactionJobFinished(window, State(), job); }
@@ -112,11 +132,11 @@ class TransactionDialogFixture : public ::testing::Test {
   }
 
   // Every copy of the card data the dialogs and their job keep, all zero.
-  static bool CardDataErased() {
+  bool CardDataErased() {
     const bool job = fake::startedJob == nullptr ||
                      (AllZero(Job().Body, sizeof Job().Body) && AllZero(Job().Reply, sizeof Job().Reply));
-    return job && AllZero(CurrentRecord.CardNumber, sizeof CurrentRecord.CardNumber) &&
-           AllZero(ScratchText, sizeof ScratchText);
+    return job && AllZero(State().Record.CardNumber, sizeof State().Record.CardNumber) &&
+           AllZero(State().ScratchText, sizeof State().ScratchText);
   }
   static bool AllZero(const char* data, size_t size) {
     return std::all_of(data, data + size, [](char c) { return c == '\0'; });

@@ -1,9 +1,12 @@
 // No card number stays in memory once a transaction is over. After a charge, a deposit
 // and a configuration Test have each closed, the whole address space of this process
 // (the station program) is searched for the card number used, as bytes and as UTF-16
-// text. A copy inside the plug-in's image (its record, buffers, texts) fails the test;
-// copies elsewhere (WinINet's and the system's own buffers, freed heap blocks the
-// plug-in cannot reach) are reported, not failed.
+// text. A copy inside the plug-in's image fails the test, and so does a copy as bytes
+// on the stack of the thread that called the export: the dialog's state (its record
+// and text buffer) lived there, and the search runs on another thread so that the
+// export's frames stay as it left them. Copies elsewhere (WinINet's and the system's
+// own buffers, the system's UTF-16 conversions, freed heap blocks the plug-in cannot
+// reach) are reported, not failed.
 //
 // The card number is put together at run time, and this program erases its own
 // copies before the search, so that the program itself holds none.
@@ -13,8 +16,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "card_dialog_session.h"
 #include "settings/secure_erase.h"
@@ -28,6 +33,7 @@ constexpr size_t kCardSize = 17;        // 16 digits and the terminator
 constexpr size_t kScanChunk = 1 << 16;
 constexpr int kAccountNumberField = 110;  // of the configuration dialog
 constexpr int kTestButton = 111;
+constexpr const char* kStationStack = "the export's caller's stack";
 
 // Needles and the read buffer live in a region of their own, which the search skips.
 struct ScanArea {
@@ -65,8 +71,24 @@ class CardMemoryWin32Test : public ::testing::Test {
   }
 
   // Where each copy of the card number is, by module or kind of memory; the plug-in's
-  // image is named "plug-in".
+  // image is named "plug-in", the unused part of this thread's stack (which called the
+  // export) kStationStack. Searched from a thread of its own, which leaves this one's stack alone.
   std::map<std::string, int> FindCard(const testenv::LoadedPlugin& plugin) {
+    // From this frame down: where the export's frames were.
+    const char here = 0;
+    MEMORY_BASIC_INFORMATION stack{};
+    VirtualQuery(&here, &stack, sizeof stack);
+    stackLow_ = stack.AllocationBase;
+    stackHigh_ = &here;
+    std::map<std::string, int> found;
+    std::thread([&] { found = Search(plugin); }).join();
+    return found;
+  }
+
+  ScanArea* area_ = nullptr;
+
+ private:
+  std::map<std::string, int> Search(const testenv::LoadedPlugin& plugin) {
     std::memcpy(area_->ascii, area_->card, kCardSize);
     for (size_t i = 0; i < kCardSize; ++i) area_->wide[i] = static_cast<unsigned char>(area_->card[i]);
     SecureErase(area_->card, kCardSize);
@@ -84,9 +106,6 @@ class CardMemoryWin32Test : public ::testing::Test {
     return found;
   }
 
-  ScanArea* area_ = nullptr;
-
- private:
   void SearchRegion(const MEMORY_BASIC_INFORMATION& region, size_t length,
                     const testenv::LoadedPlugin& plugin, std::map<std::string, int>& found) {
     const auto* base = static_cast<const unsigned char*>(region.BaseAddress);
@@ -104,7 +123,8 @@ class CardMemoryWin32Test : public ::testing::Test {
     }
   }
 
-  static std::string Owner(const void* address, const testenv::LoadedPlugin& plugin) {
+  std::string Owner(const void* address, const testenv::LoadedPlugin& plugin) const {
+    if (address >= stackLow_ && address < stackHigh_) return kStationStack;
     HMODULE module = nullptr;
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -119,20 +139,34 @@ class CardMemoryWin32Test : public ::testing::Test {
     VirtualQuery(address, &region, sizeof region);
     return region.Type == MEM_MAPPED ? "mapped memory" : "heap or stack";
   }
+
+  const void* stackLow_ = nullptr;
+  const void* stackHigh_ = nullptr;
 };
 
-void ExpectNoneInThePlugin(const char* after, const std::map<std::string, int>& found) {
+// Calls the export 16 KB further down this thread's stack than the calls that follow it
+// reach, so that the search finds the export's frames as they were left.
+int32_t Deeper(const std::function<int32_t()>& open) {
+  char padding[16 * 1024];
+  SecureErase(padding, sizeof padding);
+  const int32_t result = open();
+  SecureErase(padding, 1);  // keeps the frame until open has returned
+  return result;
+}
+
+void ExpectNoneLeftByThePlugin(const char* after, const std::map<std::string, int>& found) {
   std::string report;
   for (const auto& [where, count] : found) report += " " + where + ": " + std::to_string(count) + ";";
   std::printf("card number copies after %s:%s\n", after, report.empty() ? " none" : report.c_str());
-  EXPECT_EQ(0u, found.count("plug-in") + found.count("plug-in (UTF-16)")) << after << ":" << report;
+  EXPECT_EQ(0u, found.count("plug-in") + found.count("plug-in (UTF-16)") + found.count(kStationStack))
+      << after << ":" << report;
 }
 
 TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest) {
   StationPlugin plugin("card-memory", kDialogGateway);
 
   MakeCard(1000001);
-  const int32_t charged = RunDialog([&] { return plugin.charge(nullptr, 0, 150); }, [&](HWND dialog) {
+  const int32_t charged = RunDialog([&] { return Deeper([&] { return plugin.charge(nullptr, 0, 150); }); }, [&](HWND dialog) {
     TypeCard(dialog, kEntry, ";", "=4912101?");
     driver::Click(dialog, IDOK);
     ASSERT_TRUE(driver::WaitForItemText(dialog, kMessageLine, "A charge of"));
@@ -140,11 +174,11 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
     driver::Click(dialog, IDOK);
   });
   EXPECT_EQ(1, charged);
-  ExpectNoneInThePlugin("a charge", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a charge", FindCard(plugin));
 
   MakeCard(2000002);
   const int32_t deposited = RunDialog(
-      [&] { return plugin.deposit(nullptr, "alice", 500); },
+      [&] { return Deeper([&] { return plugin.deposit(nullptr, "alice", 500); }); },
       [&](HWND dialog) {
         TypeCard(dialog, kEntry, ";", "=4912101?");
         driver::Click(dialog, IDOK);
@@ -153,10 +187,10 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
         driver::Click(dialog, IDOK);
       });
   EXPECT_EQ(500, deposited);
-  ExpectNoneInThePlugin("a deposit", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a deposit", FindCard(plugin));
 
   MakeCard(1000001);
-  const int32_t configured = RunDialog([&] { return plugin.config(nullptr); }, [&](HWND dialog) {
+  const int32_t configured = RunDialog([&] { return Deeper([&] { return plugin.config(nullptr); }); }, [&](HWND dialog) {
     TypeCard(dialog, kAccountNumberField, "", "");
     driver::Click(dialog, kTestButton);
     HWND box = driver::WaitForMessageBox(GetWindowThreadProcessId(dialog, nullptr));
@@ -168,7 +202,7 @@ TEST_F(CardMemoryWin32Test, NoCardNumberInThePluginAfterAChargeADepositAndATest)
     driver::Click(dialog, IDCANCEL);
   });
   EXPECT_EQ(0, configured);
-  ExpectNoneInThePlugin("a configuration Test", FindCard(plugin));
+  ExpectNoneLeftByThePlugin("a configuration Test", FindCard(plugin));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "gateway/settings_file.h"
-#include "gateway/transaction_record.h"
 #include "host/process_attach_win32.h"
 #include "settings/module_state.h"
 #include "settings/setting_checks.h"
@@ -36,10 +35,10 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
   LoadBeside(plugin);
   EXPECT_EQ(plugin.path().substr(0, plugin.path().size() - 3) + "INI", std::string(SettingsPath));
   EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL);
-  EXPECT_STREQ("", CurrentRecord.MerchantID);
-  EXPECT_STREQ("", CurrentRecord.TerminalID);
-  EXPECT_EQ(1, CurrentRecord.BatchNumber);
-  EXPECT_EQ(5999, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("", CurrentSettings.MerchantID);
+  EXPECT_STREQ("", CurrentSettings.TerminalID);
+  EXPECT_EQ(1, CurrentSettings.BatchNumber);
+  EXPECT_EQ(5999, CurrentSettings.MerchantCode);
   EXPECT_STREQ("603950", CurrentSettings.PrefixMatch);
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
@@ -61,10 +60,10 @@ TEST_F(SettingsFileTest, EveryKeyOfAFileOnDisk) {
                                "TitlePrompt=Campus\\nCard\r\n");
   LoadBeside(plugin);
   EXPECT_STREQ("https://127.0.0.2/ipsx/gateway", CurrentSettings.URL);
-  EXPECT_STREQ("887700123", CurrentRecord.MerchantID);
-  EXPECT_STREQ("T0001", CurrentRecord.TerminalID);
-  EXPECT_EQ(42, CurrentRecord.BatchNumber);
-  EXPECT_EQ(742, CurrentRecord.MerchantCode);
+  EXPECT_STREQ("887700123", CurrentSettings.MerchantID);
+  EXPECT_STREQ("T0001", CurrentSettings.TerminalID);
+  EXPECT_EQ(42, CurrentSettings.BatchNumber);
+  EXPECT_EQ(742, CurrentSettings.MerchantCode);
   EXPECT_STREQ("1234", CurrentSettings.PrefixMatch);
   EXPECT_STREQ("Swipe your card \n \nor type it", CurrentSettings.SwipePrompt);
   EXPECT_STREQ("Pay %.2f now? \nPress OK.", CurrentSettings.ValidationPrompt);
@@ -78,8 +77,8 @@ TEST_F(SettingsFileTest, EmptyValuesAndMissingKeys) {
   LoadBeside(plugin);
   EXPECT_STREQ("", CurrentSettings.URL);
   EXPECT_STREQ("", CurrentSettings.PrefixMatch);
-  EXPECT_STREQ("", CurrentRecord.MerchantID);
-  EXPECT_EQ(1, CurrentRecord.BatchNumber);  // key missing
+  EXPECT_STREQ("", CurrentSettings.MerchantID);
+  EXPECT_EQ(1, CurrentSettings.BatchNumber);  // key missing
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
   EXPECT_STREQ("", CurrentSettings.SwipePrompt);
 }
@@ -92,8 +91,8 @@ TEST_F(SettingsFileTest, OverlongValuesAreCut) {
   testenv::LoadedPlugin plugin(testenv::MakeScratchDir("long"), ini);
   LoadBeside(plugin);
   EXPECT_EQ(std::string(255, 'u'), CurrentSettings.URL);
-  EXPECT_EQ(std::string(31, 'm'), CurrentRecord.MerchantID);
-  EXPECT_EQ(std::string(31, 't'), CurrentRecord.TerminalID);
+  EXPECT_EQ(std::string(31, 'm'), CurrentSettings.MerchantID);
+  EXPECT_EQ(std::string(31, 't'), CurrentSettings.TerminalID);
   EXPECT_EQ(std::string(63, '6'), CurrentSettings.PrefixMatch);
   EXPECT_EQ(std::string(511, 's'), CurrentSettings.SwipePrompt);
   EXPECT_EQ(std::string(127, 'x'), CurrentSettings.TitlePrompt);
@@ -105,8 +104,8 @@ TEST_F(SettingsFileTest, UnsafePromptAndNonNumericIntegers) {
                                "[Text]\r\nValidationPrompt=%s%s%n\r\n");
   LoadBeside(plugin);
   // Refused, not half-read: the defaults stand, and nothing may be sent.
-  EXPECT_EQ(kDefaultBatchNumber, CurrentRecord.BatchNumber);
-  EXPECT_EQ(kDefaultMerchantCode, CurrentRecord.MerchantCode);
+  EXPECT_EQ(kDefaultBatchNumber, CurrentSettings.BatchNumber);
+  EXPECT_EQ(kDefaultMerchantCode, CurrentSettings.MerchantCode);
   EXPECT_TRUE(SettingRefused("BatchNumber"));
   EXPECT_TRUE(SettingRefused("MerchantCode"));
   EXPECT_STREQ(kBuiltInValidationPrompt, CurrentSettings.ValidationPrompt);
@@ -118,7 +117,7 @@ TEST_F(SettingsFileTest, DottedFolderAndDottedFileName) {
   testenv::WriteTextFile(dir + "CS.Plugin.INI", "[Settings]\r\nTerminalID=DOTTED\r\n");
   LoadBeside(plugin);
   EXPECT_EQ(dir + "CS.Plugin.INI", std::string(SettingsPath));
-  EXPECT_STREQ("DOTTED", CurrentRecord.TerminalID);
+  EXPECT_STREQ("DOTTED", CurrentSettings.TerminalID);
 }
 
 TEST_F(SettingsFileTest, ModuleWithoutExtensionGetsDotIni) {
@@ -127,7 +126,7 @@ TEST_F(SettingsFileTest, ModuleWithoutExtensionGetsDotIni) {
   testenv::WriteTextFile(dir + "CSPLUGIN.INI", "[Settings]\r\nTerminalID=NOEXT\r\n");
   LoadBeside(plugin);
   EXPECT_EQ(dir + "CSPLUGIN.INI", std::string(SettingsPath));
-  EXPECT_STREQ("NOEXT", CurrentRecord.TerminalID);
+  EXPECT_STREQ("NOEXT", CurrentSettings.TerminalID);
 }
 
 }  // namespace

@@ -56,15 +56,16 @@ std::vector<double> Time(int rounds, Step step) {
 int Measure(int rounds, const std::string& folder) {
   ModuleInstance = GetModuleHandleA(nullptr);
   CurrentSettings.Journal = true;
-  std::strcpy(CurrentRecord.TerminalID, "BENCH");
-  std::strcpy(CurrentRecord.CardNumber, "6039501234567890");
-  CurrentRecord.AmountCents = 150;
+  TransactionRecord record{};
+  std::strcpy(record.TerminalID, "BENCH");
+  std::strcpy(record.CardNumber, "6039501234567890");
+  record.AmountCents = 150;
 
   const std::string oldStore = folder + "OldBatchSeq.INI";
   const std::string oldJournal = folder + "OldJournal.csv";
   char line[kJournalRecordSize];
   JournalEntry entry;
-  BeginJournalEntry(entry, CurrentRecord, TransactionKind::Charge);
+  BeginJournalEntry(entry, record, TransactionKind::Charge);
   FormatJournalRecord(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt},
                       LocalDateTime{2026, 12, 8, 12, 0, 0}, line);
 
@@ -79,7 +80,7 @@ int Measure(int rounds, const std::string& folder) {
   int refused = 0;
   Report("now: store replaced, read back, lock", Time(rounds, [&](int) {
     JournalEntry taken;
-    if (!TakeNumberAndRecordSending(CurrentRecord, TransactionKind::Charge, taken).MaySend()) ++refused;
+    if (!TakeNumberAndRecordSending(record, TransactionKind::Charge, taken).MaySend()) ++refused;
   }));
   if (refused != 0) std::printf("  (%d of them refused: the figures do not count)\n", refused);
   return refused == 0 ? 0 : 1;

@@ -154,7 +154,10 @@ void RecordingDialogWindow::RestoreCursor() {
   log.push_back("restore");
 }
 
-void RecordingDialogWindow::CenterOnOwner() { log.push_back("center"); }
+void RecordingDialogWindow::CenterOnOwner(uintptr_t owner) {
+  log.push_back("center");
+  centredOn = owner;
+}
 
 void RecordingDialogWindow::SystemMessageBox(const char* text, const char* title, unsigned flags) {
   messageBoxes.push_back({text, title, flags, false});

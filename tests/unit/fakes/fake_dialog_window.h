@@ -69,7 +69,7 @@ class RecordingDialogWindow : public DialogWindow {
   void Beep() override;
   void ShowWaitCursor() override;
   void RestoreCursor() override;
-  void CenterOnOwner() override;
+  void CenterOnOwner(uintptr_t owner) override;
   void SystemMessageBox(const char* text, const char* caption, unsigned flags) override;
   void StationMessageBox(const char* text, const char* caption, unsigned flags) override;
   // Watches through the real watch (gateway/exchange_job.h); the worker's notice is
@@ -109,6 +109,7 @@ class RecordingDialogWindow : public DialogWindow {
   const ExchangeJob* watched = nullptr;  // the job of the last watch
   unsigned lastReadSize = 0;  // buffer size of the last GetItemText
   std::vector<std::string> log;
+  uintptr_t centredOn = 0;  // the owner CenterOnOwner was given
 };
 
 }  // namespace fake
