@@ -58,6 +58,7 @@ int32_t CompletionStep(DialogWindow& window, DepositDialogState& state) {
     std::snprintf(state.ScratchText, kScratchTextSize, kDepositFailedFormat, static_cast<int>(result));
     // Journaled before the box, which waits for the user.
     JournalBooking(state.Job->Entry, result, state.ScratchText, state.EndCode);
+    window.Redraw();  // the finished picture behind the box
     window.StationMessageBox(state.ScratchText, kDepositFailedCaption, kMessageBoxIconError);
   }
   window.PostClose();

@@ -131,11 +131,12 @@ enum class Completion {
   Approved,  // the gateway answered "00"; the caller books it and closes
 };
 
-// OK while a finished reply waits (ResultReady): the dialog is Finished; redraws, then
-// classifies the job's result and journals the outcome, with approvedEndCode for an approval
-// (none when a booking is still to come) and the dialog's end code otherwise. A transport
-// error is shown unchanged, a refusal as "Transaction error:\n[code] message", both
-// with the caption "Transaction error" and Cancel enabled again.
+// OK while a finished reply waits (ResultReady): the dialog is Finished; classifies the
+// job's result and journals the outcome, with approvedEndCode for an approval (none when
+// a booking is still to come) and the dialog's end code otherwise. A transport error is
+// shown unchanged, a refusal as "Transaction error:\n[code] message", both with the
+// caption "Transaction error" and Cancel enabled again, then redrawn. An approval is not
+// redrawn: the caller closes the dialog, or redraws before it shows anything more.
 Completion CompleteTransaction(DialogWindow& window, TransactionDialogState& dialog,
                                std::optional<int32_t> approvedEndCode);
 

@@ -3,24 +3,28 @@
 # dialog closes, for the plug-in as it is (the worker's notice completes the dialog)
 # and as it was before (completion at the next one-second tick), next to the bare
 # exchange over WinINet, all under Wine against the gateway simulator over TLS.
+# With ROUNDS, the three take turns round after round, so that a busy moment of a shared
+# machine falls on all of them alike; each round's figures are printed.
 # Prints figures; it passes or fails on nothing but errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 usage() {
   cat <<'USAGE'
-usage: bench_completion.sh [CHARGES]
+usage: bench_completion.sh [CHARGES [ROUNDS]]
   CHARGES   approved charges per build of the plug-in, and bare exchanges (default 20)
+  ROUNDS    how many times to run the three in turn (default 1)
 USAGE
 }
-count=20
 case "${1:-}" in
   -h|--help) usage; exit 0 ;;
-  "") ;;
-  *[!0-9]*) echo "bench_completion: unexpected '$1'" >&2; usage >&2; exit 2 ;;
-  *) count=$1 ;;
 esac
-[[ $# -le 1 ]] || { usage >&2; exit 2; }
+for arg in "$@"; do
+  [[ "$arg" =~ ^[1-9][0-9]*$ ]] || { echo "bench_completion: unexpected '$arg'" >&2; usage >&2; exit 2; }
+done
+[[ $# -le 2 ]] || { usage >&2; exit 2; }
+count=${1:-20}
+rounds=${2:-1}
 
 bash scripts/build.sh >/dev/null
 # The build that runs under Wine here: win32, or win64 where 32-bit programs cannot run.
@@ -37,5 +41,5 @@ cp "build/$arch/CSPlugin.dll" "$work/after/CSPlugin.dll"
 cp "build/$arch/exchange_bench.exe" "$work/"
 
 bash scripts/wine_session.sh --build "build/$arch" -- \
-  bash tests/bench/win32/completion_bench_inside.sh "$work" "$count"
+  bash tests/bench/win32/completion_bench_inside.sh "$work" "$count" "$rounds"
 python3 tests/bench/win32/completion_report.py "$work"

@@ -66,6 +66,7 @@ TYPED_TEST(TransactionDialogTest, FailuresAreShownAndEndWithNothingMade) {
     EXPECT_TRUE(shown.Enabled(IDC_CANCEL));
     EXPECT_FALSE(shown.Enabled(IDC_OK));
     EXPECT_EQ(CardPicture::RedDisc, PictureFor(this->State().Step));
+    EXPECT_EQ("redraw", shown.log.back());  // the red disc painted with the text
     EXPECT_TRUE(fake::stationDeposits.empty());
     EXPECT_EQ(0, this->Ok());  // OK stays dead after the error
     EXPECT_TRUE(shown.posted.empty());
