@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // What a field's check asks of the value read from it.
 enum class Check {
   GatewayUrl,  // "https://", a host, and a '/' after the host
@@ -51,8 +50,8 @@ const FieldStep kSettingsSteps[] = {
     {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentSettings.MerchantCode},
     {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
 };
-// ...and the two only a Test needs, built by Test: the account number goes into the
-// Test's own record.
+// (The two checks only a Test needs are Test's own: the account number goes into the
+// Test's record in the dialog's state.)
 
 // Room for the longest text read (the URL's 254 characters).
 constexpr size_t kTypedSize = 256;
@@ -203,6 +202,7 @@ void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const Ex
 }
 
 int Test(DialogWindow& window, ConfigureDialogState& state) {
+  // After the settings' checks, the two only a Test needs.
   const FieldStep testSteps[] = {
       {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentSettings.MerchantID, kConfigIdReadCount, nullptr},
       {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, state.Record.CardNumber, kConfigAccountReadCount,
