@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project: build/native (platform-free core, unit tests, gateway simulator,
 # benchmarks) and build/win32 (the plug-in DLL, the station simulator, the Win32 tests).
-# Where this machine cannot run 32-bit programs (scripts/wine_arch.sh), build/win32 makes
-# only the shipped release package and build/win64 the same sources for 64-bit Wine.
+# With STATION_WINE_ARCH=win64 (scripts/wine_arch.sh), build/win32 makes only the shipped
+# release package and build/win64 the same sources for 64-bit Wine.
 # With --sanitize also build/asan (unit tests under AddressSanitizer and UBSan).
 # With --package only the release package of build/win32 (scripts/package.sh).
 # Says what it builds, one line a folder; the compiler's output goes to build/<folder>.log
