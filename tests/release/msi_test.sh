@@ -12,10 +12,18 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 [[ $# -eq 5 ]] || { echo "usage: msi_test.sh MSI VERSION STATION_EXE GATEWAY_SIM WORK" >&2; exit 2; }
 msi=$1 version=$2 work=$5 station=$5/station address=127.0.0.41
 source "$root/tests/release/checks.sh"
-# run_msiexec /i|/x PACKAGE LOG [PROPERTIES...]: prints msiexec's exit status.
+# The Windows name of a path: Wine's drive Z: is the root. (winepath would start a Wine
+# program for each name, and one that fails hands msiexec an empty name.)
+windows_path() {
+  local path
+  path=$(realpath -m "$1")
+  printf 'Z:%s' "${path//\//\\}"
+}
+# run_msiexec /i|/x PACKAGE LOG [PROPERTIES...]: prints msiexec's exit status; what it
+# printed is in LOG.out beside its log.
 run_msiexec() {
   local status=0
-  wine msiexec "$1" "$(winepath -w "$2")" /qn /l*v "$(winepath -w "$work/$3")" "${@:4}" >/dev/null 2>&1 || status=$?
+  wine msiexec "$1" "$(windows_path "$2")" /qn /l*v "$(windows_path "$work/$3")" "${@:4}" >"$work/$3.out" 2>&1 || status=$?
   echo "$status"
 }
 data() { (cd "$station" && sha256sum CSPlugin.INI CSBatchSeq.* CSJournal-*.csv StationSim.exe); }
@@ -34,7 +42,7 @@ sed "s|^URL=.*|URL=https://$address/ipsx/gateway|" "$root/tools/demo/CSPlugin.IN
 printf '[Batch000001]\r\nSeqNumber=41\r\n' >"$station/CSBatchSeq.INI"
 printf 'Local time,Kind\r\n' >"$station/CSJournal-2020-01.csv"
 before=$(data)
-target="STATIONDIR=$(winepath -w "$station")\\"
+target="STATIONDIR=$(windows_path "$station")\\"
 
 check "installed without STATIONDIR" [ "$(run_msiexec /i "$msi" none.log)" != 0 ]
 # Windows writes a failed launch condition's message into the /qn log; Wine only shows it
@@ -74,5 +82,10 @@ expect_eq "what is left" "CSBatchSeq.INI CSBatchSeq.lck CSJournal-2020-01.csv CS
   "$(LC_ALL=C ls "$station" | xargs)"
 expect_eq "the station's files after uninstalling" "$before" "$(data)"
 expect_eq "products registered after uninstalling" 0 "$(registered "$next")"
-[[ $failures -eq 0 ]] || sed 's/^/  StationSim.exe: /' <<<"$output"
+if [[ $failures -ne 0 ]]; then
+  sed 's/^/  StationSim.exe: /' <<<"$output"
+  for printed in "$work"/*.log.out; do
+    [[ -s "$printed" ]] && sed "s|^|  $(basename "$printed" .out): |" "$printed"
+  done
+fi
 finish "MSI test"
