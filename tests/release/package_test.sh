@@ -10,9 +10,9 @@
 #   - unpacked into a fresh folder, with the sample CSPlugin.INI edited as an
 #     administrator would (the gateway's address, the merchant and terminal ids, the
 #     [Text] examples put in effect), the packaged StationSim.exe loads the packaged DLL
-#     under Wine, runs the configuration's Test and Save, and then a charge against the
-#     gateway simulator, which approves both; an msimg32.dll planted in that folder is
-#     not loaded, although Wine is told to prefer it to its own.
+#     under Wine, runs the configuration's Test and Save, a charge and a deposit against
+#     the gateway simulator, which approves all three; an msimg32.dll planted in that
+#     folder is not loaded, although Wine is told to prefer it to its own.
 # The ctest entry release_package (cmake/package.cmake) runs it inside
 # scripts/wine_session.sh, which provides the Wine prefix, the display and TLS_DIR.
 # The gateway stand-in listens on 127.0.0.40, an address no other test uses.
@@ -131,27 +131,34 @@ run_status=0
 output=$(cd "$station" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msimg32=n,b" wine StationSim.exe \
   config --drive "dialog|type:110:$card|click:111|box|click:1|closed" \
   charge 150 --drive "dialog|text:100:Swipe your campus card|type:101:;$card=4912?|click:1|text:100:Print job: 1.50 will be charged|click:1|closed" \
+  deposit alice 0 --drive "dialog|type:101:;$card=4912?|click:1|text:100:Enter amount|type:101:5|click:1|closed" \
   2>&1) || run_status=$?
 expect_eq "StationSim.exe's exit status" 0 "$run_status"
 expect_contains "the version StationSim.exe reports" "station: plug-in version $version" "$output"
 expect_contains "the configuration's Test" "Response Code: 00" "$output"
 expect_contains "the configuration's end" "result: SPMConfig returned 1" "$output"
 expect_contains "the charge's end" "result: SPMAccounting returned 1 (charge approved)" "$output"
+expect_contains "the deposit booked" 'booked 5.00 into "alice"' "$output"
+expect_contains "the deposit's end" "result: SPMDeposit returned 500" "$output"
 check "the msimg32.dll planted beside StationSim.exe was loaded" [ ! -e "$station/planted-dll-ran" ]
 
 journal=$(cat "$GATEWAYS_DIR/$address.journal" 2>/dev/null)
-expect_eq "requests the gateway received" 2 "$(grep -c . <<<"$journal")"
+expect_eq "requests the gateway received" 3 "$(grep -c . <<<"$journal")"
 test_line=$(sed -n 1p <<<"$journal")
 charge_line=$(sed -n 2p <<<"$journal")
+deposit_line=$(sed -n 3p <<<"$journal")
 for pair in tc=100 merchant=887700123 terminal=T0040 seq=000001 rc=00; do
   expect_contains "the gateway's record of the Test" " $pair " "$test_line"
 done
 for pair in tc=200 seq=000002 amount=150 rc=00 balance=2350; do
   expect_contains "the gateway's record of the charge" " $pair " "$charge_line"
 done
+for pair in tc=200 seq=000003 amount=500 rc=00 balance=1850; do
+  expect_contains "the gateway's record of the deposit" " $pair " "$deposit_line"
+done
 
 sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
-expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=2' "$sequence"
+expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=3' "$sequence"
 saved=$(tr -d '\r' <"$ini")
 expect_contains "the settings file after Save" "URL=https://$address/ipsx/gateway" "$saved"
 expect_contains "the sample's comments after Save" "; MerchantID: the merchant card acceptor id" "$saved"
