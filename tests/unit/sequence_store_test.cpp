@@ -126,7 +126,6 @@ TEST_F(SequenceStoreTest, NextNumberOrWhyNot) {
        {{kThisMonth, Lines(999997, 999999) + Lines(1, 2)}}, SequenceFailure::None, 3},
       {"empty file: no numbers yet", true, "", {{kThisMonth, kHeaderLine + Lines(26, 27) + theirs}},
        SequenceFailure::None, 28},
-      {"empty file, no journal", true, "", {}, SequenceFailure::None, 1},
       {"missing file", true, nullptr, {{kThisMonth, kHeaderLine + Lines(26, 27) + theirs}},
        SequenceFailure::None, 28},
       {"side files: the month's lines in any file and order", true, nullptr,
@@ -198,8 +197,6 @@ TEST_F(SequenceStoreTest, TheJournalIsReadAgainWhenSomeoneElseChangedTheStore) {
   fake::journalFiles[journal] += Lines(73, 90);
   fake::storeFiles[kStoreFile] = "[Batch000001]\r\nSeqNumber=80\r\n";
   EXPECT_EQ(91, take());
-  fake::storeFiles[kStoreFile] = "[Batch000001]\r\nSeqNumber=5\r\n";
-  EXPECT_EQ(92, take());
 }
 
 TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
@@ -277,7 +274,6 @@ TEST(FileRetry, TriesUntilTheFileIsFreeOrTheTriesOrTheTimeRunOut) {
     unsigned long long elapsedMs;
   };
   const Row rows[] = {
-      {"free at once", kStoreReplaceRetry, {0}, 0, 0, 1, 0, 0},
       {"a scanner lets go", kStoreReplaceRetry, {32, 5, 0}, 0, 0, 3, 0, 50},
       {"held throughout: ten tries", kStoreReplaceRetry, {32}, 0, 0, 10, 32, 225},
       {"a full disk is not waited for", kStoreReplaceRetry, {112}, 0, 0, 1, 112, 0},

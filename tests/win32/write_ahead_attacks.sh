@@ -6,10 +6,9 @@
 # read-only lock file, a store, its new file and a journal held by another program, a
 # deleted, an emptied and a restored store, a wrapped batch, a journal months old, two
 # stations on one folder with one slowed, and a journal write that comes up short. Each
-# case uses a
-# terminal id of its own; at the end every request the gateway received is checked
-# against the stations' journals (tests/win32/check_write_ahead.py): no number twice,
-# none without its "sending" record, and each terminal's numbers as expected.
+# case uses a terminal id of its own; at the end every request the gateway received is
+# checked against the stations' journals (tests/win32/check_write_ahead.py): no number
+# twice, none without its "sending" record, and each terminal's numbers as expected.
 #
 # usage: write_ahead_attacks.sh [--sim PATH] [--build DIR]   (inside scripts/wine_session.sh)
 set -euo pipefail
