@@ -65,8 +65,8 @@ bool IsKnownBatch(const char* terminalId, int32_t batch) {
   return Known.Last != 0 && Known.Batch == batch && std::strcmp(Known.TerminalID, terminalId) == 0;
 }
 
-// The journal's latest number of the batch: from memory while nobody else changed the
-// store since this process last stored stored, or else read afresh.
+// The journal's latest number of the batch: from memory while the store still holds what
+// this process last stored there (nobody else changed it), or else read afresh.
 SequenceTake JournalLatestNumber(const char* terminalId, int32_t batch, int32_t stored, int32_t* latest) {
   if (IsKnownBatch(terminalId, batch) && stored == Known.Last) {
     *latest = Known.Last;
@@ -87,8 +87,10 @@ SequenceTake LastNumber(const char* terminalId, const char* section, int32_t bat
   const int32_t storeLast = stored.State == StoredSequence::Valid ? stored.Value : 0;
   if (!CurrentSettings.Journal) {
     Known = KnownBatch{};
-    *last = storeLast;
-    if (stored.State == StoredSequence::Valid) return SequenceTake{};
+    if (stored.State == StoredSequence::Valid) {
+      *last = storeLast;
+      return SequenceTake{};
+    }
   }
   int32_t journalLast = 0;
   const SequenceTake take = JournalLatestNumber(terminalId, batch, storeLast, &journalLast);
