@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/data_folder.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
 #include "gateway/reply_parser.h"
 #include "settings/bounded_text.h"
-#include "settings/module_path.h"
 #include "settings/settings.h"
 
 namespace {
@@ -261,7 +261,7 @@ JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& 
   for (int side = 1; side <= kJournalSideFiles; ++side) {
     char name[kJournalFileNameSize];
     JournalSideFileName(when, side, name, sizeof name);
-    if (!PathBesideModule(name, path, sizeof path)) {
+    if (!DataFilePath(name, path, sizeof path)) {
       std::snprintf(result.Path, sizeof result.Path, "%s", name);
       result.Failed = true;
       result.Error = kJournalPathError;

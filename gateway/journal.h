@@ -76,6 +76,8 @@ struct JournalRecord {
 
 // The month's own file and its side files: CSJournal-2026-12.csv, then -2 to -4.
 inline constexpr int kJournalSideFiles = 4;
+// What the name of every journal file matches.
+inline constexpr const char* kJournalFilePattern = "CSJournal-*.csv";
 
 // How one write went. With the journal off nothing is written and nothing failed.
 struct JournalWrite {

@@ -1,11 +1,13 @@
 #include "gateway/journal_scan.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/data_folder.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
-#include "settings/module_path.h"
+#include "gateway/sequence_text.h"
 
 namespace {
 
@@ -38,15 +40,27 @@ void FeedScan(void* scan, const char* bytes, size_t count) {
   static_cast<JournalSequenceScan*>(scan)->Feed(bytes, count);
 }
 
-LocalDateTime MonthBefore(const LocalDateTime& when) {
-  LocalDateTime before = when;
-  if (before.month <= 1) {
-    before.month = 12;
-    --before.year;
-  } else {
-    --before.month;
-  }
-  return before;
+int MonthKey(const LocalDateTime& month) { return month.year * 12 + month.month - 1; }
+
+// The newest month among the journal files listed that is older than Below.
+struct MonthSearch {
+  int Below;
+  bool Found;
+  LocalDateTime Newest;
+};
+
+void ConsiderFile(void* context, const char* name) {
+  auto* search = static_cast<MonthSearch*>(context);
+  LocalDateTime month{};
+  if (!JournalFileMonth(name, &month) || MonthKey(month) >= search->Below) return;
+  if (!search->Found || MonthKey(month) > MonthKey(search->Newest)) search->Newest = month;
+  search->Found = true;
+}
+
+JournalLatest Failed(unsigned long error, const char* path) {
+  JournalLatest result{0, error, {}};
+  std::snprintf(result.Path, sizeof result.Path, "%s", path);
+  return result;
 }
 
 }  // namespace
@@ -70,7 +84,7 @@ void JournalSequenceScan::Feed(const char* bytes, size_t count) {
 int32_t JournalSequenceScan::Finish() {
   Judge();
   used_ = 0;
-  return highest_;
+  return latest_;
 }
 
 void JournalSequenceScan::Judge() {
@@ -97,31 +111,52 @@ void JournalSequenceScan::Judge() {
   at = fieldEnd + 1;
   fieldEnd = FieldEnd(at, stop);
   int32_t sequence = 0;
-  if (ReadNumber(at, fieldEnd, &sequence) && sequence > highest_) highest_ = sequence;
+  if (ReadNumber(at, fieldEnd, &sequence)) latest_ = LaterSequence(sequence, latest_);
 }
 
-JournalHighest HighestJournalSequence(const char* terminalId, int32_t batch, const LocalDateTime& now) {
-  JournalHighest result{};
-  JournalSequenceScan scan(terminalId, batch);
-  const LocalDateTime months[] = {MonthBefore(now), now};
-  for (const LocalDateTime& month : months) {
-    for (int side = 1; side <= kJournalSideFiles; ++side) {
-      char name[kJournalFileNameSize];
-      JournalSideFileName(month, side, name, sizeof name);
-      if (!PathBesideModule(name, result.Path, sizeof result.Path)) {
-        std::snprintf(result.Path, sizeof result.Path, "%s", name);
-        result.Error = kPathTooLong;
-        return result;
-      }
-      const unsigned long error = ReadJournalFile(result.Path, FeedScan, &scan);
-      scan.Finish();
-      if (error != 0 && error != kFileNotFound) {
-        result.Error = error;
-        return result;
-      }
+bool JournalFileMonth(const char* name, LocalDateTime* month) {
+  const size_t prefix = static_cast<size_t>(std::strchr(kJournalFilePattern, '*') - kJournalFilePattern);
+  int year = 0;
+  int number = 0;
+  if (std::strncmp(name, kJournalFilePattern, prefix) != 0 ||
+      std::sscanf(name + prefix, "%4d-%2d", &year, &number) != 2 || number < 1 || number > 12) {
+    return false;
+  }
+  // Only the names the journal itself gives, not a copy's "CSJournal-2026-12 (2).csv".
+  const LocalDateTime found{year, number, 1, 0, 0, 0};
+  for (int side = 1; side <= kJournalSideFiles; ++side) {
+    char expected[kJournalFileNameSize];
+    JournalSideFileName(found, side, expected, sizeof expected);
+    if (std::strcmp(expected, name) == 0) {
+      *month = found;
+      return true;
     }
   }
-  result.Highest = scan.Finish();
-  result.Path[0] = '\0';
-  return result;
+  return false;
+}
+
+JournalLatest LatestJournalSequence(const char* terminalId, int32_t batch) {
+  char path[kJournalPathSize];
+  if (!DataFilePath(kJournalFilePattern, path, sizeof path)) return Failed(kPathTooLong, kJournalFilePattern);
+  char pattern[kJournalPathSize];
+  std::memcpy(pattern, path, sizeof pattern);
+  MonthSearch search{INT_MAX, false, {}};
+  for (;;) {
+    search.Found = false;
+    const unsigned long listError = ListJournalFiles(pattern, ConsiderFile, &search);
+    if (listError != 0) return Failed(listError, pattern);
+    if (!search.Found) return JournalLatest{};
+    JournalSequenceScan scan(terminalId, batch);
+    for (int side = 1; side <= kJournalSideFiles; ++side) {
+      char name[kJournalFileNameSize];
+      JournalSideFileName(search.Newest, side, name, sizeof name);
+      if (!DataFilePath(name, path, sizeof path)) return Failed(kPathTooLong, name);
+      const unsigned long error = ReadJournalFile(path, FeedScan, &scan);
+      scan.Finish();
+      if (error != 0 && error != kFileNotFound) return Failed(error, path);
+    }
+    const int32_t latest = scan.Finish();
+    if (latest != 0) return JournalLatest{latest, 0, {}};
+    search.Below = MonthKey(search.Newest);
+  }
 }
