@@ -9,19 +9,7 @@
 
 namespace {
 
-// Columns before the ones read: local time and kind, neither ever quoted.
-constexpr int kTerminalColumn = 2;
-
-// The raw text of one CSV field at at (quotes kept), up to its comma or the end;
-// returns where the next field begins, or nullptr at the end of the line.
-const char* FieldEnd(const char* at, const char* stop) {
-  bool quoted = false;
-  for (; at < stop; ++at) {
-    if (*at == '"') quoted = !quoted;
-    if (*at == ',' && !quoted) return at;
-  }
-  return stop;
-}
+constexpr int kTerminalColumn = static_cast<int>(JournalColumn::TerminalId);
 
 bool ReadNumber(const char* begin, const char* end, int32_t* value) {
   if (begin == end || end - begin > 7) return false;
@@ -77,25 +65,25 @@ void JournalSequenceScan::Judge() {
   const char* const stop = line_ + used_;
   const char* at = line_;
   for (int column = 0; column < kTerminalColumn; ++column) {
-    at = FieldEnd(at, stop);
+    at = JournalFieldEnd(at, stop);
     if (at == stop) return;
     ++at;
   }
-  const char* fieldEnd = FieldEnd(at, stop);
+  const char* fieldEnd = JournalFieldEnd(at, stop);
   const size_t terminalLength = std::strlen(terminalField_);
   if (static_cast<size_t>(fieldEnd - at) != terminalLength ||
       std::memcmp(at, terminalField_, terminalLength) != 0 || fieldEnd == stop) {
     return;
   }
   at = fieldEnd + 1;
-  fieldEnd = FieldEnd(at, stop);
+  fieldEnd = JournalFieldEnd(at, stop);
   const size_t batchLength = std::strlen(batchField_);
   if (fieldEnd == stop || static_cast<size_t>(fieldEnd - at) != batchLength ||
       std::memcmp(at, batchField_, batchLength) != 0) {
     return;
   }
   at = fieldEnd + 1;
-  fieldEnd = FieldEnd(at, stop);
+  fieldEnd = JournalFieldEnd(at, stop);
   int32_t sequence = 0;
   if (ReadNumber(at, fieldEnd, &sequence) && sequence > highest_) highest_ = sequence;
 }
