@@ -69,6 +69,7 @@ target_link_libraries(dialog_driver PUBLIC user32 gdi32)
 target_compile_options(dialog_driver PRIVATE ${WARNINGS})
 
 add_subdirectory(tools/station_sim)
+add_subdirectory(tools/reconcile)
 
 # GoogleTest from the Debian source package, cross-built.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
