@@ -21,15 +21,23 @@ constexpr const char* kKindNames[] = {"charge", "deposit", "test"};
 constexpr const char* kEventNames[] = {"sending",         "approved", "declined",      "transport error",
                                        "outcome unknown", "booked",   "booking failed"};
 
+// The part of text from from, count characters at most; unlike substr it never throws
+// (which would pull the C++ library's exceptions into the plug-in).
+constexpr std::string_view Part(std::string_view text, size_t from, size_t count = std::string_view::npos) {
+  if (from > text.size()) from = text.size();
+  if (count > text.size() - from) count = text.size() - from;
+  return std::string_view(text.data() + from, count);
+}
+
 // The header is the column names, so that one cannot change without the other.
 constexpr bool HeaderNamesTheColumns() {
   std::string_view header = kJournalHeader;
   for (int column = 0; column < kJournalColumns; ++column) {
     const std::string_view name = kJournalColumnNames[column];
-    if (header.substr(0, name.size()) != name) return false;
+    if (Part(header, 0, name.size()) != name) return false;
     header.remove_prefix(name.size());
     const std::string_view after = column + 1 < kJournalColumns ? "," : kJournalLineEnd;
-    if (header.substr(0, after.size()) != after) return false;
+    if (Part(header, 0, after.size()) != after) return false;
     header.remove_prefix(after.size());
   }
   return header.empty();
@@ -90,9 +98,9 @@ bool ReadTime(std::string_view text, LocalDateTime* time) {
     return false;
   }
   LocalDateTime t{};
-  if (!Digits(text, 4, &t.year) || !Digits(text.substr(5), 2, &t.month) ||
-      !Digits(text.substr(8), 2, &t.day) || !Digits(text.substr(11), 2, &t.hour) ||
-      !Digits(text.substr(14), 2, &t.minute) || !Digits(text.substr(17), 2, &t.second)) {
+  if (!Digits(text, 4, &t.year) || !Digits(Part(text, 5), 2, &t.month) ||
+      !Digits(Part(text, 8), 2, &t.day) || !Digits(Part(text, 11), 2, &t.hour) ||
+      !Digits(Part(text, 14), 2, &t.minute) || !Digits(Part(text, 17), 2, &t.second)) {
     return false;
   }
   if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 ||
@@ -108,8 +116,8 @@ bool ReadAmount(std::string_view text, int32_t* cents) {
   const size_t point = text.find('.');
   if (point == std::string_view::npos || text.size() - point != 3) return false;
   int hundredths = 0;
-  if (!Digits(text.substr(point + 1), 2, &hundredths)) return false;
-  std::string_view units = text.substr(0, point);
+  if (!Digits(Part(text, point + 1), 2, &hundredths)) return false;
+  std::string_view units = Part(text, 0, point);
   const bool negative = !units.empty() && units[0] == '-';
   if (negative) units.remove_prefix(1);
   if (units.empty() || units.size() > 8) return false;
@@ -131,7 +139,7 @@ bool ReadText(std::string_view raw, char* out) {
   size_t used = 0;
   if (!raw.empty() && raw[0] == kQuote) {
     if (raw.size() < 2 || raw.back() != kQuote) return false;
-    raw = raw.substr(1, raw.size() - 2);
+    raw = Part(raw, 1, raw.size() - 2);
     for (size_t i = 0; i < raw.size(); ++i) {
       if (raw[i] == kQuote) {
         if (i + 1 >= raw.size() || raw[i + 1] != kQuote) return false;
@@ -185,13 +193,13 @@ std::optional<JournalFileMonth> ParseJournalFileName(std::string_view name) {
   const std::string_view prefix = kFilePrefix;
   const std::string_view extension = kFileExtension;
   if (name.size() < prefix.size() + 7 + extension.size() ||
-      !SameWithoutCase(name.substr(0, prefix.size()), prefix) ||
-      !SameWithoutCase(name.substr(name.size() - extension.size()), extension)) {
+      !SameWithoutCase(Part(name, 0, prefix.size()), prefix) ||
+      !SameWithoutCase(Part(name, name.size() - extension.size()), extension)) {
     return std::nullopt;
   }
-  std::string_view rest = name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+  std::string_view rest = Part(name, prefix.size(), name.size() - prefix.size() - extension.size());
   JournalFileMonth month{0, 0, 1, false};
-  if (!Digits(rest, 4, &month.Year) || rest[4] != '-' || !Digits(rest.substr(5), 2, &month.Month) ||
+  if (!Digits(rest, 4, &month.Year) || rest[4] != '-' || !Digits(Part(rest, 5), 2, &month.Month) ||
       month.Month < 1 || month.Month > 12) {
     return std::nullopt;
   }
