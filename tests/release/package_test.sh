@@ -166,8 +166,8 @@ reconciled=$(cd "$station" && wine CSReconcile.exe . --gateway settlement.csv --
   reconcile_status=$?
 expect_eq "CSReconcile.exe's exit status ($reconciled)" 0 "$reconcile_status"
 expect_contains "CSReconcile.exe's summary" "nothing in doubt: 4 records in 1 file" "$reconciled"
-matched=$(tr -d '\r' <"$station/reconcile/match.csv" 2>/dev/null | cut -d, -f1-6 | sed -n 2p)
-expect_eq "the charge in match.csv" "T0040,1,2,matched,1.50,1.50" "$matched"
+expect_eq "differences in match.csv (the header alone)" 1 "$(grep -c . "$station/reconcile/match.csv")"
+expect_contains "the charge matched (report.html)" "1 matched," "$(cat "$station/reconcile/report.html")"
 
 sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
 expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=2' "$sequence"

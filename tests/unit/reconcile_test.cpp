@@ -16,7 +16,8 @@ namespace {
 Findings Numbered(const std::vector<int>& sequences, std::set<UseKey>* reused = nullptr) {
   Findings findings;
   findings.Files = {"CSJournal-2026-12.csv"};
-  Ledger ledger(findings, nullptr, 0, {}, nullptr);
+  TerminalNames terminals;
+  Ledger ledger(findings, terminals, nullptr, 0, {}, nullptr);
   int second = 0;
   for (int sequence : sequences) {
     for (const char* event : {"sending", "approved"}) {
@@ -124,7 +125,8 @@ TEST(ReconcileSettlement, ColumnsByNameAndEveryRowItCannotRead) {
     SettlementColumns columns;
     std::string error;
     ASSERT_TRUE(row.columns.empty() || ParseSettlementColumns(row.columns, columns, error)) << error;
-    Settlement settlement;
+    TerminalNames terminals;
+    Settlement settlement(terminals);
     std::vector<std::string> problems;
     settlement.Load(path, columns, problems);
     ASSERT_EQ(row.problems.size(), problems.size());

@@ -111,8 +111,9 @@ struct NumberRun {
   int64_t Wraps = 0;
 };
 
+// How a transaction approved at the station or settled at the gateway differs; the
+// matched ones are only counted.
 enum class MatchResult {
-  Matched,         // approved at the station and settled, same amount
   AmountsDiffer,   // approved and settled with another amount
   NotSettled,      // approved at the station, not settled at the gateway
   NotApproved,     // settled at the gateway, not approved at the station
@@ -148,7 +149,8 @@ struct Findings {
 
   bool Matching = false;            // a settlement file was given
   std::string SettlementPath;
-  std::vector<MatchItem> Matches;
+  std::vector<MatchItem> Matches;  // the differences
+  int64_t Matched = 0;
   int64_t SettlementRows = 0;
   int64_t SettlementOtherCodes = 0; // rows with another code and no approval to compare
 

@@ -15,29 +15,21 @@ int DayOf(const LocalDateTime& time) { return time.year * 10000 + time.month * 1
 
 }  // namespace
 
-Ledger::Ledger(Findings& findings, Settlement* settlement, int month, std::set<UseKey> watched,
-               std::function<void(const InputNote&)> notes)
+Ledger::Ledger(Findings& findings, TerminalNames& terminals, Settlement* settlement, int month,
+               std::set<UseKey> watched, std::function<void(const InputNote&)> notes)
     : findings_(findings),
       settlement_(settlement),
       month_(month),
       watched_(std::move(watched)),
-      notes_(std::move(notes)) {}
-
-uint32_t Ledger::Intern(const char* terminal) {
-  const auto found = terminals_.find(terminal);
-  if (found != terminals_.end()) return found->second;
-  const uint32_t index = static_cast<uint32_t>(names_.size());
-  names_.emplace_back(terminal);
-  terminals_.emplace(terminal, index);
-  return index;
-}
+      notes_(std::move(notes)),
+      terminals_(terminals) {}
 
 bool Ledger::InMonth(const LocalDateTime& time) const {
   return month_ == 0 || time.year * 100 + time.month == month_;
 }
 
 TransactionNumber Ledger::NumberOf(const Key& key) const {
-  return {names_[key.Terminal], key.Batch, key.Sequence};
+  return {terminals_.Name(key.Terminal), key.Batch, key.Sequence};
 }
 
 bool Ledger::TakeOpen(const Key& key, const JournalLine& line, bool awaitingBooking, Open& out) {
@@ -100,19 +92,25 @@ void Ledger::Use(const Key& key, const Open& use) {
 }
 
 DayTotals& Ledger::TotalsOf(const Key& key, const LocalDateTime& time) {
-  return findings_.Totals[{DayOf(time), names_[key.Terminal]}];
+  return findings_.Totals[{DayOf(time), terminals_.Name(key.Terminal)}];
 }
 
 void Ledger::Doubt(DoubtKind kind, const Key& key, const Open& txn, const char* message, const Place& at) {
   if (txn.Kind == JournalKind::Test || !InMonth(txn.Time)) return;  // a Test moves no money
   DoubtItem item{kind, txn.Time, txn.Kind, NumberOf(key), txn.Cents, txn.Card, message, at, {}};
-  if (settlement_ != nullptr) item.Gateway = settlement_->Ask(item.Number);
+  if (settlement_ != nullptr) item.Gateway = settlement_->Ask(key);
   findings_.Doubts.push_back(std::move(item));
 }
 
 void Ledger::Record(const Place& at, const JournalLine& line) {
   ++findings_.Records;
-  const Key key{Intern(line.TerminalId), line.Batch, line.Sequence};
+  // Lines of one terminal come in runs: ask the table only when it changes.
+  if (!anyTerminal_ || terminal_ != line.TerminalId) {
+    terminal_ = line.TerminalId;
+    terminalIndex_ = terminals_.Intern(terminal_);
+    anyTerminal_ = true;
+  }
+  const Key key{terminalIndex_, line.Batch, line.Sequence};
   Open txn{line.Time, line.Kind, line.AmountCents, line.Card, at, false, order_++};
   switch (line.Event) {
     case JournalEvent::Sending:
@@ -147,12 +145,12 @@ void Ledger::Outcome(const Key& key, const JournalLine& line, Open txn, const Pl
   const StationSide side{txn.Time, txn.Card, txn.At};
   if (txn.Kind == JournalKind::Test) {
     if (report) ++findings_.Tests;
-    if (settlement_ != nullptr) settlement_->NotApproved(NumberOf(key), "test", side);
+    if (settlement_ != nullptr) settlement_->NotApproved(key, "test", side);
     return;
   }
   switch (line.Event) {
     case JournalEvent::Approved:
-      if (settlement_ != nullptr) settlement_->Approved(NumberOf(key), txn.Cents, side, report);
+      if (settlement_ != nullptr) settlement_->Approved(key, txn.Cents, side, report);
       if (txn.Kind == JournalKind::Deposit) {
         txn.AwaitingBooking = true;
         open_.emplace(key, std::move(txn));
@@ -168,7 +166,7 @@ void Ledger::Outcome(const Key& key, const JournalLine& line, Open txn, const Pl
         DayTotals& totals = TotalsOf(key, txn.Time);
         ++(line.Event == JournalEvent::Declined ? totals.Declined : totals.NotSent);
       }
-      if (settlement_ != nullptr) settlement_->NotApproved(NumberOf(key), JournalEventName(line.Event), side);
+      if (settlement_ != nullptr) settlement_->NotApproved(key, JournalEventName(line.Event), side);
       return;
     case JournalEvent::OutcomeUnknown:
       Doubt(DoubtKind::OutcomeUnknown, key, txn, line.Message, at);
@@ -207,7 +205,7 @@ void Ledger::Finish() {
 
   for (auto& [terminalBatch, run] : runs_) {
     if (run.Counts.Uses == 0) continue;
-    run.Counts.Terminal = names_[terminalBatch.first];
+    run.Counts.Terminal = terminals_.Name(terminalBatch.first);
     run.Counts.Batch = terminalBatch.second;
     findings_.Runs.push_back(run.Counts);
   }
@@ -216,7 +214,7 @@ void Ledger::Finish() {
   });
   for (const auto& [useKey, uses] : watchedUses_) {
     if (reused_.count(useKey) == 0 || uses.size() < 2) continue;
-    NumberReused reused{{names_[useKey.Terminal], useKey.Batch, useKey.Sequence}, uses, false};
+    NumberReused reused{{terminals_.Name(useKey.Terminal), useKey.Batch, useKey.Sequence}, uses, false};
     for (const NumberUse& use : uses) {
       reused.Critical = reused.Critical || use.Cents != uses[0].Cents || use.Card != uses[0].Card;
     }

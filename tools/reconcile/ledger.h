@@ -11,6 +11,7 @@
 #include "tools/reconcile/findings.h"
 #include "tools/reconcile/journal_sources.h"
 #include "tools/reconcile/settlement.h"
+#include "tools/reconcile/terminal_names.h"
 
 // The account of one run, kept as the records come in time order: each transaction's
 // records put together by terminal, batch and sequence number (and the kind, amount and
@@ -40,8 +41,8 @@ class Ledger : public RecordSink {
   // month: YYYYMM, or 0 for everything read. settlement: null without --gateway.
   // watched: numbers whose uses to collect (from an earlier run's Reused()). notes: each
   // note as it comes (standard error), or nothing.
-  Ledger(Findings& findings, Settlement* settlement, int month, std::set<UseKey> watched,
-         std::function<void(const InputNote&)> notes);
+  Ledger(Findings& findings, TerminalNames& terminals, Settlement* settlement, int month,
+         std::set<UseKey> watched, std::function<void(const InputNote&)> notes);
 
   void Record(const Place& at, const JournalLine& line) override;
   void Note(InputNote note) override;
@@ -52,14 +53,7 @@ class Ledger : public RecordSink {
   const std::set<UseKey>& Reused() const { return reused_; }
 
  private:
-  struct Key {
-    uint32_t Terminal;
-    int32_t Batch;
-    int32_t Sequence;
-    bool operator==(const Key& o) const {
-      return Terminal == o.Terminal && Batch == o.Batch && Sequence == o.Sequence;
-    }
-  };
+  using Key = NumberKey;
   struct KeyHash {
     size_t operator()(const Key& k) const {
       return (static_cast<size_t>(k.Terminal) * 1000003u) ^ (static_cast<size_t>(k.Batch) * 7919u) ^
@@ -85,7 +79,6 @@ class Ledger : public RecordSink {
     NumberRun Counts;
   };
 
-  uint32_t Intern(const char* terminal);
   bool InMonth(const LocalDateTime& time) const;
   TransactionNumber NumberOf(const Key& key) const;
   // Takes the open transaction of key with line's kind, amount and card; false if none.
@@ -101,8 +94,10 @@ class Ledger : public RecordSink {
   std::set<UseKey> watched_;
   std::function<void(const InputNote&)> notes_;
 
-  std::unordered_map<std::string, uint32_t> terminals_;
-  std::vector<std::string> names_;
+  TerminalNames& terminals_;
+  std::string terminal_;  // the last terminal id interned, and its number
+  uint32_t terminalIndex_ = 0;
+  bool anyTerminal_ = false;
   std::unordered_multimap<Key, Open, KeyHash> open_;
   int64_t order_ = 0;
   std::map<std::pair<uint32_t, int32_t>, Run> runs_;

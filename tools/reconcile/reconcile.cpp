@@ -50,8 +50,7 @@ int Verdict(const Findings& findings, size_t settlementProblems, std::string& su
   for (const DoubtItem& item : findings.Doubts) doubtCents += item.Cents;
   size_t critical = 0;
   for (const NumberReused& reused : findings.Reused) critical += reused.Critical ? 1 : 0;
-  size_t differences = 0;
-  for (const MatchItem& item : findings.Matches) differences += item.Result == MatchResult::Matched ? 0 : 1;
+  const size_t differences = findings.Matches.size();
   const size_t items = findings.Doubts.size() + findings.Reused.size() + findings.Backwards.size() + differences;
 
   std::string what = Count(findings.Doubts.size(), "transaction", "transactions") + " with money in doubt (" +
@@ -96,10 +95,11 @@ int Reconcile(const Options& options, std::FILE* out, std::FILE* err) {
   }
   if (files.empty() && unreadable.empty()) unreadable.push_back("no CSJournal-*.csv file in what was given");
 
+  TerminalNames terminals;
   std::unique_ptr<Settlement> settlement;
   std::vector<std::string> settlementProblems;
   if (!options.Gateway.empty()) {
-    settlement = std::make_unique<Settlement>();
+    settlement = std::make_unique<Settlement>(terminals);
     if (!settlement->Load(options.Gateway, options.Columns, settlementProblems) && settlementProblems.empty()) {
       settlementProblems.push_back(options.Gateway + ": could not be read");
     }
@@ -113,10 +113,12 @@ int Reconcile(const Options& options, std::FILE* out, std::FILE* err) {
   auto run = [&](Findings& findings, std::set<UseKey> watched, bool printNotes, const char* what) {
     for (const FoundFile& file : files) findings.Files.push_back(file.Path);
     findings.UnreadFiles = static_cast<int>(unreadable.size());
-    std::unique_ptr<Settlement> match = settlement ? std::make_unique<Settlement>(*settlement) : nullptr;
-    if (match) findings.SettlementPath = options.Gateway;
+    if (settlement) {
+      settlement->Reset();
+      findings.SettlementPath = options.Gateway;
+    }
     if (options.Month != 0) findings.Month = options.Month;
-    Ledger ledger(findings, match.get(), options.Month, std::move(watched),
+    Ledger ledger(findings, terminals, settlement.get(), options.Month, std::move(watched),
                   printNotes ? std::function<void(const InputNote&)>(printNote(findings)) : nullptr);
     Progress progress(err, total, what);
     const StreamCounts counts =

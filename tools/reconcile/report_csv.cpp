@@ -202,8 +202,6 @@ const std::string& FileOf(const Findings& findings, const Place& at) { return fi
 
 const char* MatchResultName(MatchResult result) {
   switch (result) {
-    case MatchResult::Matched:
-      return "matched";
     case MatchResult::AmountsDiffer:
       return "amounts differ";
     case MatchResult::NotSettled:

@@ -214,16 +214,15 @@ void Match(const Findings& findings, std::string& html) {
   std::map<MatchResult, int64_t> counts;
   for (const MatchItem& item : findings.Matches) ++counts[item.Result];
   html += "<p>" + Escape(findings.SettlementPath) + ": " + std::to_string(findings.SettlementRows) + " rows; " +
-          std::to_string(counts[MatchResult::Matched]) + " matched, " +
+          std::to_string(findings.Matched) + " matched, " +
           std::to_string(counts[MatchResult::NotApproved]) + " settled but not approved at the station (the user " +
           "paid and may have got no prints or deposit), " + std::to_string(counts[MatchResult::NotSettled]) +
           " approved at the station but not settled (money not collected), " +
           std::to_string(counts[MatchResult::AmountsDiffer]) + " with amounts that differ.</p>\n";
-  if (counts.size() > counts.count(MatchResult::Matched)) {
+  if (!findings.Matches.empty()) {
     Table table(html, {"Terminal ID", "Batch", "Sequence", "Result", "Station amount", "Gateway amount",
                        "Gateway code", "Station record", "Local time", "Card", "Line", "Settlement line"});
     for (const MatchItem& item : findings.Matches) {
-      if (item.Result == MatchResult::Matched) continue;
       table.Row();
       table.Text(item.Number.Terminal).Number(item.Number.Batch).Number(item.Number.Sequence);
       table.Text(MatchResultName(item.Result));

@@ -25,26 +25,48 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// A file's bytes one at a time, read in large pieces.
+class Bytes {
+ public:
+  explicit Bytes(std::FILE* file) : file_(file), buffer_(1 << 16) {}
+  int Get() {
+    if (at_ == used_) {
+      used_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+      at_ = 0;
+      if (used_ == 0) return EOF;
+    }
+    return static_cast<unsigned char>(buffer_[at_++]);
+  }
+  // Gives back the byte just taken.
+  void Unget() { --at_; }
+
+ private:
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  size_t used_ = 0;
+  size_t at_ = 0;
+};
+
 // One CSV record (RFC 4180: a quoted field may hold commas, quotes doubled and line
 // breaks); false at the end of the file. lines counts the lines the record spans.
-bool ReadRecord(std::FILE* file, std::vector<std::string>& fields, int64_t& lines, bool& badQuote) {
+bool ReadRecord(Bytes& file, std::vector<std::string>& fields, int64_t& lines, bool& badQuote) {
   fields.assign(1, std::string());
   badQuote = false;
   bool quoted = false;
   bool any = false;
   bool afterQuote = false;
   int c;
-  while ((c = std::fgetc(file)) != EOF) {
+  while ((c = file.Get()) != EOF) {
     any = true;
     if (quoted) {
       if (c == kQuote) {
-        const int following = std::fgetc(file);
+        const int following = file.Get();
         if (following == kQuote) {
           fields.back() += kQuote;
         } else {
           quoted = false;
           afterQuote = true;
-          if (following != EOF) std::ungetc(following, file);
+          if (following != EOF) file.Unget();
         }
       } else {
         if (c == '\n') ++lines;
@@ -139,7 +161,8 @@ bool Settlement::Load(const std::string& path, const SettlementColumns& columns,
   std::vector<std::string> fields;
   int64_t lines = 0;
   bool badQuote = false;
-  if (!ReadRecord(file, fields, lines, badQuote)) {
+  Bytes bytes(file);
+  if (!ReadRecord(bytes, fields, lines, badQuote)) {
     problems.push_back(path + ": empty: a settlement file begins with a header");
     std::fclose(file);
     return false;
@@ -166,7 +189,7 @@ bool Settlement::Load(const std::string& path, const SettlementColumns& columns,
   }
   for (;;) {
     const int64_t line = lines + 1;
-    if (!ReadRecord(file, fields, lines, badQuote)) break;
+    if (!ReadRecord(bytes, fields, lines, badQuote)) break;
     if (fields.size() == 1 && Trimmed(fields[0]).empty()) continue;  // a blank line
     auto field = [&](SettlementColumn c) -> std::string {
       const size_t at = static_cast<size_t>(place[static_cast<int>(c)]);
@@ -183,23 +206,26 @@ bool Settlement::Load(const std::string& path, const SettlementColumns& columns,
     Row row{};
     int64_t batch = 0;
     int64_t sequence = 0;
-    row.Number.Terminal = Text(field(SettlementColumn::Terminal));
-    row.Code = Trimmed(Text(field(SettlementColumn::Code)));
-    row.Line = line;
-    if (row.Number.Terminal.empty()) {
+    int64_t cents = 0;
+    const std::string terminal = Text(field(SettlementColumn::Terminal));
+    const std::string code = Trimmed(Text(field(SettlementColumn::Code)));
+    row.Line = static_cast<uint32_t>(line);
+    if (terminal.empty()) {
       problem(SettlementColumn::Terminal, "is empty");
     } else if (!ReadWhole(field(SettlementColumn::Batch), batch) || batch > INT32_MAX) {
       problem(SettlementColumn::Batch, "is not a whole number");
     } else if (!ReadWhole(field(SettlementColumn::Sequence), sequence) || sequence > kLastSequenceNumber) {
       problem(SettlementColumn::Sequence, "is not a sequence number");
-    } else if (!ReadUnits(field(SettlementColumn::Amount), row.Cents)) {
+    } else if (!ReadUnits(field(SettlementColumn::Amount), cents) || cents < INT32_MIN || cents > INT32_MAX) {
       problem(SettlementColumn::Amount, "is not an amount in currency units");
-    } else if (row.Code.empty()) {
+    } else if (code.empty()) {
       problem(SettlementColumn::Code, "is empty");
     } else {
-      row.Number.Batch = static_cast<int32_t>(batch);
-      row.Number.Sequence = static_cast<int32_t>(sequence);
-      rows_.push_back(std::move(row));
+      row.Key = {terminals_.Intern(terminal), static_cast<int32_t>(batch), static_cast<int32_t>(sequence)};
+      std::snprintf(row.Code, sizeof row.Code, "%s", code.c_str());
+      row.Settled = IsSettled(code);
+      row.Cents = static_cast<int32_t>(cents);
+      rows_.push_back(row);
     }
   }
   const bool failed = std::ferror(file) != 0;
@@ -207,46 +233,76 @@ bool Settlement::Load(const std::string& path, const SettlementColumns& columns,
   std::fclose(file);
   // Settled rows first among those of one number.
   std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) {
-    if (a.Number < b.Number || b.Number < a.Number) return a.Number < b.Number;
-    return IsSettled(a.Code) && !IsSettled(b.Code);
+    if (!(a.Key == b.Key)) return a.Key < b.Key;
+    return a.Settled && !b.Settled;
   });
   return !failed;
 }
 
-void Settlement::Approved(const TransactionNumber& number, int64_t cents, const StationSide& station,
-                          bool report) {
-  auto [begin, end] = Rows(number);
-  auto row = std::find_if(begin, end, [](const Row& r) { return r.Claimed == Row::Claim::None; });
-  if (row == end) {
-    if (report) notSettled_.push_back({MatchResult::NotSettled, number, cents, std::nullopt, "", "approved",
-                                       station.Time, station.Card, station.At, 0});
-    return;
-  }
-  row->Claimed = Row::Claim::Approved;
-  row->StationCents = cents;
-  row->Side = station;
-  row->HasSide = true;
+void Settlement::Reset() {
+  for (Row& row : rows_) row.Claimed = Claim::None;
+  explained_.clear();
+  differences_.clear();
+  matched_ = 0;
 }
 
-void Settlement::NotApproved(const TransactionNumber& number, const char* recorded, const StationSide& station) {
-  auto [begin, end] = Rows(number);
+std::pair<std::vector<Settlement::Row>::iterator, std::vector<Settlement::Row>::iterator> Settlement::Rows(
+    const NumberKey& key) {
+  return std::equal_range(rows_.begin(), rows_.end(), key, ByKey());
+}
+
+TransactionNumber Settlement::NumberOf(const NumberKey& key) const {
+  return {terminals_.Name(key.Terminal), key.Batch, key.Sequence};
+}
+
+MatchItem Settlement::Item(MatchResult result, const Row* row, const NumberKey& key) const {
+  MatchItem item{result, NumberOf(key), std::nullopt, std::nullopt, "", "", {}, "", std::nullopt, 0};
+  if (row != nullptr) {
+    item.GatewayCents = row->Cents;
+    item.GatewayCode = row->Code;
+    item.SettlementRow = row->Line;
+  }
+  return item;
+}
+
+void Settlement::Approved(const NumberKey& key, int64_t cents, const StationSide& station, bool report) {
+  auto [begin, end] = Rows(key);
+  const auto row = std::find_if(begin, end, [](const Row& r) { return r.Claimed == Claim::None; });
+  if (row != end) row->Claimed = Claim::Approved;
+  const Row* found = row != end ? &*row : nullptr;
+  if (found != nullptr && found->Settled && found->Cents == cents) {
+    ++matched_;
+    return;
+  }
+  if (found == nullptr && !report) return;
+  MatchItem item = Item(found == nullptr || !found->Settled ? MatchResult::NotSettled : MatchResult::AmountsDiffer,
+                        found, key);
+  item.StationCents = cents;
+  item.Station = "approved";
+  item.Time = station.Time;
+  item.Card = station.Card;
+  item.At = station.At;
+  differences_.push_back(std::move(item));
+}
+
+void Settlement::NotApproved(const NumberKey& key, const char* recorded, const StationSide& station) {
+  auto [begin, end] = Rows(key);
   for (auto row = begin; row != end; ++row) {
-    if (row->Claimed != Row::Claim::None || !row->Station.empty()) continue;
-    row->Station = recorded;
-    row->Side = station;
-    row->HasSide = true;
+    const size_t index = static_cast<size_t>(row - rows_.begin());
+    if (row->Claimed != Claim::None || !row->Settled || explained_.count(index) != 0) continue;
+    explained_[index] = {recorded, station};
     return;
   }
 }
 
-GatewayView Settlement::Ask(const TransactionNumber& number) {
+GatewayView Settlement::Ask(const NumberKey& key) {
   GatewayView view;
   view.State = Settled::No;
-  auto [begin, end] = Rows(number);
+  auto [begin, end] = Rows(key);
   if (begin == end) return view;
   // The settled row when there is one (they come first).
-  begin->Claimed = Row::Claim::Doubt;
-  view.State = IsSettled(begin->Code) ? Settled::Yes : Settled::OtherCode;
+  begin->Claimed = Claim::Doubt;
+  view.State = begin->Settled ? Settled::Yes : Settled::OtherCode;
   view.Cents = begin->Cents;
   view.Code = begin->Code;
   view.Row = begin->Line;
@@ -256,30 +312,24 @@ GatewayView Settlement::Ask(const TransactionNumber& number) {
 void Settlement::Finish(Findings& findings) {
   findings.Matching = true;
   findings.SettlementRows = static_cast<int64_t>(rows_.size());
-  std::vector<MatchItem> items = std::move(notSettled_);
-  for (const Row& row : rows_) {
-    MatchItem item{MatchResult::Matched, row.Number, std::nullopt, row.Cents, row.Code, "", {}, "", std::nullopt,
-                   row.Line};
-    if (row.HasSide) {
-      item.Time = row.Side.Time;
-      item.Card = row.Side.Card;
-      item.At = row.Side.At;
-    }
-    if (row.Claimed == Row::Claim::Doubt) continue;  // listed with the money in doubt
-    if (row.Claimed == Row::Claim::Approved) {
-      item.StationCents = row.StationCents;
-      item.Station = "approved";
-      if (!IsSettled(row.Code)) {
-        item.Result = MatchResult::NotSettled;
-      } else if (row.StationCents != row.Cents) {
-        item.Result = MatchResult::AmountsDiffer;
-      }
-    } else if (IsSettled(row.Code)) {
-      item.Result = MatchResult::NotApproved;
-      item.Station = row.Station.empty() ? "no record" : row.Station;
-    } else {
+  findings.Matched = matched_;
+  std::vector<MatchItem> items = std::move(differences_);
+  differences_.clear();
+  for (size_t index = 0; index < rows_.size(); ++index) {
+    const Row& row = rows_[index];
+    if (row.Claimed != Claim::None) continue;
+    if (!row.Settled) {
       ++findings.SettlementOtherCodes;  // not settled, and not approved either: nothing to match
       continue;
+    }
+    MatchItem item = Item(MatchResult::NotApproved, &row, row.Key);
+    item.Station = "no record";
+    const auto explained = explained_.find(index);
+    if (explained != explained_.end()) {
+      item.Station = explained->second.first;
+      item.Time = explained->second.second.Time;
+      item.Card = explained->second.second.Card;
+      item.At = explained->second.second.At;
     }
     items.push_back(std::move(item));
   }

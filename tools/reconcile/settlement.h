@@ -1,17 +1,17 @@
 #pragma once
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tools/reconcile/findings.h"
+#include "tools/reconcile/terminal_names.h"
 
 // The card office's settlement: a CSV file with a header, one row per transaction it
 // settled, matched with the station's approvals on terminal, batch and sequence number.
 // Its columns are found by name (see SettlementColumns); the amount is in currency units
 // ("1.50", "1.5" or "2"); the code "00" means settled, any other code that the
-// transaction was not. The whole file is kept: it is one row per transaction of the
+// transaction was not. The rows are kept, 28 bytes each: one per transaction of the
 // period, small beside the journals.
 
 enum class SettlementColumn { Terminal, Batch, Sequence, Amount, Code };
@@ -36,43 +36,47 @@ struct StationSide {
 
 class Settlement {
  public:
-  // Reads the file; a problem is a note: a missing column (and then no row is read), a
-  // row that cannot be read (and the rows after it are read).
+  explicit Settlement(TerminalNames& terminals) : terminals_(terminals) {}
+
+  // Reads the file; each problem is one line in problems: a missing column (and then no
+  // row is read), a row that cannot be read (the rows after it are read).
   bool Load(const std::string& path, const SettlementColumns& columns, std::vector<std::string>& problems);
+  // Forgets what a run matched, for another run over the same journals.
+  void Reset();
 
   // The station approved a charge or deposit. report: it belongs to the period reported.
-  void Approved(const TransactionNumber& number, int64_t cents, const StationSide& station, bool report);
-  // The station recorded it otherwise ("declined", "transport error", "test"), so a row
-  // settled for it is explained by that.
-  void NotApproved(const TransactionNumber& number, const char* recorded, const StationSide& station);
+  void Approved(const NumberKey& key, int64_t cents, const StationSide& station, bool report);
+  // The station recorded it otherwise ("declined", "transport error", "test"), which
+  // explains a row settled for it.
+  void NotApproved(const NumberKey& key, const char* recorded, const StationSide& station);
   // What the gateway settled for a transaction in doubt; the row is then the doubt's and
   // not listed in the match.
-  GatewayView Ask(const TransactionNumber& number);
+  GatewayView Ask(const NumberKey& key);
 
-  // The match, in the order of the numbers.
+  // The match's differences, in the order of the numbers, and its counts.
   void Finish(Findings& findings);
 
  private:
+  enum class Claim : uint8_t { None, Approved, Doubt };
   struct Row {
-    TransactionNumber Number;
-    int64_t Cents;
-    std::string Code;
-    int64_t Line;
-    enum class Claim { None, Approved, Doubt } Claimed = Claim::None;
-    int64_t StationCents = 0;
-    std::string Station;  // what the station recorded, for an unclaimed row
-    StationSide Side{};
-    bool HasSide = false;
+    NumberKey Key;
+    int32_t Cents;
+    char Code[3];   // the first two characters; longer codes are never "00"
+    bool Settled;   // code "00"
+    Claim Claimed;
+    uint32_t Line;
   };
-  struct ByNumber {
-    bool operator()(const Row& a, const TransactionNumber& b) const { return a.Number < b; }
-    bool operator()(const TransactionNumber& a, const Row& b) const { return a < b.Number; }
+  struct ByKey {
+    bool operator()(const Row& a, const NumberKey& b) const { return a.Key < b; }
+    bool operator()(const NumberKey& a, const Row& b) const { return a < b.Key; }
   };
-  // The rows of number, settled ones first.
-  std::pair<std::vector<Row>::iterator, std::vector<Row>::iterator> Rows(const TransactionNumber& number) {
-    return std::equal_range(rows_.begin(), rows_.end(), number, ByNumber());
-  }
+  std::pair<std::vector<Row>::iterator, std::vector<Row>::iterator> Rows(const NumberKey& key);
+  TransactionNumber NumberOf(const NumberKey& key) const;
+  MatchItem Item(MatchResult result, const Row* row, const NumberKey& key) const;
 
+  TerminalNames& terminals_;
   std::vector<Row> rows_;
-  std::vector<MatchItem> notSettled_;
+  std::map<size_t, std::pair<std::string, StationSide>> explained_;  // row: what the station recorded
+  std::vector<MatchItem> differences_;
+  int64_t matched_ = 0;
 };
