@@ -3,27 +3,17 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "gateway/data_folder.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
+#include "gateway/journal_format.h"
 #include "gateway/sequence_text.h"
 
 namespace {
 
-// Columns before the ones read: local time and kind, neither ever quoted.
-constexpr int kTerminalColumn = 2;
-
-// The raw text of one CSV field at at (quotes kept), up to its comma or the end;
-// returns where the next field begins, or nullptr at the end of the line.
-const char* FieldEnd(const char* at, const char* stop) {
-  bool quoted = false;
-  for (; at < stop; ++at) {
-    if (*at == '"') quoted = !quoted;
-    if (*at == ',' && !quoted) return at;
-  }
-  return stop;
-}
+constexpr int kTerminalColumn = static_cast<int>(JournalColumn::TerminalId);
 
 bool ReadNumber(const char* begin, const char* end, int32_t* value) {
   if (begin == end || end - begin > 7) return false;
@@ -51,8 +41,11 @@ struct MonthSearch {
 
 void ConsiderFile(void* context, const char* name) {
   auto* search = static_cast<MonthSearch*>(context);
-  LocalDateTime month{};
-  if (!JournalFileMonth(name, &month) || MonthKey(month) >= search->Below) return;
+  // Only the names the journal itself gives, not a copy's "CSJournal-2026-12 (2).csv".
+  const std::optional<JournalFileMonth> file = ParseJournalFileName(name);
+  if (!file || file->Renamed || file->Side > kJournalSideFiles) return;
+  const LocalDateTime month{file->Year, file->Month, 1, 0, 0, 0};
+  if (MonthKey(month) >= search->Below) return;
   if (!search->Found || MonthKey(month) > MonthKey(search->Newest)) search->Newest = month;
   search->Found = true;
 }
@@ -91,48 +84,27 @@ void JournalSequenceScan::Judge() {
   const char* const stop = line_ + used_;
   const char* at = line_;
   for (int column = 0; column < kTerminalColumn; ++column) {
-    at = FieldEnd(at, stop);
+    at = JournalFieldEnd(at, stop);
     if (at == stop) return;
     ++at;
   }
-  const char* fieldEnd = FieldEnd(at, stop);
+  const char* fieldEnd = JournalFieldEnd(at, stop);
   const size_t terminalLength = std::strlen(terminalField_);
   if (static_cast<size_t>(fieldEnd - at) != terminalLength ||
       std::memcmp(at, terminalField_, terminalLength) != 0 || fieldEnd == stop) {
     return;
   }
   at = fieldEnd + 1;
-  fieldEnd = FieldEnd(at, stop);
+  fieldEnd = JournalFieldEnd(at, stop);
   const size_t batchLength = std::strlen(batchField_);
   if (fieldEnd == stop || static_cast<size_t>(fieldEnd - at) != batchLength ||
       std::memcmp(at, batchField_, batchLength) != 0) {
     return;
   }
   at = fieldEnd + 1;
-  fieldEnd = FieldEnd(at, stop);
+  fieldEnd = JournalFieldEnd(at, stop);
   int32_t sequence = 0;
   if (ReadNumber(at, fieldEnd, &sequence)) latest_ = LaterSequence(sequence, latest_);
-}
-
-bool JournalFileMonth(const char* name, LocalDateTime* month) {
-  const size_t prefix = static_cast<size_t>(std::strchr(kJournalFilePattern, '*') - kJournalFilePattern);
-  int year = 0;
-  int number = 0;
-  if (std::strncmp(name, kJournalFilePattern, prefix) != 0 ||
-      std::sscanf(name + prefix, "%4d-%2d", &year, &number) != 2 || number < 1 || number > 12) {
-    return false;
-  }
-  // Only the names the journal itself gives, not a copy's "CSJournal-2026-12 (2).csv".
-  const LocalDateTime found{year, number, 1, 0, 0, 0};
-  for (int side = 1; side <= kJournalSideFiles; ++side) {
-    char expected[kJournalFileNameSize];
-    JournalSideFileName(found, side, expected, sizeof expected);
-    if (std::strcmp(expected, name) == 0) {
-      *month = found;
-      return true;
-    }
-  }
-  return false;
 }
 
 JournalLatest LatestJournalSequence(const char* terminalId, int32_t batch) {

@@ -38,11 +38,6 @@ class JournalSequenceScan {
   size_t used_ = 0;
 };
 
-// The month of a journal file's name as the journal writes it ("CSJournal-2026-12.csv",
-// "CSJournal-2026-12-2.csv" up to the last side file) into *month (year and month only);
-// false for any other name.
-bool JournalFileMonth(const char* name, LocalDateTime* month);
-
 // The journal's latest number, or where it could not be read.
 struct JournalLatest {
   int32_t Latest;               // 0: no number for this terminal and batch
