@@ -172,9 +172,9 @@ reconcile_status=0
 reconciled=$(cd "$station" && wine CSReconcile.exe . --gateway settlement.csv --out reconcile 2>&1) ||
   reconcile_status=$?
 expect_eq "CSReconcile.exe's exit status ($reconciled)" 0 "$reconcile_status"
-expect_contains "CSReconcile.exe's summary" "nothing in doubt: 4 records in 1 file" "$reconciled"
+expect_contains "CSReconcile.exe's summary" "nothing in doubt: 7 records in 1 file" "$reconciled"
 expect_eq "differences in match.csv (the header alone)" 1 "$(grep -c . "$station/reconcile/match.csv")"
-expect_contains "the charge matched (report.html)" "1 matched," "$(cat "$station/reconcile/report.html")"
+expect_contains "the charge and the deposit matched (report.html)" "2 matched," "$(cat "$station/reconcile/report.html")"
 
 sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
 expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=3' "$sequence"
