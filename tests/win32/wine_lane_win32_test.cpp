@@ -1,85 +1,56 @@
-// What the tests take from the Wine they run in, checked before anything else (the
-// ctest entry wine_lane): faults reach the program as the Windows exceptions they are,
-// and a program can start another. Emulated 32-bit Wine gets both wrong without the
-// lane's fixes (scripts/wine_lane.sh): qemu's fault numbers, and a child started
-// without the binfmt registration.
+// The Wine the tests run in, checked before anything else (the ctest entry wine_lane):
+// faults reach the program as the Windows exceptions they are, and a program can start
+// another. Emulated 32-bit Wine gets both wrong without the lane's fixes
+// (scripts/wine_lane.sh): qemu's fault numbers, a child started without binfmt_misc.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
-
 namespace {
 
-struct Seen {
-  DWORD code;
-  ULONG_PTR access;  // ExceptionInformation[0] of an access violation: 0 read, 1 write
-};
-Seen seen;
+EXCEPTION_RECORD seen;
 
-// Records every exception; steps over the two-byte division this file raises itself.
-LONG CALLBACK RecordException(EXCEPTION_POINTERS* pointers) {
-  const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-  seen.code = record->ExceptionCode;
-  seen.access = record->NumberParameters > 0 ? record->ExceptionInformation[0] : ~ULONG_PTR{0};
-  if (record->ExceptionCode == EXCEPTION_INT_DIVIDE_BY_ZERO) {
+// Records each exception; steps over the two-byte division of the test below.
+LONG CALLBACK Record(EXCEPTION_POINTERS* pointers) {
+  seen = *pointers->ExceptionRecord;
+  if (seen.ExceptionCode != EXCEPTION_INT_DIVIDE_BY_ZERO) return EXCEPTION_CONTINUE_SEARCH;
 #ifdef _WIN64
-    pointers->ContextRecord->Rip += 2;
+  pointers->ContextRecord->Rip += 2;
 #else
-    pointers->ContextRecord->Eip += 2;
+  pointers->ContextRecord->Eip += 2;
 #endif
-    return EXCEPTION_CONTINUE_EXECUTION;
-  }
-  return EXCEPTION_CONTINUE_SEARCH;
+  return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-class WineLane : public ::testing::Test {
- protected:
-  void SetUp() override {
-    seen = {0, 0};
-    handler_ = AddVectoredExceptionHandler(1, RecordException);
-  }
-  void TearDown() override { RemoveVectoredExceptionHandler(handler_); }
-
- private:
-  void* handler_ = nullptr;
-};
-
-TEST_F(WineLane, FaultsArriveAsTheirWindowsExceptions) {
-  // IsBadReadPtr and IsBadWritePtr catch access violations only: any other code kills
-  // the program.
-  EXPECT_TRUE(IsBadReadPtr(reinterpret_cast<const void*>(16), 4));
-  EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), seen.code);
-  EXPECT_EQ(0u, seen.access) << "a read";
-
+TEST(WineLane, FaultsArriveAsTheirWindowsExceptions) {
+  void* handler = AddVectoredExceptionHandler(1, Record);
   void* readOnly = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
-  ASSERT_NE(nullptr, readOnly);
-  seen = {0, 0};
+  // These catch access violations only: any other code would end the program.
+  EXPECT_TRUE(IsBadReadPtr(reinterpret_cast<const void*>(16), 4));
+  EXPECT_EQ(EXCEPTION_ACCESS_VIOLATION, seen.ExceptionCode);
+  EXPECT_EQ(0u, seen.ExceptionInformation[0]) << "a read";
   EXPECT_TRUE(IsBadWritePtr(readOnly, 4));
-  EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), seen.code);
-  EXPECT_EQ(1u, seen.access) << "a write";
-  VirtualFree(readOnly, 0, MEM_RELEASE);
-
-  // div ecx with ecx = 0, two bytes that RecordException steps over.
-  seen = {0, 0};
-  uint32_t quotient = 7;
+  EXPECT_EQ(EXCEPTION_ACCESS_VIOLATION, seen.ExceptionCode);
+  EXPECT_EQ(1u, seen.ExceptionInformation[0]) << "a write";
+  unsigned quotient = 7;  // div ecx, with ecx 0: two bytes
   asm volatile("xorl %%ecx, %%ecx\n\txorl %%edx, %%edx\n\t.byte 0xf7, 0xf1" : "+a"(quotient) : : "ecx", "edx");
-  EXPECT_EQ(static_cast<DWORD>(EXCEPTION_INT_DIVIDE_BY_ZERO), seen.code);
+  EXPECT_EQ(EXCEPTION_INT_DIVIDE_BY_ZERO, seen.ExceptionCode);
+  VirtualFree(readOnly, 0, MEM_RELEASE);
+  RemoveVectoredExceptionHandler(handler);
 }
 
-TEST_F(WineLane, AProgramStartsAnother) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
+TEST(WineLane, AProgramStartsAnother) {
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION child = {};
   char commandLine[] = "cmd.exe /c exit 7";
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                             &startup, &process))
+                             &startup, &child))
       << "error " << GetLastError();
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.hProcess, 60000));
   DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
+  GetExitCodeProcess(child.hProcess, &exitCode);
   EXPECT_EQ(7u, exitCode);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  CloseHandle(child.hProcess);
+  CloseHandle(child.hThread);
 }
 
 }  // namespace
