@@ -70,6 +70,11 @@ int32_t TimeZoneCodeFor(unsigned short zoneInitial) {
   }
 }
 
+int32_t SystemTimeZoneCode() {
+  const unsigned short keyInitial = ZoneKeyInitial();
+  return TimeZoneCodeFor(keyInitial != 0 ? keyInitial : StandardZoneInitial());
+}
+
 void FillTransaction(TransactionRecord& record, TransactionKind kind) {
   record.TransactionCode =
       kind == TransactionKind::Test ? kTestTransactionCode : kChargeTransactionCode;
@@ -83,7 +88,7 @@ void FillTransaction(TransactionRecord& record, TransactionKind kind) {
   record.CuDigits = kCuDigits;
   CopyIndicator(record.Indicator1, kBlankIndicator);
   CopyIndicator(record.Indicator2, kDebitIndicator);
-  record.TimeZoneCode = TimeZoneCodeFor(StandardZoneInitial());
+  record.TimeZoneCode = SystemTimeZoneCode();
   CopyIndicator(record.Indicator3, kIndicator3);
   CopyIndicator(record.Indicator4, kIndicator4);
   if (kind == TransactionKind::Test) record.AmountCents = kTestAmountCents;

@@ -21,8 +21,12 @@ enum class TransactionKind { Charge, Deposit, Test };
 // sequence number (gateway/write_ahead.h) and calls BuildRequest.
 void FillTransaction(TransactionRecord& record, TransactionKind kind);
 
-// 706 for a standard zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.
+// 706 for a zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.
 int32_t TimeZoneCodeFor(unsigned short zoneInitial);
+
+// The code of the system zone: from its key name, the same in every display language,
+// or from its standard-time name where the key name is empty.
+int32_t SystemTimeZoneCode();
 
 // Formats the record into the NUL-terminated request message (kRequestMessageSize
 // bytes), stamped with CurrentLocalTime(). Numbers are written with all their digits
