@@ -40,6 +40,9 @@ struct ExchangeJob;
 // cannot leave it. Must not block: it only passes the news on (PostMessage).
 using JobNotice = void (*)(uintptr_t target, ExchangeJob* job);
 
+// What the job uses of the settings is copied when it is claimed (Url, Checks, and the
+// Journal switch in Entry.Kept); it never reads the settings in effect afterwards, which
+// the configuration's Save may replace while a worker runs.
 struct ExchangeJob {
   char Url[sizeof PluginSettings::URL];  // the URL setting as the job was claimed
   CertificateChecks Checks;
@@ -54,9 +57,10 @@ struct ExchangeJob {
   bool Claimed;
 };
 
-// The job for a new exchange, with the URL and certificate checks of the settings in
-// effect now; nullptr while an earlier exchange still holds it. User-interface thread.
-ExchangeJob* ClaimExchangeJob();
+// The job for a new exchange, with the URL, certificate checks and journal switch of
+// settings (those in effect, or the configuration's copy for its Test); nullptr while
+// an earlier exchange still holds it. User-interface thread.
+ExchangeJob* ClaimExchangeJob(const PluginSettings& settings = CurrentSettings);
 
 // Has notice(target, &job) called when job finishes. Before the job is started.
 void WatchExchangeJob(ExchangeJob& job, JobNotice notice, uintptr_t target);

@@ -32,7 +32,8 @@ class JournalSequenceScan {
 // Sequence numbers seen in the journal, or where it could not be read.
 struct JournalHighest {
   int32_t Highest;              // 0: no number for this terminal and batch
-  unsigned long Error;          // the system's error number when a file could not be read
+  unsigned long Error;          // the error number (gateway/file_errors.h) when a file
+                                // could not be read
   char Path[kJournalPathSize];  // that file
 };
 

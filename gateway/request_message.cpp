@@ -75,10 +75,9 @@ int32_t SystemTimeZoneCode() {
   return TimeZoneCodeFor(keyInitial != 0 ? keyInitial : StandardZoneInitial());
 }
 
-void FillTransaction(TransactionRecord& record, TransactionKind kind) {
+void FillTransaction(TransactionRecord& record, TransactionKind kind, const PluginSettings& s) {
   record.TransactionCode =
       kind == TransactionKind::Test ? kTestTransactionCode : kChargeTransactionCode;
-  const PluginSettings& s = CurrentSettings;
   static_assert(sizeof record.MerchantID == sizeof s.MerchantID &&
                 sizeof record.TerminalID == sizeof s.TerminalID);
   std::memcpy(record.MerchantID, s.MerchantID, sizeof record.MerchantID);

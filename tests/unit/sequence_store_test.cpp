@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/file_errors.h"
 #include "gateway/journal_scan.h"
 #include "gateway/sequence_text.h"
 #include "settings/module_state.h"
@@ -146,11 +147,12 @@ TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
     unsigned long error;
   };
   const Row rows[] = {
-      {"another station holds the lock", 33, 0, 0, false, SequenceFailure::Locked, 33},
+      {"another station holds the lock", kLockNotGiven, 0, 0, false, SequenceFailure::Locked,
+       kLockNotGiven},
       {"read-only folder", 5, 0, 0, false, SequenceFailure::NotStored, 5},
       {"held without sharing", 0, 32, 0, false, SequenceFailure::NotStored, 32},
       {"full disk", 0, 0, 112, false, SequenceFailure::NotStored, 112},
-      {"write reported but lost", 0, 0, 0, true, SequenceFailure::NotStored, 29},
+      {"write reported but lost", 0, 0, 0, true, SequenceFailure::NotStored, kNotReadBack},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -188,7 +190,7 @@ TEST_F(SequenceStoreTest, PathIsTheModuleFolderOrNoNumberAtAll) {
   fake::modulePath = "C:\\" + std::string(250, 'a') + "\\CSPlugin.dll";
   const SequenceTake take = TakeSequenceNumber("T0001", 1);
   EXPECT_EQ(SequenceFailure::NotStored, take.Failure);
-  EXPECT_EQ(206u, take.Error);
+  EXPECT_EQ(kPathTooLong, take.Error);
 }
 
 }  // namespace

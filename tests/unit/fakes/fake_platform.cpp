@@ -142,7 +142,7 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
   if (fake::storeReadError != 0) return fake::storeReadError;
   auto file = fake::storeFiles.find(path);
   if (file == fake::storeFiles.end()) return kFileNotFound;
-  if (file->second.size() > outSize) return kFileTooLarge;
+  if (file->second.size() > outSize) return kStoreTooLarge;
   std::memcpy(out, file->second.data(), file->second.size());
   *length = file->second.size();
   return 0;
