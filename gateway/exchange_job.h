@@ -66,9 +66,11 @@ ExchangeJob* ClaimExchangeJob(const PluginSettings& settings = CurrentSettings);
 void WatchExchangeJob(ExchangeJob& job, JobNotice notice, uintptr_t target);
 
 // Starts RunExchangeJob(job) on a new thread (the runtime's thread start, 8192-byte
-// stack, handle closed at once, never joined). False when no thread could be started;
-// the job is then still the caller's. Platform seam: exchange_job_win32.cpp, a fake in
-// tests.
+// stack, handle closed at once, never joined). The thread holds a reference to the
+// plug-in's module and gives it back as its last act, so that the station program may
+// unload the plug-in at any moment; detach never waits for it. False when no thread
+// could be started; the job is then still the caller's. Platform seam:
+// exchange_job_win32.cpp, a fake in tests.
 bool StartExchangeJob(ExchangeJob& job);
 
 // The worker's whole job, on whatever thread runs it: busy, post, finished, notice; or,

@@ -243,6 +243,41 @@ TEST_F(JournalWin32Test, EachChargeIsRecordedBeforeItIsSentAndWithItsOutcome) {
   }
 }
 
+// The station program closes its window while a charge waits for a gateway that never
+// answers, and frees the plug-in. The job left running holds the plug-in's module until
+// it has journaled its outcome, then lets it go; the station program lives on.
+TEST_F(JournalWin32Test, AJobOutlivesThePluginItsStationFreed) {
+  StationPlugin plugin("journal-unload", kNeverAnswers);
+  const std::string folder = plugin.Folder();
+  const std::string path = plugin.path();
+  HWND owner = nullptr;
+  const int32_t endCode = RunDialog(
+      [&] {
+        owner = CreateWindowExA(0, "STATIC", "station", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+        return plugin.charge(owner, 0, 150);
+      },
+      [&](HWND dialog) {
+        SwipeAndConfirm(dialog, kCard);
+        EXPECT_TRUE(WaitFor([&] { return JournalSize(kNeverAnswers) > 0 && !Records(folder).empty(); },
+                            10000));
+        PostMessageA(owner, WM_CLOSE, 0, 0);  // which destroys the dialog it owns
+      });
+  EXPECT_NE(1, endCode);
+  EXPECT_FALSE(IsWindow(owner));
+  plugin.Unload();
+  EXPECT_NE(nullptr, GetModuleHandleA(path.c_str())) << "the job holds the plug-in";
+
+  // Past the exchange's time-out the job journals its outcome, then lets the module go.
+  EXPECT_TRUE(WaitFor([&] { return Records(folder).size() == 2; }, kSlowOutcomeMs));
+  EXPECT_TRUE(WaitFor([&] { return GetModuleHandleA(path.c_str()) == nullptr; }, 5000));
+  const std::vector<Row> records = Records(folder);
+  ASSERT_EQ((std::vector<std::string>{"sending", "outcome unknown"}), Events(records));
+  EXPECT_NE(std::string::npos, records[1][journalcsv::kMessage].find("closed the dialog before the answer"))
+      << records[1][journalcsv::kMessage];
+  EXPECT_EQ("", records[1][journalcsv::kEndCode]) << "the station was told nothing";
+}
+
 TEST_F(JournalWin32Test, ADepositIsRecordedWithItsBookingByTheStation) {
   struct Booking {
     const char* name;
