@@ -734,7 +734,9 @@ TEST_F(ConfigureGatewayWin32Test, ARefusedUrlFollowedByCancelLeavesChargesOnTheO
     Put(dialog, field, text);
     PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPrefixMatch)), TRUE);
     driver::Click(dialog, kSave);
-    if (field == kBatchNumber) EXPECT_EQ("Error", TakeMessageBox(ui).caption);  // what it takes
+    if (field == kBatchNumber) {
+      EXPECT_EQ("Error", TakeMessageBox(ui).caption);  // it says what it takes
+    }
     EXPECT_TRUE(WaitForFocus(ui, dialog, field));
     EXPECT_EQ(nullptr, driver::WaitForMessageBox(ui, 300));
   };
