@@ -47,7 +47,7 @@ class JournalTest : public ::testing::Test {
     std::strcpy(record.CardNumber, card);
     record.SequenceNumber = sequence;
     record.AmountCents = cents;
-    JournalEntry entry;
+    JournalEntry entry{};
     entry.Kept = true;  // as a job claimed with the journal on
     BeginJournalEntry(entry, record, kind);
     return entry;

@@ -110,7 +110,7 @@ class RequestMessageTest : public ::testing::Test {
   }
   void FillAndBuild(TransactionKind kind) {
     FillTransaction(record_, kind);
-    JournalEntry entry;
+    JournalEntry entry{};
     ASSERT_TRUE(TakeNumberAndRecordSending(record_, kind, entry).MaySend());
     BuildRequest(record_, FormBody);
   }

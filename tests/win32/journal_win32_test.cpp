@@ -21,7 +21,6 @@
 #include "gateway/journal_file.h"
 #include "host/process_attach_win32.h"
 #include "settings/module_state.h"
-#include "settings/settings.h"
 #include "tests/unit/journal_csv.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 
@@ -422,7 +421,6 @@ class JournalFileWin32Test : public ::testing::Test {
     savedInstance_ = ModuleInstance;
     ResetModuleState();  // the module handle included
     ModuleInstance = plugin_->module();
-    CurrentSettings.Journal = true;
     folder_ = plugin_->path().substr(0, plugin_->path().find_last_of('\\') + 1);
   }
   void TearDown() override {
@@ -437,7 +435,8 @@ class JournalFileWin32Test : public ::testing::Test {
     record.BatchNumber = kBatchNumber;
     record.SequenceNumber = sequence;
     record.AmountCents = 150;
-    JournalEntry entry;
+    JournalEntry entry{};
+    entry.Kept = true;  // as a job claims it with the journal on
     BeginJournalEntry(entry, record, TransactionKind::Charge);
     return entry;
   }

@@ -21,7 +21,6 @@
 #include "gateway/sequence_store.h"
 #include "gateway/write_ahead.h"
 #include "host/process_attach_win32.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -55,7 +54,6 @@ std::vector<double> Time(int rounds, Step step) {
 
 int Measure(int rounds, const std::string& folder) {
   ModuleInstance = GetModuleHandleA(nullptr);
-  CurrentSettings.Journal = true;
   TransactionRecord record{};
   std::strcpy(record.TerminalID, "BENCH");
   std::strcpy(record.CardNumber, "6039501234567890");
@@ -64,7 +62,7 @@ int Measure(int rounds, const std::string& folder) {
   const std::string oldStore = folder + "OldBatchSeq.INI";
   const std::string oldJournal = folder + "OldJournal.csv";
   char line[kJournalRecordSize];
-  JournalEntry entry;
+  JournalEntry entry{};
   BeginJournalEntry(entry, record, TransactionKind::Charge);
   FormatJournalRecord(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt},
                       LocalDateTime{2026, 12, 8, 12, 0, 0}, line);
@@ -79,7 +77,8 @@ int Measure(int rounds, const std::string& folder) {
   }));
   int refused = 0;
   Report("now: store replaced, read back, lock", Time(rounds, [&](int) {
-    JournalEntry taken;
+    JournalEntry taken{};
+    taken.Kept = true;  // the journal on, as a job claims it by default
     if (!TakeNumberAndRecordSending(record, TransactionKind::Charge, taken).MaySend()) ++refused;
   }));
   if (refused != 0) std::printf("  (%d of them refused: the figures do not count)\n", refused);
