@@ -28,9 +28,13 @@ add_library(admin_guide_rows STATIC ${CMAKE_SOURCE_DIR}/tools/admin_guide/troubl
 target_link_libraries(admin_guide_rows PUBLIC plugin_core)
 target_compile_options(admin_guide_rows PRIVATE ${WARNINGS})
 
+# The reconciliation tool, CSReconcile.
+add_subdirectory(tools/reconcile)
+
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${UNIT_TEST_SOURCES})
-target_link_libraries(unit_tests PRIVATE platform_fakes admin_guide_rows GTest::gtest GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE platform_fakes admin_guide_rows reconcile_core GTest::gtest
+                      GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE ${WARNINGS})
 # The sample settings file of the release package, checked against the keys the code uses.
 target_compile_definitions(unit_tests PRIVATE

@@ -12,7 +12,8 @@ set(RELEASE_DEBUG ${RELEASE_DIR}/${RELEASE_NAME}.dll.debug)
 set(RELEASE_SCRIPT ${CMAKE_SOURCE_DIR}/cmake/package_release.cmake)
 set(RELEASE_ARGS -DNAME=${RELEASE_NAME} -DVERSION=${PROJECT_VERSION}
     -DOBJCOPY=${CMAKE_OBJCOPY} -DSOURCE=${CMAKE_SOURCE_DIR}
-    -DPLUGIN=$<TARGET_FILE:CSPlugin> -DSTATION=$<TARGET_FILE:StationSim>)
+    -DPLUGIN=$<TARGET_FILE:CSPlugin> -DSTATION=$<TARGET_FILE:StationSim>
+    -DRECONCILE=$<TARGET_FILE:CSReconcile>)
 # Every date in the package is the last commit's time: make it again after each commit
 # or checkout, which the reflog records.
 execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} rev-parse --absolute-git-dir
@@ -27,7 +28,7 @@ file(CONFIGURE OUTPUT ${RELEASE_SIGNING_STAMP} CONTENT "${RELEASE_SIGN_KEY}\n${R
 add_custom_command(OUTPUT ${RELEASE_ZIP} ${RELEASE_MSI} ${RELEASE_DEBUG} ${RELEASE_DIR}/SHA256SUMS
   COMMAND ${CMAKE_COMMAND} ${RELEASE_ARGS} -DOUT=${RELEASE_DIR}
           -DSIGN_KEY=${RELEASE_SIGN_KEY} -DSIGN_CERT=${RELEASE_SIGN_CERT} -P ${RELEASE_SCRIPT}
-  DEPENDS CSPlugin StationSim ${RELEASE_SCRIPT} ${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI
+  DEPENDS CSPlugin StationSim CSReconcile ${RELEASE_SCRIPT} ${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI
           ${CMAKE_SOURCE_DIR}/ADMIN.md ${CMAKE_SOURCE_DIR}/CHANGELOG.md
           ${CMAKE_SOURCE_DIR}/tools/release/CSPlugin.wxs
           ${CMAKE_SOURCE_DIR}/tools/release/make_msi.sh

@@ -1,20 +1,20 @@
 # Makes the release folder; run by the release_package target (cmake/package.cmake) as
-#   cmake -DNAME=.. -DVERSION=.. -DOUT=.. -DOBJCOPY=.. -DSOURCE=.. -DPLUGIN=.. -DSTATION=..
+#   cmake -DNAME=.. -DVERSION=.. -DOUT=.. -DOBJCOPY=.. -DSOURCE=.. -DPLUGIN=.. -DSTATION=.. -DRECONCILE=..
 #         [-DSIGN_KEY=key.pem -DSIGN_CERT=cert.pem] -P package_release.cmake
 # OUT receives:
-#   NAME.zip        the folder NAME with CSPlugin.dll and StationSim.exe, both without
-#                   debug information, and the sample CSPlugin.INI, ADMIN.md and
-#                   CHANGELOG.md with Windows line ends
+#   NAME.zip        the folder NAME with CSPlugin.dll, StationSim.exe and the
+#                   administrator's CSReconcile.exe, without debug information, and the
+#                   sample CSPlugin.INI, ADMIN.md and CHANGELOG.md with Windows line ends
 #   NAME.msi        the DLL, sample, guide and change log as an MSI (tools/release/)
 #   NAME.dll.debug  the DLL's debug information; the packaged DLL names that file and
 #                   carries its checksum (.gnu_debuglink), so gdb and addr2line find it
 #                   when it lies beside the DLL and refuse one of another build
 #   SHA256SUMS      the checksums of the three, as sha256sum -c reads them
-# With SIGN_KEY and SIGN_CERT the DLL and StationSim.exe are signed (Authenticode,
+# With SIGN_KEY and SIGN_CERT the DLL and the two programs are signed (Authenticode,
 # SHA-256) before they are packed, and then the MSI. Every date inside, the signing
 # time included, is the commit time (SOURCE_DATE_EPOCH when set, else the checkout's
 # last commit), so the same commit gives the same bytes.
-foreach(variable NAME VERSION OUT OBJCOPY SOURCE PLUGIN STATION)
+foreach(variable NAME VERSION OUT OBJCOPY SOURCE PLUGIN STATION RECONCILE)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "package_release.cmake needs -D${variable}=...")
   endif()
@@ -80,8 +80,10 @@ set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch} ${OBJCOPY})
 run(${objcopy} --only-keep-debug ${PLUGIN} ${debug})
 run(${objcopy} --strip-all --add-gnu-debuglink=${debug} ${PLUGIN} ${stage}/CSPlugin.dll)
 run(${objcopy} --strip-all ${STATION} ${stage}/StationSim.exe)
+run(${objcopy} --strip-all ${RECONCILE} ${stage}/CSReconcile.exe)
 sign(${stage}/CSPlugin.dll)
 sign(${stage}/StationSim.exe)
+sign(${stage}/CSReconcile.exe)
 foreach(text docs/CSPlugin.INI ADMIN.md CHANGELOG.md)
   file(READ ${SOURCE}/${text} content)
   string(REPLACE "\r\n" "\n" content "${content}")

@@ -5,8 +5,9 @@
 
 // What the user is told when the write-ahead rule kept a request back: nothing was
 // sent, nothing was charged, who can help, and the file with its error number as
-// FormatErrorNumber gives it (or the batch, for a store that holds no valid number). The charge and deposit dialogs
-// show it in their message line, the configuration Test in its box.
+// FormatErrorNumber gives it (or the batch, for a store that holds no valid number).
+// The charge and deposit dialogs show it in their message line, the configuration Test
+// in its box.
 
 inline constexpr const char* kStoreLockedFormat =
     "Not sent: nothing was charged.\nAnother station kept %s locked (%s).\n"

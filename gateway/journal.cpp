@@ -3,20 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/data_folder.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
 #include "gateway/reply_parser.h"
-#include "settings/bounded_text.h"
-#include "settings/module_path.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr const char* kFileNameFormat = "CSJournal-%04d-%02d.csv";
-constexpr const char* kSideFileNameFormat = "CSJournal-%04d-%02d-%d.csv";
-constexpr const char* kTimeFormat = "%04d-%02d-%02d %02d:%02d:%02d";
-constexpr const char* kRecordEnd = "\r\n";
 constexpr const char* kNoCodeText = "The gateway's answer carried no response code.";
 constexpr const char* kAbandonedNote = " (the station program closed the dialog before the answer)";
 constexpr const char* kNotBookedText =
@@ -46,30 +41,16 @@ constexpr size_t kLongestRecord =
     11 + 2 + 1;                                        // end code, line end, NUL
 static_assert(kLongestRecord <= kJournalRecordSize);
 
-bool IsControl(char c) {
-  const unsigned char byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
-}
-
-// What a spreadsheet would start a formula with.
-bool StartsFormula(char c) { return c == '=' || c == '+' || c == '-' || c == '@'; }
-
-const char* KindName(TransactionKind kind) {
+JournalKind KindOf(TransactionKind kind) {
   switch (kind) {
     case TransactionKind::Charge:
-      return "charge";
+      return JournalKind::Charge;
     case TransactionKind::Deposit:
-      return "deposit";
+      return JournalKind::Deposit;
     case TransactionKind::Test:
       break;
   }
-  return "test";
-}
-
-// A text column and the comma after it.
-void TextColumn(BoundedText& line, const char* text) {
-  line.Grew(FormatCsvText(text, line.End(), line.Room()));
-  line.Format(",");
+  return JournalKind::Test;
 }
 
 JournalEvent EventOf(ExchangeOutcome outcome) {
@@ -105,26 +86,6 @@ JournalWrite Write(const JournalEntry& entry, const JournalRecord& record) {
 }
 
 }  // namespace
-
-const char* JournalEventName(JournalEvent event) {
-  switch (event) {
-    case JournalEvent::Sending:
-      return "sending";
-    case JournalEvent::Approved:
-      return "approved";
-    case JournalEvent::Declined:
-      return "declined";
-    case JournalEvent::TransportError:
-      return "transport error";
-    case JournalEvent::OutcomeUnknown:
-      return "outcome unknown";
-    case JournalEvent::Booked:
-      return "booked";
-    case JournalEvent::BookingFailed:
-      break;
-  }
-  return "booking failed";
-}
 
 void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind) {
   entry.Kind = kind;
@@ -188,67 +149,20 @@ void MaskCardNumber(const char* cardText, char* out, size_t outSize) {
   out[used] = '\0';
 }
 
-void JournalFileName(const LocalDateTime& when, char* out, size_t outSize) {
-  std::snprintf(out, outSize, kFileNameFormat, when.year, when.month);
-}
-
-void JournalSideFileName(const LocalDateTime& when, int side, char* out, size_t outSize) {
-  if (side <= 1) {
-    JournalFileName(when, out, outSize);
-  } else {
-    std::snprintf(out, outSize, kSideFileNameFormat, when.year, when.month, side);
-  }
-}
-
-size_t FormatCsvText(const char* text, char* out, size_t outSize) {
-  constexpr size_t kSmallest = 3;  // two quotes and the NUL
-  if (outSize < kSmallest) {
-    if (outSize > 0) out[0] = '\0';
-    return 0;
-  }
-  size_t length = 0;
-  while (length < kJournalMessageLimit && text[length] != '\0') ++length;
-  while (length > 0 && IsControl(text[length - 1])) --length;
-  bool quoted = false;
-  for (size_t i = 0; i < length; ++i) quoted = quoted || text[i] == ',' || text[i] == '"';
-
-  // The NUL and a closing quote always find room.
-  const size_t end = outSize - 1 - (quoted ? 1 : 0);
-  size_t used = 0;
-  auto put = [&](char c, size_t count) {
-    if (used + count > end) return false;
-    for (size_t n = 0; n < count; ++n) out[used++] = c;
-    return true;
-  };
-  if (quoted) put('"', 1);
-  if (length > 0 && StartsFormula(text[0])) put('\'', 1);
-  for (size_t i = 0; i < length; ++i) {
-    const char c = IsControl(text[i]) ? ' ' : text[i];
-    if (!put(c, c == '"' ? 2 : 1)) break;
-  }
-  if (quoted) out[used++] = '"';
-  out[used] = '\0';
-  return used;
-}
-
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out) {
-  BoundedText line(out, kJournalRecordSize);
-  line.Format(kTimeFormat, when.year, when.month, when.day, when.hour, when.minute, when.second);
-  line.Format(",");
-  TextColumn(line, KindName(entry.Kind));
-  TextColumn(line, entry.TerminalID);
-  line.Format("%d,%d,", static_cast<int>(entry.BatchNumber), static_cast<int>(entry.SequenceNumber));
-  const long long cents = entry.AmountCents;
-  const long long magnitude = cents < 0 ? -cents : cents;
-  line.Format("%s%lld.%02lld,", cents < 0 ? "-" : "", magnitude / 100, magnitude % 100);
-  TextColumn(line, entry.MaskedCard);
-  TextColumn(line, JournalEventName(record.Event));
-  TextColumn(line, record.ResponseCode);
-  TextColumn(line, record.Message);
-  if (record.EndCode.has_value()) line.Format("%d", static_cast<int>(*record.EndCode));
-  line.Format("%s", kRecordEnd);
-  return line.Length();
+  const JournalLine line{when,
+                         KindOf(entry.Kind),
+                         entry.TerminalID,
+                         entry.BatchNumber,
+                         entry.SequenceNumber,
+                         entry.AmountCents,
+                         entry.MaskedCard,
+                         record.Event,
+                         record.ResponseCode,
+                         record.Message,
+                         record.EndCode};
+  return FormatJournalLine(line, out);
 }
 
 JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& record,
@@ -261,7 +175,7 @@ JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& 
   for (int side = 1; side <= kJournalSideFiles; ++side) {
     char name[kJournalFileNameSize];
     JournalSideFileName(when, side, name, sizeof name);
-    if (!PathBesideModule(name, path, sizeof path)) {
+    if (!DataFilePath(name, path, sizeof path)) {
       std::snprintf(result.Path, sizeof result.Path, "%s", name);
       result.Failed = true;
       result.Error = kPathTooLong;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "gateway/journal_format.h"
 #include "gateway/local_clock.h"
 #include "gateway/transport_errors.h"
 #include "gateway/request_message.h"
@@ -29,29 +30,8 @@
 // are built on the caller's stack), and it reads no setting: the switch comes with the
 // entry.
 
-inline constexpr const char* kJournalHeader =
-    "Local time,Kind,Terminal ID,Batch,Sequence,Amount,Card,Event,Response code,Message,"
-    "End code\r\n";
 inline constexpr size_t kJournalPathSize = 260;
-inline constexpr size_t kJournalFileNameSize = 32;
 inline constexpr size_t kMaskedCardSize = 80;
-// A message longer than this is cut: the gateway's message (255 characters at most)
-// and the note of a transaction whose dialog had gone always fit.
-inline constexpr size_t kJournalMessageLimit = 384;
-inline constexpr size_t kJournalRecordSize = 1536;
-
-enum class JournalEvent {
-  Sending,         // the request is about to leave
-  Approved,        // the gateway answered "00"
-  Declined,        // the gateway answered with another code
-  TransportError,  // the exchange failed before anything could reach the gateway
-  OutcomeUnknown,  // it failed after the request may have reached the gateway
-  Booked,          // the station program booked an approved deposit
-  BookingFailed,   // it did not (its error number is in the message)
-};
-
-// The event's word in the Event column ("sending", "outcome unknown", ...).
-const char* JournalEventName(JournalEvent event);
 
 // What every record of one transaction repeats, taken when its request is built. Holds
 // the card number only masked. Kept is the Journal setting as the transaction's job was
@@ -73,9 +53,6 @@ struct JournalRecord {
   const char* Message;             // the gateway's message, an error text or a note
   std::optional<int32_t> EndCode;  // what the station program gets from the export
 };
-
-// The month's own file and its side files: CSJournal-2026-12.csv, then -2 to -4.
-inline constexpr int kJournalSideFiles = 4;
 
 // How one write went. With the journal off nothing is written and nothing failed.
 struct JournalWrite {
@@ -130,24 +107,8 @@ void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& r
 // character becomes '*'.
 void MaskCardNumber(const char* cardText, char* out, size_t outSize);
 
-// The file of the month of when: "CSJournal-2026-12.csv".
-void JournalFileName(const LocalDateTime& when, char* out, size_t outSize);
-// File number side (1 to kJournalSideFiles) of that month: 1 is the month's own file,
-// 2 "CSJournal-2026-12-2.csv" and so on.
-void JournalSideFileName(const LocalDateTime& when, int side, char* out, size_t outSize);
-
-// Writes text as one CSV field (RFC 4180) at out, outSize bytes at most with the NUL;
-// returns the length. Control characters, line breaks among them, become spaces (a
-// record is always one line) and trailing ones are dropped; a text that a spreadsheet
-// would take for a formula (beginning '=', '+', '-' or '@') gets a leading apostrophe;
-// a text with a comma or a quote is quoted, its quotes doubled. At most kJournalMessageLimit characters of text are taken.
-size_t FormatCsvText(const char* text, char* out, size_t outSize);
-
 // One whole record, its line end included, at out (kJournalRecordSize bytes); returns
-// the length. Columns as kJournalHeader names them: local time "2026-12-18 14:05:09",
-// kind (charge, deposit, test), terminal id, batch, sequence, amount in currency units
-// with two decimals, masked card, event, response code, message, end code (empty when
-// there is none).
+// the length. The line as gateway/journal_format.h writes it.
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out);
 

@@ -1,8 +1,9 @@
 #pragma once
-// Platform seam: appending one record to a journal file, and reading one back. The Win32
-// build opens the file shared with other appenders and with readers, and writes each
-// record at the end in its turn, flushed (journal_file_win32.cpp); native tests keep
-// the files in memory. Callable from any thread; it keeps nothing between calls.
+// Platform seam: appending one record to a journal file, reading one back, and listing
+// the journal files of a folder. The Win32 build opens the file shared with other
+// appenders and with readers, and writes each record at the end in its turn, flushed
+// (journal_file_win32.cpp); native tests keep the files in memory. Callable from any
+// thread; it keeps nothing between calls.
 
 #include <cstddef>
 
@@ -22,3 +23,9 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
 // (gateway/file_errors.h) when there is no such file, or the system's error number.
 using JournalChunkSink = void (*)(void* context, const char* bytes, size_t count);
 unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* context);
+
+// Hands sink the name (without its folder) of every file that pattern, a folder and a
+// name with '*' ("C:\\Station\\CSJournal-*.csv"), matches. Returns 0, also when none
+// matches, or the system's error number when the folder cannot be listed.
+using JournalNameSink = void (*)(void* context, const char* name);
+unsigned long ListJournalFiles(const char* pattern, JournalNameSink sink, void* context);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gateway/file_errors.h"
+#include "gateway/file_retry.h"
 #include "gateway/journal_file.h"
 
 namespace {
@@ -15,16 +16,14 @@ constexpr DWORD kAppendAccess = GENERIC_READ | GENERIC_WRITE;
 // Other station programs append and spreadsheets read while we hold it for a moment.
 constexpr DWORD kShareWithOthers = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // A file that another appender has just created is held alone until its header is in.
-constexpr int kBusyRetries = 5;
-constexpr DWORD kBusyPauseMs = 10;
+constexpr RetryPolicy kCreatorWait{0, 50, 10};
 // Appenders take turns by locking a range past any real end of the file: appending
 // alone is whole on Windows, but not under every implementation of it (Wine finds the
 // end and then writes). A turn lasts one write and a flush; a station that waits longer
 // than this gives up and reports the lock.
 constexpr DWORD kTurnRangeLow = 0xFFFFFFF0;
 constexpr DWORD kTurnRangeHigh = 0x7FFFFFFF;
-constexpr int kTurnRetries = 100;
-constexpr DWORD kTurnPauseMs = 2;
+constexpr RetryPolicy kTurnWait{0, 200, 2};
 
 constexpr const char* kLineEnd = "\r\n";
 constexpr DWORD kReadChunk = 4096;
@@ -77,36 +76,27 @@ HANDLE OpenShared(const char* path) {
 // The file, new (created is then true) or as it is; INVALID_HANDLE_VALUE with error set
 // when it cannot be had.
 HANDLE OpenForAppending(const char* path, bool* created, DWORD* error) {
-  for (int attempt = 0;; ++attempt) {
-    HANDLE file = CreateAlone(path);
-    if (file != INVALID_HANDLE_VALUE) {
-      *created = true;
-      return file;
-    }
-    *error = GetLastError();
-    if (*error == ERROR_FILE_EXISTS) {
-      file = OpenShared(path);
-      if (file != INVALID_HANDLE_VALUE) {
-        *created = false;
-        return file;
-      }
-      *error = GetLastError();
-    }
-    if (*error != ERROR_SHARING_VIOLATION || attempt == kBusyRetries) return INVALID_HANDLE_VALUE;
-    Sleep(kBusyPauseMs);
-  }
+  HANDLE file = INVALID_HANDLE_VALUE;
+  *error = RetryFileOperation(kCreatorWait, kSystemRetryClock, [&]() -> unsigned long {
+    file = CreateAlone(path);
+    *created = file != INVALID_HANDLE_VALUE;
+    if (*created) return 0;
+    const DWORD createError = GetLastError();
+    if (createError != ERROR_FILE_EXISTS) return createError;
+    file = OpenShared(path);
+    return file != INVALID_HANDLE_VALUE ? 0 : GetLastError();
+  }, [](unsigned long failed) { return failed == ERROR_SHARING_VIOLATION; });
+  return *error == 0 ? file : INVALID_HANDLE_VALUE;
 }
 
-bool TakeTurn(HANDLE file, OVERLAPPED* turn) {
+// This station's turn; 0, or the system's error number when it did not come.
+DWORD TakeTurn(HANDLE file, OVERLAPPED* turn) {
   turn->Offset = kTurnRangeLow;
   turn->OffsetHigh = kTurnRangeHigh;
-  for (int attempt = 0;; ++attempt) {
-    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, turn) != FALSE) {
-      return true;
-    }
-    if (attempt == kTurnRetries) return false;
-    Sleep(kTurnPauseMs);
-  }
+  return RetryFileOperation(kTurnWait, kSystemRetryClock, [&]() -> unsigned long {
+    const BOOL locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, turn);
+    return locked != FALSE ? 0 : GetLastError();
+  }, [](unsigned long failed) { return failed == ERROR_LOCK_VIOLATION; });
 }
 
 }  // namespace
@@ -117,8 +107,8 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
   HANDLE file = OpenForAppending(path, &created, &error);
   if (file == INVALID_HANDLE_VALUE) return error;
   OVERLAPPED turn{};
-  if (!TakeTurn(file, &turn)) {
-    error = GetLastError();
+  error = TakeTurn(file, &turn);
+  if (error != 0) {
     CloseHandle(file);
     return error;
   }
@@ -165,4 +155,19 @@ unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* con
   }
   CloseHandle(file);
   return error;
+}
+
+unsigned long ListJournalFiles(const char* pattern, JournalNameSink sink, void* context) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) sink(context, found.cFileName);
+  } while (FindNextFileA(search, &found) != FALSE);
+  const DWORD error = GetLastError();
+  FindClose(search);
+  return error == ERROR_NO_MORE_FILES ? 0 : error;
 }

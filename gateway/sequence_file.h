@@ -11,9 +11,10 @@
 inline constexpr unsigned kSequenceLockWaitMs = 5000;
 
 // Takes the lock on the file at lockPath, a file beside the store that exists only to be
-// held: opened without sharing, so that no other process, on this machine or on another
-// over a network share, can hold it at the same time. Waits up to kSequenceLockWaitMs
-// while someone else holds it, then gives kLockNotGiven. One lock at a time.
+// held: opened for reading without sharing, so that no other process, on this machine
+// or on another over a network share, can hold it at the same time, and a read right to
+// the file is all a station needs once it exists. Waits up to kSequenceLockWaitMs while
+// someone else holds it, then gives kLockNotGiven. One lock at a time.
 unsigned long LockSequenceStore(const char* lockPath);
 void UnlockSequenceStore();
 
@@ -22,7 +23,10 @@ void UnlockSequenceStore();
 unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length);
 
 // Puts text in the place of the file at path in one step: written to newPath beside it,
-// flushed to disk, then moved over path. A crash leaves the old file or the new one. A
-// read-only file at path is not replaced.
+// flushed to disk, moved over path, and path flushed again so that the move itself is
+// on disk too. A crash leaves the old file or the new one. A read-only file at path is
+// not replaced. A file that a scanner or a backup agent has open for a moment is waited
+// for (kStoreReplaceRetry, gateway/file_retry.h). On failure *failedPath is newPath or
+// path, whichever could not be had.
 unsigned long ReplaceSequenceFile(const char* path, const char* newPath, const char* text,
-                                  size_t length);
+                                  size_t length, const char** failedPath);

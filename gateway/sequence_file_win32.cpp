@@ -3,13 +3,20 @@
 // rewritten in place, so that nothing can leave it half written.
 #include <windows.h>
 
+#include "gateway/file_retry.h"
 #include "gateway/sequence_file.h"
 
 namespace {
 
-constexpr DWORD kLockPauseMs = 20;
+constexpr RetryPolicy kLockWait{0, kSequenceLockWaitMs, 20};
+// Sharing files of any kind, on every file system the store may live on.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE HeldLock = INVALID_HANDLE_VALUE;
+
+unsigned long ErrorOf(BOOL succeeded) { return succeeded != FALSE ? 0 : GetLastError(); }
+
+bool IsLockHeld(unsigned long error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
 unsigned long WriteAndFlush(HANDLE file, const char* text, size_t length) {
   DWORD written = 0;
@@ -18,26 +25,43 @@ unsigned long WriteAndFlush(HANDLE file, const char* text, size_t length) {
   }
   // A short write with no error of its own still did not put the text in.
   if (written != length) return kShortWrite;
-  if (FlushFileBuffers(file) == FALSE) return GetLastError();
-  return 0;
+  return ErrorOf(FlushFileBuffers(file));
+}
+
+// newPath created (or emptied) and holding text, on disk.
+unsigned long WriteNewFile(const char* newPath, const char* text, size_t length) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  const unsigned long error = RetryFileOperation(kStoreReplaceRetry, kSystemRetryClock, [&] {
+    file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ErrorOf(file != INVALID_HANDLE_VALUE);
+  }, IsFileBusyError);
+  if (error != 0) return error;
+  const unsigned long writeError = WriteAndFlush(file, text, length);
+  CloseHandle(file);
+  return writeError;
+}
+
+// MOVEFILE_WRITE_THROUGH waits only for a move that copies; a rename within the folder
+// is on disk once the file is flushed under its new name.
+unsigned long FlushReplaced(const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  const unsigned long error = ErrorOf(FlushFileBuffers(file));
+  CloseHandle(file);
+  return error;
 }
 
 }  // namespace
 
 unsigned long LockSequenceStore(const char* lockPath) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    HANDLE lock = CreateFileA(lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (lock != INVALID_HANDLE_VALUE) {
-      HeldLock = lock;
-      return 0;
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return error;
-    if (GetTickCount() - start >= kSequenceLockWaitMs) return kLockNotGiven;
-    Sleep(kLockPauseMs);
-  }
+  HANDLE lock = INVALID_HANDLE_VALUE;
+  const unsigned long error = RetryFileOperation(kLockWait, kSystemRetryClock, [&] {
+    lock = CreateFileA(lockPath, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ErrorOf(lock != INVALID_HANDLE_VALUE);
+  }, IsLockHeld);
+  if (error != 0) return IsLockHeld(error) ? kLockNotGiven : error;
+  HeldLock = lock;
+  return 0;
 }
 
 void UnlockSequenceStore() {
@@ -48,8 +72,7 @@ void UnlockSequenceStore() {
 
 unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length) {
   *length = 0;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();  // kFileNotFound among them
   unsigned long error = 0;
   LARGE_INTEGER size{};
@@ -70,31 +93,26 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
 }
 
 unsigned long ReplaceSequenceFile(const char* path, const char* newPath, const char* text,
-                                  size_t length) {
+                                  size_t length, const char** failedPath) {
   // MoveFileEx replaces a read-only file when the caller may: the administrator's
   // read-only mark is a "do not write" all the same.
+  *failedPath = path;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return ERROR_ACCESS_DENIED;
   }
-  // Nor is a file that another program holds without letting others write it (an
-  // editor): a move over it would pull the file from under that program, where Windows
-  // allows it at all.
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    HANDLE current = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (current == INVALID_HANDLE_VALUE) return GetLastError();
-    CloseHandle(current);
+  *failedPath = newPath;
+  unsigned long error = WriteNewFile(newPath, text, length);
+  if (error == 0) {
+    *failedPath = path;
+    error = RetryFileOperation(kStoreReplaceRetry, kSystemRetryClock, [&] {
+      return ErrorOf(MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    }, IsFileBusyError);
+    if (error == 0) {
+      return RetryFileOperation(kStoreReplaceRetry, kSystemRetryClock, [&] { return FlushReplaced(path); },
+                                IsFileBusyError);
+    }
   }
-  HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
-  unsigned long error = WriteAndFlush(file, text, length);
-  CloseHandle(file);
-  if (error == 0 &&
-      MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
-    error = GetLastError();
-  }
-  if (error != 0) DeleteFileA(newPath);
+  DeleteFileA(newPath);
   return error;
 }

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gateway/data_folder.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_scan.h"
-#include "gateway/local_clock.h"
 #include "gateway/sequence_file.h"
-#include "settings/module_path.h"
 #include "settings/module_state.h"
+#include "settings/settings.h"
 
 char BatchSeqPath[kBatchSeqPathSize];
 
@@ -19,8 +19,18 @@ namespace {
 char StoreText[kBatchSeqFileLimit];
 char NewText[kBatchSeqFileLimit];
 
+// The last batch this process numbered with the journal on, and its last number: the
+// journal's latest as far as this process knows, and what it last stored.
+struct KnownBatch {
+  char TerminalID[sizeof JournalEntry::TerminalID];
+  int32_t Batch;
+  int32_t Last;  // 0: nothing known
+};
+KnownBatch Known;
+
 const ModuleStateReset kResetSequenceStore{[] {
   std::memset(BatchSeqPath, 0, sizeof BatchSeqPath);
+  Known = KnownBatch{};
 }};
 
 SequenceTake Failed(SequenceFailure failure, unsigned long error, const char* path) {
@@ -37,7 +47,7 @@ bool BesideStore(const char* name, char* out, size_t outSize) {
   return written > 0 && static_cast<size_t>(written) < outSize;
 }
 
-// Reads the store into StoreText; *length 0 when there is no file.
+// Reads the store into StoreText; *length 0 when there is no file or it is empty.
 SequenceTake ReadStore(size_t* length) {
   const unsigned long error = ReadSequenceFile(BatchSeqPath, StoreText, sizeof StoreText, length);
   if (error == kFileNotFound) {
@@ -45,23 +55,47 @@ SequenceTake ReadStore(size_t* length) {
     return SequenceTake{};
   }
   if (error != 0) return Failed(SequenceFailure::NotStored, error, BatchSeqPath);
-  if (!SequenceTextIsWhole(StoreText, *length)) return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
+  if (*length != 0 && !SequenceTextIsWhole(StoreText, *length)) {
+    return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
+  }
   return SequenceTake{};
 }
 
-// The last number of the batch: the store's, or else the journal's highest.
+bool IsKnownBatch(const char* terminalId, int32_t batch) {
+  return Known.Last != 0 && Known.Batch == batch && std::strcmp(Known.TerminalID, terminalId) == 0;
+}
+
+// The journal's latest number of the batch: from memory while the store still holds what
+// this process last stored there (nobody else changed it), or else read afresh.
+SequenceTake JournalLatestNumber(const char* terminalId, int32_t batch, int32_t stored, int32_t* latest) {
+  if (IsKnownBatch(terminalId, batch) && stored == Known.Last) {
+    *latest = Known.Last;
+    return SequenceTake{};
+  }
+  const JournalLatest journal = LatestJournalSequence(terminalId, batch);
+  if (journal.Error != 0) return Failed(SequenceFailure::JournalUnreadable, journal.Error, journal.Path);
+  *latest = journal.Latest;
+  return SequenceTake{};
+}
+
+// The last number of the batch: the later of the store's and the journal's, or with the
+// journal off the store's, and only when it has none the journal's.
 SequenceTake LastNumber(const char* terminalId, const char* section, int32_t batch, size_t length,
                         int32_t* last) {
   const SequenceLookup stored = LookUpSequence(StoreText, length, section);
   if (stored.State == StoredSequence::Bad) return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
-  if (stored.State == StoredSequence::Valid) {
-    *last = stored.Value;
-    return SequenceTake{};
+  const int32_t storeLast = stored.State == StoredSequence::Valid ? stored.Value : 0;
+  if (!CurrentSettings.Journal) {
+    Known = KnownBatch{};
+    if (stored.State == StoredSequence::Valid) {
+      *last = storeLast;
+      return SequenceTake{};
+    }
   }
-  const JournalHighest journal = HighestJournalSequence(terminalId, batch, CurrentLocalTime());
-  if (journal.Error != 0) return Failed(SequenceFailure::JournalUnreadable, journal.Error, journal.Path);
-  *last = journal.Highest;
-  return SequenceTake{};
+  int32_t journalLast = 0;
+  const SequenceTake take = JournalLatestNumber(terminalId, batch, storeLast, &journalLast);
+  if (take.Failure == SequenceFailure::None) *last = LaterSequence(storeLast, journalLast);
+  return take;
 }
 
 SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
@@ -77,8 +111,9 @@ SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
   const int32_t next = AdvanceSequence(last);
   const size_t newLength = RewriteSequence(StoreText, length, section, next, NewText, sizeof NewText);
   if (newLength == 0) return Failed(SequenceFailure::NotStored, kStoreTooLarge, BatchSeqPath);
-  const unsigned long error = ReplaceSequenceFile(BatchSeqPath, newPath, NewText, newLength);
-  if (error != 0) return Failed(SequenceFailure::NotStored, error, BatchSeqPath);
+  const char* failedPath = BatchSeqPath;
+  const unsigned long error = ReplaceSequenceFile(BatchSeqPath, newPath, NewText, newLength, &failedPath);
+  if (error != 0) return Failed(SequenceFailure::NotStored, error, failedPath);
 
   // Whatever the system said, the number counts only once the file gives it back.
   take = ReadStore(&length);
@@ -91,6 +126,11 @@ SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
   if (back.State != StoredSequence::Valid || back.Value != next) {
     return Failed(SequenceFailure::NotStored, kNotReadBack, BatchSeqPath);
   }
+  if (CurrentSettings.Journal) {
+    std::snprintf(Known.TerminalID, sizeof Known.TerminalID, "%s", terminalId);
+    Known.Batch = batch;
+    Known.Last = next;
+  }
   take.Number = next;
   return take;
 }
@@ -98,7 +138,7 @@ SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
 }  // namespace
 
 SequenceTake TakeSequenceNumber(const char* terminalId, int32_t batchNumber) {
-  if (BatchSeqPath[0] == '\0' && !PathBesideModule(kBatchSeqFileName, BatchSeqPath, sizeof BatchSeqPath)) {
+  if (BatchSeqPath[0] == '\0' && !DataFilePath(kBatchSeqFileName, BatchSeqPath, sizeof BatchSeqPath)) {
     BatchSeqPath[0] = '\0';
     return Failed(SequenceFailure::NotStored, kPathTooLong, kBatchSeqFileName);
   }

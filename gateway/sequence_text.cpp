@@ -155,6 +155,13 @@ int32_t AdvanceSequence(int32_t value) {
   return value >= kLastSequenceNumber ? 1 : value + 1;
 }
 
+int32_t LaterSequence(int32_t a, int32_t b) {
+  if (a < 1 || a > kLastSequenceNumber) return b < 1 || b > kLastSequenceNumber ? 0 : b;
+  if (b < 1 || b > kLastSequenceNumber) return a;
+  const int32_t stepsFromB = (a - b + kLastSequenceNumber) % kLastSequenceNumber;
+  return stepsFromB <= kLastSequenceNumber / 2 ? a : b;
+}
+
 bool SequenceTextIsWhole(const char* text, size_t length) {
   if (length == 0 || text[length - 1] != '\n') return false;
   const char* const stop = text + length;

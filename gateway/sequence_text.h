@@ -29,6 +29,14 @@ void SequenceSectionName(int32_t batch, char* out);
 // The number after value: value + 1, and 1 after kLastSequenceNumber.
 int32_t AdvanceSequence(int32_t value);
 
+// The later of two last numbers of a batch. Numbers go round 1, 2, ..., 999999, 1, so
+// "later" is decided on that circle: a is later than b when AdvanceSequence takes b to a
+// in fewer steps than it takes a to b, that is in at most 499999 steps. The circle has an
+// odd count, so of two different numbers exactly one is later: 1 is later than 999999,
+// 70 than 5, and 5 than 600000 (400004 steps on from it, against 599995 back). 0, and
+// anything outside 1 to kLastSequenceNumber, is no number at all, earlier than any.
+int32_t LaterSequence(int32_t a, int32_t b);
+
 // Whether text (length bytes, a file that exists) is whole: not empty, ending with a
 // line end, and every line blank, a comment, a "[section]" or a "key=value", with no
 // control characters but tabs.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/gateway_sim/journal.h"
+#include "tools/gateway_sim/settlement.h"
 
 namespace {
 
@@ -74,6 +75,30 @@ TEST(JournalTest, FileGetsWholeLinesAppended) {
   std::string error;
   EXPECT_FALSE(unusable.Open("/nonexistent-dir/journal.log", error));
   EXPECT_NE(std::string::npos, error.find("/nonexistent-dir/journal.log"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettlementTest, ARowForEachChargeAnsweredWithACode) {
+  gwsim::JournalEntry charge;
+  charge.time = "2026-12-18T14:05:09";
+  charge.transactionCode = "200";
+  charge.terminalId = "T,1";
+  charge.batch = "000001";
+  charge.sequence = "000017";
+  charge.maskedCard = "603950******7890";
+  charge.amount = "-250";
+  charge.responseCode = "00";
+  EXPECT_EQ("2026-12-18 14:05:09,\"T,1\",000001,000017,603950******7890,-2.50,00\r\n",
+            gwsim::FormatSettlementRow(charge));
+  gwsim::JournalEntry test = charge;
+  test.transactionCode = "100";
+  EXPECT_EQ("", gwsim::FormatSettlementRow(test));
+  gwsim::JournalEntry lost = charge;
+  lost.responseCode = "";
+  EXPECT_EQ("", gwsim::FormatSettlementRow(lost));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(OptionsTest, DefaultsAndBothValueForms) {
   ASSERT_TRUE(gwsim::ParseOptions({"--cert=a.pem", "--key", "a.key", "--address=127.0.0.9",
                                    "--port", "8443", "--path=/gw", "--behaviour=delay:3",
                                    "--accounts", "acc.txt", "--journal=j.log",
-                                   "--ready-file", "ready", "--sent-times", "t.log", "--quiet"},
+                                   "--ready-file", "ready", "--sent-times", "t.log", "--settlement", "s.csv", "--quiet"},
                                   other, error))
       << error;
   EXPECT_EQ("a.pem", other.certFile);
@@ -37,6 +37,7 @@ TEST(OptionsTest, DefaultsAndBothValueForms) {
   EXPECT_EQ("j.log", other.journalFile);
   EXPECT_EQ("ready", other.readyFile);
   EXPECT_EQ("t.log", other.sentTimesFile);
+  EXPECT_EQ("s.csv", other.settlementFile);
   EXPECT_TRUE(other.quiet);
 }
 

@@ -36,6 +36,7 @@ ALLOWED = {
     "HeldLock": "the store's lock file while it is held",
     "StoreText": "the store as read (too big for a station's stack)",
     "NewText": "the store as it is to be written (same)",
+    "Known": "the journal's latest number of the last batch numbered, read once per load",
     # The test seam's own bookkeeping.
     "FirstReset": "the list of parts ResetModuleState puts back",
 }

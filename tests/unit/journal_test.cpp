@@ -235,3 +235,76 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reader is the writer's inverse: a line read back and written again is the same
+// line, and a line that is not a record says which column is wrong.
+TEST(JournalLineReader, ReadsWhatTheWriterWritesAndNamesTheFaultyColumn) {
+  struct Row {
+    std::string line;
+    JournalFault fault;
+    JournalColumn column;
+  };
+  const std::string good = "2018-07-18 14:05:09,charge,T0001,1,19,-1.50,603950******7890,outcome unknown,,"
+                           "\"ERR, \"\"X\"\"\",2";
+  const Row rows[] = {
+      {good, JournalFault::None, JournalColumn::LocalTime},
+      {"2018-07-18 14:05:09,deposit,'-T1,12,999999,20.00,,booked,,'=SUM(A1),", JournalFault::None,
+       JournalColumn::LocalTime},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.50", JournalFault::Columns, JournalColumn::LocalTime},
+      {good + ",", JournalFault::Columns, JournalColumn::LocalTime},
+      {"2018-7-18 14:05:09,charge,T0001,1,19,1.50,x,sending,,,", JournalFault::Time, JournalColumn::LocalTime},
+      {"2018-07-18 14:05:09,refund,T0001,1,19,1.50,x,sending,,,", JournalFault::Kind, JournalColumn::Kind},
+      {"2018-07-18 14:05:09,charge,T0001,0x1,19,1.50,x,sending,,,", JournalFault::Number, JournalColumn::Batch},
+      {"2018-07-18 14:05:09,charge,T0001,1,1000000,1.50,x,sending,,,", JournalFault::Sequence,
+       JournalColumn::Sequence},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.5,x,sending,,,", JournalFault::Amount, JournalColumn::Amount},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.50,x,sent,,,", JournalFault::Event, JournalColumn::Event},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.50,x,sending,,\"ab\"c,", JournalFault::Quoting, JournalColumn::Message},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.50,x,sending,,a\tb,", JournalFault::Control, JournalColumn::LocalTime},
+      {"2018-07-18 14:05:09,charge,T0001,1,19,1.50,x,sending,,,2x", JournalFault::Number, JournalColumn::EndCode},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    JournalLine line{};
+    char texts[kJournalRecordSize];
+    const JournalLineFault fault = ReadJournalLine(row.line.data(), row.line.size(), &line, texts);
+    EXPECT_EQ(row.fault, fault.Fault);
+    if (row.fault != JournalFault::None) {
+      EXPECT_EQ(row.column, fault.Column);
+      continue;
+    }
+    char written[kJournalRecordSize];
+    FormatJournalLine(line, written);
+    EXPECT_EQ(row.line + "\r\n", written);
+  }
+}
+
+TEST(JournalFileNames, MonthAndSideFromTheName) {
+  struct Row {
+    const char* name;
+    std::optional<JournalFileMonth> month;
+  };
+  const Row rows[] = {
+      {"CSJournal-2026-12.csv", JournalFileMonth{2026, 12, 1, false}},
+      {"CSJournal-2026-12-3.csv", JournalFileMonth{2026, 12, 3, false}},
+      {"csjournal-2027-01.CSV", JournalFileMonth{2027, 1, 1, false}},
+      {"CSJournal-2026-12 - Copy.csv", JournalFileMonth{2026, 12, 1, true}},
+      {"CSJournal-2026-13.csv", std::nullopt},
+      {"CSJournal-26-12.csv", std::nullopt},
+      {"Journal-2026-12.csv", std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::optional<JournalFileMonth> month = ParseJournalFileName(row.name);
+    ASSERT_EQ(row.month.has_value(), month.has_value());
+    if (!month) continue;
+    EXPECT_EQ(row.month->Year, month->Year);
+    EXPECT_EQ(row.month->Month, month->Month);
+    EXPECT_EQ(row.month->Side, month->Side);
+    EXPECT_EQ(row.month->Renamed, month->Renamed);
+  }
+}
+
+}  // namespace

@@ -2,22 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "fakes/fake_platform.h"
 #include "gateway/file_errors.h"
+#include "gateway/file_retry.h"
 #include "gateway/journal_scan.h"
 #include "gateway/sequence_text.h"
+#include "gateway/write_ahead.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
 namespace {
 
+constexpr const char* kFolder = "C:\\Station\\";
 constexpr const char* kStoreFile = "C:\\Station\\CSBatchSeq.INI";
-constexpr const char* kThisMonth = "C:\\Station\\CSJournal-2018-07.csv";
-constexpr const char* kLastMonth = "C:\\Station\\CSJournal-2018-06.csv";
-constexpr const char* kSideFile = "C:\\Station\\CSJournal-2018-07-2.csv";
+constexpr const char* kThisMonth = "CSJournal-2018-07.csv";  // fake::now is in July 2018
 constexpr const char* kHeaderLine = "Local time,Kind,Terminal ID,Batch,Sequence,x\r\n";
 
 std::string Line(const char* terminal, const char* batch, const char* sequence) {
@@ -25,11 +29,19 @@ std::string Line(const char* terminal, const char* batch, const char* sequence) 
          ",1.50,******1234,sending,,,\r\n";
 }
 
+// Lines of terminal T0001, batch 1, with the numbers from first to last.
+std::string Lines(int first, int last) {
+  std::string lines;
+  for (int n = first; n <= last; ++n) lines += Line("T0001", "1", std::to_string(n).c_str());
+  return lines;
+}
+
 class SequenceStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetPlatformFakes();
     ResetModuleState();
+    CurrentSettings.Journal = true;
   }
   static SequenceLookup Stored(int32_t batch) {
     char section[kSequenceSectionSize];
@@ -89,41 +101,65 @@ TEST(SequenceText, RewriteKeepsEveryOtherByte) {
   EXPECT_EQ(0u, RewriteSequence("", 0, "Batch000001", 42, small, sizeof small));
 }
 
-// Every way the store can be, and what the next number of batch 1 is, or why there is none.
+// Where numbering continues: every way the store and the journal can be, and what the
+// next number of terminal T0001's batch 1 is, or why there is none.
 TEST_F(SequenceStoreTest, NextNumberOrWhyNot) {
   struct Row {
     const char* what;
+    bool journal;       // the Journal setting
     const char* store;  // nullptr: no file
-    std::string thisMonth, lastMonth, side;
+    std::map<std::string, std::string> journals;  // file name in kFolder -> its text
     SequenceFailure failure;
     int32_t number;
+    const char* failedFile = "CSBatchSeq.INI";
   };
   const std::string theirs = Line("T0002", "1", "90") + Line("T0001", "2", "80");
   const Row rows[] = {
-      {"no file, no journal", nullptr, "", "", "", SequenceFailure::None, 1},
-      {"stored", "[Batch000001]\r\nSeqNumber=41\r\n", "", "", "", SequenceFailure::None, 42},
-      {"wraps", "[Batch000001]\r\nSeqNumber=999999\r\n", "", "", "", SequenceFailure::None, 1},
-      {"store beats journal", "[Batch000001]\r\nSeqNumber=5\r\n", Line("T0001", "1", "70"), "", "",
-       SequenceFailure::None, 6},
-      {"deleted store", nullptr, kHeaderLine + Line("T0001", "1", "27") + theirs, "", "",
+      {"no file, no journal", true, nullptr, {}, SequenceFailure::None, 1},
+      {"store ahead of the journal", true, "[Batch000001]\r\nSeqNumber=41\r\n",
+       {{kThisMonth, Lines(1, 30)}}, SequenceFailure::None, 42},
+      {"store restored behind the journal", true, "[Batch000001]\r\nSeqNumber=5\r\n",
+       {{kThisMonth, Lines(1, 70)}}, SequenceFailure::None, 71},
+      {"store wraps", true, "[Batch000001]\r\nSeqNumber=999999\r\n", {}, SequenceFailure::None, 1},
+      {"journal wrapped, store lost", true, nullptr,
+       {{kThisMonth, Lines(999998, 999999) + Lines(1, 2)}}, SequenceFailure::None, 3},
+      {"store from before the wrap", true, "[Batch000001]\r\nSeqNumber=999999\r\n",
+       {{kThisMonth, Lines(999997, 999999) + Lines(1, 2)}}, SequenceFailure::None, 3},
+      {"empty file: no numbers yet", true, "", {{kThisMonth, kHeaderLine + Lines(26, 27) + theirs}},
        SequenceFailure::None, 28},
-      {"last month and a torn line", nullptr, "", Line("T0001", "1", "31") + "2018-06-30 23:59:59,charge,T0001,1,3",
-       "", SequenceFailure::None, 32},
-      {"side file", "[Batch000002]\r\nSeqNumber=5\r\n", Line("T0001", "1", "8"), "",
-       Line("T0001", "1", "12"), SequenceFailure::None, 13},
-      {"only other terminals and batches", nullptr, theirs, "", "", SequenceFailure::None, 1},
-      {"bad value", "[Batch000001]\r\nSeqNumber=-5\r\n", Line("T0001", "1", "9"), "", "",
+      {"missing file", true, nullptr, {{kThisMonth, kHeaderLine + Lines(26, 27) + theirs}},
+       SequenceFailure::None, 28},
+      {"side files: the month's lines in any file and order", true, nullptr,
+       {{kThisMonth, Lines(9, 10) + Lines(13, 13)}, {"CSJournal-2018-07-2.csv", Lines(11, 11) + Lines(14, 14)},
+        {"CSJournal-2018-07-3.csv", Lines(12, 12)}},
+       SequenceFailure::None, 15},
+      {"last month and a torn line", true, nullptr,
+       {{"CSJournal-2018-06.csv", Lines(30, 31) + "2018-06-30 23:59:59,charge,T0001,1,3"}},
+       SequenceFailure::None, 32},
+      {"a journal three months old", true, nullptr,
+       {{"CSJournal-2018-04.csv", Lines(499, 500)}, {kThisMonth, theirs}, {"CSJournal-2018-06.csv", theirs}},
+       SequenceFailure::None, 501},
+      {"only other terminals and batches", true, nullptr, {{kThisMonth, theirs}}, SequenceFailure::None, 1},
+      {"journal off: the store alone", false, "[Batch000001]\r\nSeqNumber=5\r\n",
+       {{kThisMonth, Lines(1, 70)}}, SequenceFailure::None, 6},
+      {"journal off, no store: the journal left from before", false, nullptr,
+       {{kThisMonth, Lines(1, 70)}}, SequenceFailure::None, 71},
+      {"bad value", true, "[Batch000001]\r\nSeqNumber=-5\r\n", {{kThisMonth, Lines(9, 9)}},
        SequenceFailure::Damaged, 0},
-      {"empty file", "", "", "", "", SequenceFailure::Damaged, 0},
-      {"cut off", "[Batch000002]\r\nSeqNumber=5\r\n[Batch0", "", "", "", SequenceFailure::Damaged, 0},
+      {"cut off", true, "[Batch000002]\r\nSeqNumber=5\r\n[Batch0", {}, SequenceFailure::Damaged, 0},
+      {"journal unreadable", true, "[Batch000001]\r\nSeqNumber=5\r\n", {{kThisMonth, "<held>"}},
+       SequenceFailure::JournalUnreadable, 0, kThisMonth},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     fake::ResetPlatformFakes();
+    ResetModuleState();
+    CurrentSettings.Journal = row.journal;
     if (row.store != nullptr) fake::storeFiles[kStoreFile] = row.store;
-    if (!row.thisMonth.empty()) fake::journalFiles[kThisMonth] = row.thisMonth;
-    if (!row.lastMonth.empty()) fake::journalFiles[kLastMonth] = row.lastMonth;
-    if (!row.side.empty()) fake::journalFiles[kSideFile] = row.side;
+    for (const auto& [name, text] : row.journals) {
+      fake::journalFiles[kFolder + name] = text;
+      if (text == "<held>") fake::journalReadErrors[kFolder + name] = 32;
+    }
     const std::string before = row.store != nullptr ? row.store : "";
     const SequenceTake take = TakeSequenceNumber("T0001", 1);
     EXPECT_EQ(row.failure, take.Failure);
@@ -132,27 +168,57 @@ TEST_F(SequenceStoreTest, NextNumberOrWhyNot) {
     if (row.failure == SequenceFailure::None) {
       EXPECT_EQ(row.number, Stored(1).Value);
     } else {
-      EXPECT_STREQ(kStoreFile, take.Path);
+      EXPECT_EQ(kFolder + std::string(row.failedFile), take.Path);
       EXPECT_EQ(before, fake::storeFiles[kStoreFile]) << "a store in doubt is left alone";
     }
   }
+}
+
+// The journal is read once per load and whenever someone else changed the store; the
+// numbers a station sends are in its journal (TakeNumberAndRecordSending writes them).
+TEST_F(SequenceStoreTest, TheJournalIsReadAgainWhenSomeoneElseChangedTheStore) {
+  const std::string journal = kFolder + std::string(kThisMonth);
+  fake::storeFiles[kStoreFile] = "[Batch000001]\r\nSeqNumber=5\r\n";
+  fake::journalFiles[journal] = Lines(1, 70);
+  TransactionRecord record{};
+  std::strcpy(record.TerminalID, "T0001");
+  record.BatchNumber = 1;
+  JournalEntry entry{};
+  entry.Kept = true;  // as a job claims it with the journal on
+  auto take = [&] {
+    EXPECT_TRUE(TakeNumberAndRecordSending(record, TransactionKind::Charge, entry).MaySend());
+    return record.SequenceNumber;
+  };
+  EXPECT_EQ(71, take());
+  const int readsAtLoad = fake::journalReads;
+  EXPECT_EQ(72, take());
+  EXPECT_EQ(readsAtLoad, fake::journalReads) << "the second number comes from memory";
+
+  // Another station on the folder sends up to 90, then the store is restored to a copy
+  // of when it stood at 80: ahead of this station's last number, behind the journal.
+  fake::journalFiles[journal] += Lines(73, 90);
+  fake::storeFiles[kStoreFile] = "[Batch000001]\r\nSeqNumber=80\r\n";
+  EXPECT_EQ(91, take());
 }
 
 TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
   struct Row {
     const char* what;
     unsigned long lockError, readError, replaceError;
-    bool lost;
+    bool onNewFile, lost;
     SequenceFailure failure;
     unsigned long error;
+    const char* file;
   };
   const Row rows[] = {
-      {"another station holds the lock", kLockNotGiven, 0, 0, false, SequenceFailure::Locked,
-       kLockNotGiven},
-      {"read-only folder", 5, 0, 0, false, SequenceFailure::NotStored, 5},
-      {"held without sharing", 0, 32, 0, false, SequenceFailure::NotStored, 32},
-      {"full disk", 0, 0, 112, false, SequenceFailure::NotStored, 112},
-      {"write reported but lost", 0, 0, 0, true, SequenceFailure::NotStored, kNotReadBack},
+      {"another station holds the lock", kLockNotGiven, 0, 0, false, false, SequenceFailure::Locked,
+       kLockNotGiven, "CSBatchSeq.lck"},
+      {"read-only folder", 5, 0, 0, false, false, SequenceFailure::NotStored, 5, "CSBatchSeq.lck"},
+      {"held without sharing", 0, 32, 0, false, false, SequenceFailure::NotStored, 32, "CSBatchSeq.INI"},
+      {"full disk", 0, 0, 112, false, false, SequenceFailure::NotStored, 112, "CSBatchSeq.INI"},
+      {"new file held", 0, 0, 32, true, false, SequenceFailure::NotStored, 32, "CSBatchSeq.new"},
+      {"write reported but lost", 0, 0, 0, false, true, SequenceFailure::NotStored, kNotReadBack,
+       "CSBatchSeq.INI"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -161,10 +227,12 @@ TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
     fake::storeLockError = row.lockError;
     fake::storeReadError = row.readError;
     fake::storeReplaceError = row.replaceError;
+    fake::storeReplaceFailsOnNew = row.onNewFile;
     fake::storeReplaceIsLost = row.lost;
     const SequenceTake take = TakeSequenceNumber("T0001", 1);
     EXPECT_EQ(row.failure, take.Failure);
     EXPECT_EQ(row.error, take.Error);
+    EXPECT_EQ(kFolder + std::string(row.file), take.Path);
     EXPECT_EQ(0, take.Number);
     EXPECT_EQ(0, fake::storeLocksHeld);
   }
@@ -191,6 +259,44 @@ TEST_F(SequenceStoreTest, PathIsTheModuleFolderOrNoNumberAtAll) {
   const SequenceTake take = TakeSequenceNumber("T0001", 1);
   EXPECT_EQ(SequenceFailure::NotStored, take.Failure);
   EXPECT_EQ(kPathTooLong, take.Error);
+}
+
+// The waits of the Win32 file code, on a clock of the test's own: a pause lasts what the
+// row says, as a Sleep lasts what the system makes of it.
+unsigned long long clockMs = 0;
+unsigned pauseLastsMs = 0;
+const RetryClock kTestClock{[] { return clockMs; }, [](unsigned asked) { clockMs += std::max(asked, pauseLastsMs); }};
+
+TEST(FileRetry, TriesUntilTheFileIsFreeOrTheTriesOrTheTimeRunOut) {
+  struct Row {
+    const char* what;
+    RetryPolicy policy;
+    std::vector<unsigned long> results;  // of the tries in turn; the last one repeats
+    unsigned tryLastsMs, pauseLastsMs;
+    int tries;
+    unsigned long result;
+    unsigned long long elapsedMs;
+  };
+  const Row rows[] = {
+      {"a scanner lets go", kStoreReplaceRetry, {32, 5, 0}, 0, 0, 3, 0, 50},
+      {"held throughout: ten tries", kStoreReplaceRetry, {32}, 0, 0, 10, 32, 225},
+      {"a full disk is not waited for", kStoreReplaceRetry, {112}, 0, 0, 1, 112, 0},
+      {"slow tries: the quarter second", kStoreReplaceRetry, {5}, 100, 0, 3, 5, 350},
+      {"Windows' 15.6 ms Sleep: the time, not the count", {0, 200, 2}, {32}, 0, 16, 14, 32, 208},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    clockMs = 1000;
+    pauseLastsMs = row.pauseLastsMs;
+    int tries = 0;
+    const unsigned long result = RetryFileOperation(row.policy, kTestClock, [&] {
+      clockMs += row.tryLastsMs;
+      return row.results[std::min<size_t>(tries++, row.results.size() - 1)];
+    }, IsFileBusyError);
+    EXPECT_EQ(row.tries, tries);
+    EXPECT_EQ(row.result, result);
+    EXPECT_EQ(row.elapsedMs, clockMs - 1000);
+  }
 }
 
 }  // namespace

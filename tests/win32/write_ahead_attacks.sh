@@ -3,11 +3,12 @@
 # station simulator (each run of it is a start of the station program) against a
 # gateway simulator on 127.0.0.61: a full tmpfs (fresh, and with a store), a kill in
 # the middle of the store's write, bad stored values, a read-only store and folder, a
-# store and a journal held by another program, a deleted store, two stations on one
-# folder with one slowed, and a journal write that comes up short. Each case uses a
-# terminal id of its own; at the end every request the gateway received is checked
-# against the stations' journals (tests/win32/check_write_ahead.py): no number twice,
-# none without its "sending" record, and each terminal's numbers as expected.
+# read-only lock file, a store, its new file and a journal held by another program, a
+# deleted, an emptied and a restored store, a wrapped batch, a journal months old, two
+# stations on one folder with one slowed, and a journal write that comes up short. Each
+# case uses a terminal id of its own; at the end every request the gateway received is
+# checked against the stations' journals (tests/win32/check_write_ahead.py): no number
+# twice, none without its "sending" record, and each terminal's numbers as expected.
 #
 # usage: write_ahead_attacks.sh [--sim PATH] [--build DIR]   (inside scripts/wine_session.sh)
 set -euo pipefail
@@ -135,14 +136,13 @@ expects+=(--expect KILL=21,22)
 
 echo "== bad stored values: nothing sent, the file left as it was"
 i=0
-for value in abc 99999999999 -5 7x "" '<noise>' '<cut>' '<empty>'; do
+for value in abc 99999999999 -5 7x "" '<noise>' '<cut>'; do
   i=$((i + 1))
   station "BAD$i"
   dir="$work/stations/BAD$i"
   case "$value" in
     '<noise>') head -c 300 /dev/urandom > "$dir/CSBatchSeq.INI"; printf '\x01\r\n' >> "$dir/CSBatchSeq.INI" ;;
     '<cut>') printf '[Batch000001]\r\nSeqNumber=12' > "$dir/CSBatchSeq.INI" ;;
-    '<empty>') : > "$dir/CSBatchSeq.INI" ;;
     *) store "$value" "$dir" ;;
   esac
   before=$(md5sum < "$dir/CSBatchSeq.INI")
@@ -176,25 +176,78 @@ hold() {
   fault "HoldFile did not start"
 }
 
-echo "== a store held open without write sharing: nothing sent; a held journal: a side file"
-station HELD
-store 30 "$work/stations/HELD"
-hold "$work/stations/HELD/CSBatchSeq.INI" 6
-charges "$work/stations/HELD" 1 "$refused"
-wait "$holder"
+echo "== a read-only lock file: reading it is all a station needs"
+station ROLOCK
+: > "$work/stations/ROLOCK/CSBatchSeq.lck"
+chmod a-w "$work/stations/ROLOCK/CSBatchSeq.lck"
+charges "$work/stations/ROLOCK" 1 "$paid"
+expects+=(--expect ROLOCK=1)
+
+echo "== the replaced store is flushed under its own name, so that the move is on disk too"
+station DURABLE
+store 40 "$work/stations/DURABLE"
+(cd "$work/stations/DURABLE" && strace -f -qq -o "$work/durable.trace" -P "$work/stations/DURABLE/CSBatchSeq.INI" \
+   -e trace=fsync,fdatasync wine StationSim.exe charge 150 --drive "$paid" > "$work/durable.log" 2>&1) ||
+  fault "DURABLE: the station simulator failed: $(tail -3 "$work/durable.log")"
+grep -q 'sync(' "$work/durable.trace" || fault "DURABLE: CSBatchSeq.INI was not flushed after the move"
+expects+=(--expect DURABLE=41)
+
+echo "== CSBatchSeq.INI or .new held by another program: waited for, then nothing sent, the file named"
+for held in INI new; do
+  dir="$work/stations/HELD$held"
+  station "HELD$held"
+  store 30 "$dir"
+  hold "$dir/CSBatchSeq.$held" 6
+  charges "$dir" 1 "$refused"
+  wait "$holder"
+  grep -q "could not be stored in .*CSBatchSeq\.$held (error" "$dir"/CSJournal-*.csv ||
+    fault "HELD$held: the journal does not name CSBatchSeq.$held: $(grep -h 'transport error' "$dir"/CSJournal-*.csv)"
+  expects+=(--expect "HELD$held=")
+done
+
+echo "== a held journal: a side file"
 station SIDE
 hold "$work/stations/SIDE/CSJournal-$(date +%Y-%m).csv" 6
 charges "$work/stations/SIDE" 2 "$paid"
 wait "$holder"
 [[ -s "$work/stations/SIDE/CSJournal-$(date +%Y-%m)-2.csv" ]] || fault "SIDE: no side file"
-expects+=(--expect HELD= --expect SIDE=1,2)
+expects+=(--expect SIDE=1,2)
 
-echo "== a deleted store continues from the journal"
+echo "== a deleted, an emptied and a restored store continue from the journal"
 station LOST
 charges "$work/stations/LOST" 3 "$paid"
 rm "$work/stations/LOST/CSBatchSeq.INI"
 charges "$work/stations/LOST" 2 "$paid"
 expects+=(--expect LOST=1,2,3,4,5)
+station EMPTY
+: > "$work/stations/EMPTY/CSBatchSeq.INI"  # made in advance, as the guide's script does
+charges "$work/stations/EMPTY" 2 "$paid"
+: > "$work/stations/EMPTY/CSBatchSeq.INI"
+charges "$work/stations/EMPTY" 1 "$paid"
+expects+=(--expect EMPTY=1,2,3)
+station RESTORED
+charges "$work/stations/RESTORED" 1 "$paid"
+cp "$work/stations/RESTORED/CSBatchSeq.INI" "$work/RESTORED.backup"
+charges "$work/stations/RESTORED" 2 "$paid"
+cp "$work/RESTORED.backup" "$work/stations/RESTORED/CSBatchSeq.INI"
+charges "$work/stations/RESTORED" 2 "$paid"
+expects+=(--expect RESTORED=1,2,3,4,5)
+
+echo "== a wrapped batch whose store is lost, and a batch last seen three months ago"
+station WRAP
+store 999998 "$work/stations/WRAP"
+charges "$work/stations/WRAP" 2 "$paid"
+rm "$work/stations/WRAP/CSBatchSeq.INI"
+charges "$work/stations/WRAP" 1 "$paid"
+expects+=(--expect WRAP=999999,1,2)
+station OLD
+old_month=$(date -d "$(date +%Y-%m-15) -3 months" +%Y-%m)
+{
+  printf 'Local time,Kind,Terminal ID,Batch,Sequence,Amount,Card,Event,Response code,Message,End code\r\n'
+  for n in 499 500; do printf '%s-20 10:00:00,charge,OLD,1,%d,1.50,******9999,sending,,,\r\n' "$old_month" "$n"; done
+} > "$work/stations/OLD/CSJournal-$old_month.csv"
+charges "$work/stations/OLD" 1 "$paid"
+expects+=(--expect OLD=501)
 
 echo "== two stations on one folder, one slowed on every read of the store"
 station SHARED

@@ -454,10 +454,12 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
   rows.push_back({ShownWithError(kStoreNotStoredFormat, kWindowsError),
                   "The charge, deposit or Test was not sent: its sequence number could not be stored "
                   "and read back from PATH (CSBatchSeq.INI, or CSBatchSeq.lck or CSBatchSeq.new "
-                  "beside it).",
+                  "beside it, whichever failed).",
                   "Error 112: the disk is full; 5: the file or the folder is read-only, or the station "
-                  "program's user may not write it; 32: another program holds the file. A plug-in "
-                  "error (the file did not read back the number written, say): see the table below.",
+                  "program's user may not write it; 32: another program holds the file. A virus "
+                  "scanner or backup agent that has the file for a moment is waited for a quarter of "
+                  "a second first. A plug-in error (the file did not read back the number written, "
+                  "say): see the table below.",
                   "Free disk space, give the station program's user the right to write the folder and "
                   "the file, close the program that holds it, then press Test.",
                   MoneyMoved::No});
@@ -473,17 +475,22 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "The charge, deposit or Test was not sent: the sequence number file is damaged, or "
                   "holds for batch N a value that is not a number from 0 to 999999. It is not read as "
                   "0, since that would send numbers again.",
-                  "The file was edited by hand, cut off by a full disk or another program, or emptied.",
-                  "Look up the batch's highest sequence number in the journal and put it as SeqNumber "
+                  "The file was edited by hand, or cut off by a full disk or another program.",
+                  "Look up the batch's latest sequence number in the journal and put it as SeqNumber "
                   "under [BatchNNNNNN] (whole lines, each ending with a line end); or delete "
                   "CSBatchSeq.INI, and the numbers continue from the journal.",
                   MoneyMoved::No});
   rows.push_back({ShownWithError(kJournalUnreadableFormat, kWindowsError),
-                  "The charge, deposit or Test was not sent: CSBatchSeq.INI has no number for the "
-                  "batch, and the journal that numbering continues from could not be read.",
+                  "The charge, deposit or Test was not sent: the journal, which has the last word on "
+                  "the numbers sent, could not be read (PATH is a month's file, or the folder's "
+                  "CSJournal-*.csv when the folder could not be listed). It is read at the first "
+                  "transaction after the station program starts, and when CSBatchSeq.INI was changed "
+                  "by someone else.",
                   "Error 32: a program holds the journal file without letting others read it; 5: the "
-                  "station program's user may not read it.",
-                  "Close the program that holds the journal file, then try again.", MoneyMoved::No});
+                  "station program's user may not read it or list the folder.",
+                  "Close the program that holds the journal file, or give the station program's user "
+                  "the right to read it, then try again.",
+                  MoneyMoved::No});
   rows.push_back({ShownWithError(kSendingNotWrittenFormat, kWindowsError),
                   "The charge, deposit or Test was not sent: its \"sending\" record could not be "
                   "written to the journal PATH, and no request leaves without it.",

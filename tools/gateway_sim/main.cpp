@@ -1,6 +1,7 @@
 // gateway_sim: a stand-in for the card payment gateway, for developers, CI and site
 // administrators. See README.md.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "tools/gateway_sim/journal.h"
 #include "tools/gateway_sim/options.h"
 #include "tools/gateway_sim/server.h"
+#include "tools/gateway_sim/settlement.h"
 
 namespace {
 
@@ -90,6 +92,18 @@ int main(int argc, char** argv) {
     return Fail(kExitStartFailed, error);
   }
 
+  // A new or empty settlement file begins with its header.
+  JournalFile settlement;
+  if (!options.settlementFile.empty()) {
+    if (!settlement.Open(options.settlementFile, error)) return Fail(kExitStartFailed, error);
+    struct stat about {};
+    if (stat(options.settlementFile.c_str(), &about) == 0 && about.st_size == 0 &&
+        !settlement.Append(kSettlementHeader)) {
+      return Fail(kExitStartFailed, "cannot write the settlement " + options.settlementFile);
+    }
+  }
+
   Gateway gateway(std::move(accounts), options.path, options.behaviour);
-  return Serve(options, identity, gateway, options.journalFile.empty() ? nullptr : &journal);
+  return Serve(options, identity, gateway, options.journalFile.empty() ? nullptr : &journal,
+               options.settlementFile.empty() ? nullptr : &settlement);
 }

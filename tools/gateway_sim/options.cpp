@@ -39,6 +39,8 @@ const char* UsageText() {
          "  --ready-file FILE  write FILE once listening\n"
          "  --sent-times FILE  append, for each reply written, the time it was sent\n"
          "                     (microseconds since 1970, UTC), for benchmarks\n"
+         "  --settlement FILE  append a settlement row (CSV) for each charge or deposit\n"
+         "                     answered with a response code, for CSReconcile\n"
          "  --quiet            do not echo journal lines on stdout\n"
          "  --version          print the version and stop\n"
          "  --help             this text\n";
@@ -55,7 +57,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options,
       {"--cert", &options.certFile},         {"--key", &options.keyFile},
       {"--make-cert", &options.makeCertDir}, {"--accounts", &options.accountsFile},
       {"--journal", &options.journalFile},   {"--ready-file", &options.readyFile},
-      {"--sent-times", &options.sentTimesFile},
+      {"--sent-times", &options.sentTimesFile}, {"--settlement", &options.settlementFile},
   };
 
   for (size_t i = 0; i < arguments.size(); ++i) {

@@ -23,6 +23,7 @@ struct Options {
   std::string journalFile;     // none: no journal
   std::string readyFile;
   std::string sentTimesFile;   // none: the reply times are not kept
+  std::string settlementFile;  // none: no settlement is exported
   Behaviour behaviour;         // for every request whose card has none of its own
   bool quiet = false;          // no journal lines on stdout
   bool help = false;

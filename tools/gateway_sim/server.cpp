@@ -18,6 +18,8 @@
 #include <mutex>
 #include <thread>
 
+#include "tools/gateway_sim/settlement.h"
+
 namespace gwsim {
 
 namespace {
@@ -112,7 +114,8 @@ bool WriteReadyFile(const std::string& path, const std::string& line) {
 
 }  // namespace
 
-int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalFile* journal) {
+int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalFile* journal,
+          JournalFile* settlement) {
   httplib::SSLServer server(identity.certificate, identity.key);
   if (!server.is_valid()) {
     std::fprintf(stderr, "gateway_sim: cannot set up TLS with this certificate and key\n");
@@ -140,6 +143,10 @@ int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalF
     const std::string line = FormatJournalLine(answer.journal);
     if (journal != nullptr && !journal->Append(line)) {
       std::fprintf(stderr, "gateway_sim: cannot write the journal: %s\n", std::strerror(errno));
+    }
+    const std::string row = settlement != nullptr ? FormatSettlementRow(answer.journal) : std::string();
+    if (!row.empty() && !settlement->Append(row)) {
+      std::fprintf(stderr, "gateway_sim: cannot write the settlement: %s\n", std::strerror(errno));
     }
     if (!options.quiet) {
       std::fputs(line.c_str(), stdout);

@@ -33,10 +33,14 @@ std::u16string zoneStandardName = u"Central Standard Time";
 std::map<std::string, std::string> journalFiles;
 unsigned long journalError = 0;
 std::map<std::string, unsigned long> journalPathErrors;
+std::map<std::string, unsigned long> journalReadErrors;
+unsigned long journalListError = 0;
+int journalReads = 0;
 std::map<std::string, std::string> storeFiles;
 unsigned long storeLockError = 0;
 unsigned long storeReadError = 0;
 unsigned long storeReplaceError = 0;
+bool storeReplaceFailsOnNew = false;
 bool storeReplaceIsLost = false;
 int storeLocksHeld = 0;
 int storeReplaces = 0;
@@ -45,11 +49,15 @@ void ResetPlatformFakes() {
   storeFiles.clear();
   storeLockError = storeReadError = storeReplaceError = 0;
   storeReplaceIsLost = false;
+  storeReplaceFailsOnNew = false;
   storeLocksHeld = 0;
   storeReplaces = 0;
   journalFiles.clear();
   journalError = 0;
   journalPathErrors.clear();
+  journalReadErrors.clear();
+  journalListError = 0;
+  journalReads = 0;
   profiles.clear();
   readOnlyFiles.clear();
   profileWrites = 0;
@@ -148,7 +156,9 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
   return 0;
 }
 
-unsigned long ReplaceSequenceFile(const char* path, const char*, const char* text, size_t length) {
+unsigned long ReplaceSequenceFile(const char* path, const char* newPath, const char* text, size_t length,
+                                  const char** failedPath) {
+  *failedPath = fake::storeReplaceFailsOnNew ? newPath : path;
   if (fake::storeReplaceError != 0) return fake::storeReplaceError;
   if (!fake::storeReplaceIsLost) fake::storeFiles[path] = std::string(text, length);
   ++fake::storeReplaces;
@@ -156,12 +166,29 @@ unsigned long ReplaceSequenceFile(const char* path, const char*, const char* tex
 }
 
 unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* context) {
+  auto held = fake::journalReadErrors.find(path);
+  if (held != fake::journalReadErrors.end()) return held->second;
   auto file = fake::journalFiles.find(path);
   if (file == fake::journalFiles.end()) return kFileNotFound;
+  ++fake::journalReads;
   // In small pieces, so that lines cross them.
   constexpr size_t kPiece = 7;
   for (size_t at = 0; at < file->second.size(); at += kPiece) {
     sink(context, file->second.data() + at, std::min(kPiece, file->second.size() - at));
+  }
+  return 0;
+}
+
+unsigned long ListJournalFiles(const char* pattern, JournalNameSink sink, void* context) {
+  if (fake::journalListError != 0) return fake::journalListError;
+  const char* star = std::strchr(pattern, '*');
+  const std::string before(pattern, star);  // the folder and the name's beginning
+  const std::string after(star + 1);
+  const size_t folder = before.rfind('\\') + 1;
+  for (const auto& [path, text] : fake::journalFiles) {
+    const bool matches = path.size() >= before.size() + after.size() && path.starts_with(before) &&
+                         path.ends_with(after) && path.find('\\', folder) == std::string::npos;
+    if (matches) sink(context, path.c_str() + folder);
   }
   return 0;
 }

@@ -38,10 +38,14 @@ extern std::u16string zoneStandardName;
 extern std::map<std::string, std::string> journalFiles;
 extern unsigned long journalError;  // when not 0, every append fails with it
 extern std::map<std::string, unsigned long> journalPathErrors;  // appends to these fail
+extern std::map<std::string, unsigned long> journalReadErrors;  // reads of these fail
+extern unsigned long journalListError;  // when not 0, listing the folder fails with it
+extern int journalReads;                // files read whole so far
 
 // Files of the sequence store: path -> bytes. The errors, when not 0, fail the call.
 extern std::map<std::string, std::string> storeFiles;
 extern unsigned long storeLockError, storeReadError, storeReplaceError;
+extern bool storeReplaceFailsOnNew;  // storeReplaceError is for CSBatchSeq.new, not the store
 extern bool storeReplaceIsLost;  // a replace reports success and changes nothing
 extern int storeLocksHeld;       // taken and not given back
 extern int storeReplaces;        // files put in place: numbers handed out
