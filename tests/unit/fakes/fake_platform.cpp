@@ -28,7 +28,8 @@ std::vector<ProfileRead> profileReadLog;
 std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
-unsigned short zoneInitial = 'C';
+std::u16string zoneKeyName = u"Central Standard Time";
+std::u16string zoneStandardName = u"Central Standard Time";
 std::map<std::string, std::string> journalFiles;
 unsigned long journalError = 0;
 std::map<std::string, unsigned long> journalPathErrors;
@@ -67,7 +68,7 @@ void ResetPlatformFakes() {
   modulePath = "C:\\Station\\CSPlugin.dll";
   modulePathFails = false;
   now = LocalDateTime{2018, 7, 18, 14, 5, 9};
-  zoneInitial = 'C';
+  zoneKeyName = zoneStandardName = u"Central Standard Time";
 }
 
 namespace {
@@ -123,7 +124,8 @@ unsigned ModuleFilePath(char* out, unsigned outSize) {
 }
 
 LocalDateTime CurrentLocalTime() { return fake::now; }
-unsigned short StandardZoneInitial() { return fake::zoneInitial; }
+unsigned short ZoneKeyInitial() { return fake::zoneKeyName.empty() ? 0 : fake::zoneKeyName[0]; }
+unsigned short StandardZoneInitial() { return fake::zoneStandardName.empty() ? 0 : fake::zoneStandardName[0]; }
 
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;
@@ -148,7 +150,7 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
   if (fake::storeReadError != 0) return fake::storeReadError;
   auto file = fake::storeFiles.find(path);
   if (file == fake::storeFiles.end()) return kFileNotFound;
-  if (file->second.size() > outSize) return kFileTooLarge;
+  if (file->second.size() > outSize) return kStoreTooLarge;
   std::memcpy(out, file->second.data(), file->second.size());
   *length = file->second.size();
   return 0;
