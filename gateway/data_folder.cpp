@@ -1,6 +1,7 @@
 #include "gateway/data_folder.h"
 
 #include <cstring>
+#include <strings.h>
 
 #include "settings/module_path.h"
 #include "settings/settings.h"
@@ -23,3 +24,21 @@ bool DataFilePath(const char* fileName, char* out, unsigned outSize) {
 }
 
 bool DataFolderPath(char* out, unsigned outSize) { return DataFilePath("", out, outSize); }
+
+namespace {
+
+constexpr const char* kVirtualStore = "\\virtualstore\\";
+
+bool ContainsFolded(const char* text, const char* part) {
+  const size_t length = std::strlen(part);
+  for (; *text != '\0'; ++text) {
+    if (strncasecmp(text, part, length) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsRedirected(const char* meant, const char* opened) {
+  return opened[0] != '\0' && ContainsFolded(opened, kVirtualStore) && !ContainsFolded(meant, kVirtualStore);
+}

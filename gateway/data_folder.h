@@ -12,3 +12,15 @@ bool DataFilePath(const char* fileName, char* out, unsigned outSize);
 // The folder itself, ending with a backslash, into out (outSize bytes); false, with out
 // empty, as for DataFilePath.
 bool DataFolderPath(char* out, unsigned outSize);
+
+// Room for the path Windows reports for an open file (GetFinalPathNameByHandle).
+inline constexpr unsigned kOpenedPathSize = 600;
+
+// True when opened, the path of the file that the system opened for the path meant, lies
+// in a user's VirtualStore and meant does not: Windows redirected, into that user's
+// profile, a write that the folder refused (UAC file virtualization of a 32-bit program
+// without a manifest). Each account would then keep numbers and journal of its own.
+// opened is as GetFinalPathNameByHandle gives it ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), or empty when it could not be had. Any other
+// difference (case, 8.3 names, a junction, a mapped drive) names the same file.
+bool IsRedirected(const char* meant, const char* opened);

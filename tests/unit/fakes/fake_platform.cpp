@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
+#include "gateway/data_folder.h"
 #include "gateway/file_errors.h"
 #include "gateway/journal_file.h"
 #include "gateway/sequence_file.h"
@@ -43,6 +45,7 @@ bool storeReplaceFailsOnNew = false;
 bool storeReplaceIsLost = false;
 int storeLocksHeld = 0;
 int storeReplaces = 0;
+std::map<std::string, std::string> openedPaths;
 
 void ResetPlatformFakes() {
   storeFiles.clear();
@@ -51,6 +54,7 @@ void ResetPlatformFakes() {
   storeReplaceFailsOnNew = false;
   storeLocksHeld = 0;
   storeReplaces = 0;
+  openedPaths.clear();
   journalFiles.clear();
   journalError = 0;
   journalPathErrors.clear();
@@ -125,8 +129,22 @@ unsigned ModuleFilePath(char* out, unsigned outSize) {
 LocalDateTime CurrentLocalTime() { return fake::now; }
 unsigned short StandardZoneInitial() { return fake::zoneInitial; }
 
+namespace {
+
+// Where the system opened the file at path: the path itself, unless a test redirected it.
+void Opened(const char* path, char* opened) {
+  auto redirected = fake::openedPaths.find(path);
+  std::snprintf(opened, kOpenedPathSize, "\\\\?\\%s",
+                redirected != fake::openedPaths.end() ? redirected->second.c_str() : path);
+}
+
+}  // namespace
+
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;
+  char opened[kOpenedPathSize];
+  Opened(path, opened);
+  if (IsRedirected(path, opened)) return kRedirected;
   auto held = fake::journalPathErrors.find(path);
   if (held != fake::journalPathErrors.end()) return held->second;
   std::string& file = fake::journalFiles[path];
@@ -135,7 +153,8 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
   return 0;
 }
 
-unsigned long LockSequenceStore(const char*) {
+unsigned long LockSequenceStore(const char* lockPath, char* opened) {
+  Opened(lockPath, opened);
   if (fake::storeLockError != 0) return fake::storeLockError;
   ++fake::storeLocksHeld;
   return 0;
@@ -143,8 +162,10 @@ unsigned long LockSequenceStore(const char*) {
 
 void UnlockSequenceStore() { --fake::storeLocksHeld; }
 
-unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length) {
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length,
+                               char* opened) {
   *length = 0;
+  Opened(path, opened);
   if (fake::storeReadError != 0) return fake::storeReadError;
   auto file = fake::storeFiles.find(path);
   if (file == fake::storeFiles.end()) return kFileNotFound;
