@@ -24,3 +24,9 @@ inline constexpr unsigned kOpenedPathSize = 600;
 // "\\?\UNC\server\share\..."), or empty when it could not be had. Any other
 // difference (case, 8.3 names, a junction, a mapped drive) names the same file.
 bool IsRedirected(const char* meant, const char* opened);
+
+// Platform seam: whether the plug-in can write in folder (a path ending with a
+// backslash): a probe file is created there with the data files' rights and deleted at
+// once. 0, or the system's error number (3: the folder does not exist; 5: it may not be
+// written), or kRedirected when Windows put the probe into the user's VirtualStore.
+unsigned long ProbeDataFolder(const char* folder);

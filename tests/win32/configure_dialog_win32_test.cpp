@@ -37,9 +37,11 @@ std::string TestFailureBox(TransportStep step, int number) {
   return testenv::FailureText(step, number) + PlainLineFor(result, "");
 }
 
-// Every Test's box ends with the plug-in's version, on a line of its own.
-std::string WithVersion(const std::string& text) {
-  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Plug-in version " PRODUCT_VERSION_TEXT;
+// Every Test's box ends with the data folder (here the plug-in's own) and the plug-in's
+// version, each on a line of its own.
+std::string WithVersion(const std::string& folder, const std::string& text) {
+  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Data folder: " + folder +
+         "\nPlug-in version " PRODUCT_VERSION_TEXT;
 }
 
 constexpr int kUrl = IDC_CONFIG_URL;
@@ -597,7 +599,7 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   ASSERT_EQ(2u, boxes.size());
   for (const SeenBox& box : boxes) {
     EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ(WithVersion("Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), "Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
     EXPECT_EQ("error", box.icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -650,7 +652,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].name);
     EXPECT_EQ(rows[i].caption, boxes[i].caption);
-    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), rows[i].text), boxes[i].text);
     EXPECT_EQ(rows[i].icon, boxes[i].icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -846,7 +848,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysCertificate) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].url);
     EXPECT_EQ("Success!", boxes[i].caption);
-    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), rows[i].text), boxes[i].text);
   }
 }
 
@@ -891,7 +893,7 @@ TEST_F(ConfigureGatewayWin32Test, StrictCertificatesRefuseAMismatchedOrLapsedCer
       driver::Click(dialog, kCancel);
     });
     EXPECT_EQ(row.caption, box.caption);
-    EXPECT_EQ(WithVersion(row.text), box.text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), row.text), box.text);
     EXPECT_EQ(before + row.requests, JournalLines(row.journal).size());
   }
 }

@@ -46,6 +46,7 @@ bool storeReplaceIsLost = false;
 int storeLocksHeld = 0;
 int storeReplaces = 0;
 std::map<std::string, std::string> openedPaths;
+std::map<std::string, unsigned long> folderErrors;
 
 void ResetPlatformFakes() {
   storeFiles.clear();
@@ -55,6 +56,7 @@ void ResetPlatformFakes() {
   storeLocksHeld = 0;
   storeReplaces = 0;
   openedPaths.clear();
+  folderErrors.clear();
   journalFiles.clear();
   journalError = 0;
   journalPathErrors.clear();
@@ -139,6 +141,11 @@ void Opened(const char* path, char* opened) {
 }
 
 }  // namespace
+
+unsigned long ProbeDataFolder(const char* folder) {
+  auto failing = fake::folderErrors.find(folder);
+  return failing != fake::folderErrors.end() ? failing->second : 0;
+}
 
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;

@@ -50,6 +50,7 @@ extern int storeReplaces;        // files put in place: numbers handed out
 // path -> where the system opened it (a user's VirtualStore), for the store, its lock and
 // the journal; a path not listed is opened where it is.
 extern std::map<std::string, std::string> openedPaths;
+extern std::map<std::string, unsigned long> folderErrors;  // data folder -> ProbeDataFolder's error
 
 void ResetPlatformFakes();
 
