@@ -406,9 +406,13 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "Error 112: the disk is full; 5: the file or the folder is read-only, or the station "
                   "program's user may not write it; 32: another program holds the file. A virus "
                   "scanner or backup agent that has the file for a moment is waited for a quarter of "
-                  "a second first. 29: the file did not read back the number written.",
+                  "a second first. 29: the file did not read back the number written. 536871918 (the "
+                  "plug-in's own number): Windows redirected the file into the user's VirtualStore, "
+                  "because the folder refused the write, so each account would count on its own.",
                   "Free disk space, give the station program's user the right to write the folder and "
-                  "the file, close the program that holds it, then press Test.",
+                  "the file, close the program that holds it, then press Test. For 536871918: set "
+                  "DataFolder to a folder every user of the station may change (ADMIN.md, "
+                  "\"Installing\") and delete the copies under %LOCALAPPDATA%\\VirtualStore.",
                   MoneyMoved::No});
   rows.push_back({Shown(kStoreLockedFormat),
                   "The charge, deposit or Test was not sent: another station (or program) held the "
@@ -479,6 +483,23 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "charge, deposit and Test stops before anything is sent.",
                   "CSPlugin.INI was edited by hand.",
                   "Open the configuration, type the right value in the empty field and press Save.",
+                  MoneyMoved::No});
+  rows.push_back({Fill(kRefusedFolderFormat, {"PATH", "KEY", "VALUE", "N"}),
+                  "DataFolder in CSPlugin.INI is not the full path of a folder, or too long; every "
+                  "charge, deposit and Test stops before anything is written or sent, rather than "
+                  "count sequence numbers in another folder.",
+                  "CSPlugin.INI was edited by hand.",
+                  "Write the folder's full path (C:\\ProgramData\\CardSmith\\Station) and restart the "
+                  "station program.",
+                  MoneyMoved::No});
+  rows.push_back({Fill(kDataFolderFaultFormat, {"PATH", "N"}),
+                  "The Test sent nothing: the plug-in cannot create files in its data folder. After "
+                  "Save, the settings were saved all the same (\"The settings were saved to PATH.\" "
+                  "comes first).",
+                  "Error 3: the folder does not exist; 5: this account may not create files there; "
+                  "536871918: Windows redirected the file into the user's VirtualStore.",
+                  "Make the folder with prepare-station.cmd or the MSI (ADMIN.md, \"Installing\"), "
+                  "then press Test.",
                   MoneyMoved::No});
   rows.push_back({Fill(kOnOffFaultFormat, {"", "KEY", "VALUE", "on"}),
                   "After a Test: an on/off key of CSPlugin.INI (Journal, StrictCertificates) holds "
