@@ -220,6 +220,7 @@ void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const Ex
     }
   }
   AppendCertificateLines(certificate, CurrentLocalTime(), text, kScratchTextSize);
+  AppendOtherHostLine(certificate, CurrentSettings.StrictCertificates, text, kScratchTextSize);
   AppendJournalLine(text, kScratchTextSize, journal);
   AppendClosingLines(text, kScratchTextSize);
   window.SystemMessageBox(text, caption, icon);

@@ -79,7 +79,7 @@ exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^$/ { 
 expect_eq "exports" "SPMAccounting SPMConfig SPMDeposit SPMEjectCard " "$exports"
 imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n' ' ')
 # ADVAPI32: the stack protector's random guard.
-expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL CRYPT32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
 characteristics=$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$headers")
 for flag in 0040:DYNAMIC_BASE 0100:NX_COMPAT 0400:NO_SEH; do
   check "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}" [ $(( 0x${characteristics:-0} & 0x${flag%%:*} )) -ne 0 ]

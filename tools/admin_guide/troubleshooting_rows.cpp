@@ -455,6 +455,15 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "The plug-in's own path is too long to name a settings file beside it.",
                   "The plug-in was installed in a folder nested too deep.",
                   "Install the plug-in in a folder with a shorter path.", MoneyMoved::No});
+  rows.push_back({Fill(kCertificateOtherHostFormat + 1, {"HOST", "HOST"}),
+                  "After a Test: the gateway's certificate is not made out to the Access URL's host, "
+                  "and only the lenient checks (StrictCertificates=0, or no key) let it pass.",
+                  "The URL names the gateway by an address or another name than its certificate; or "
+                  "the certificate is for another server, which is what an interception looks like.",
+                  "Write the Access URL with the name shown under \"Certificate issued to\", press "
+                  "Test, and set StrictCertificates=1; if the name is not the gateway's, ask the card "
+                  "office before sending anything.",
+                  MoneyMoved::No});
   rows.push_back({Shown(kCertificateExpiresInDaysFormat),
                   Format("After a Test: the gateway's certificate runs out within %d days (or today, "
                          "or has run out: \"expires today\", \"has expired\").",
