@@ -52,8 +52,9 @@ add_test(NAME form_body_decode
          COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/form_decode/check_form_bodies.py
                  $<TARGET_FILE:form_body_dump>)
 
-# Save while a job left by its destroyed dialog still runs, under ThreadSanitizer: the
-# product code and the fakes are built again, instrumented, and any race fails the run.
+# Save and Cancel while a job left by its destroyed dialog is starting, under
+# ThreadSanitizer: the product code and the fakes are built again, instrumented, and any
+# race (a job reading the settings Save replaces) fails the run.
 if(NOT SANITIZE AND NOT FUZZ)
   # No built-in string functions: the sanitizer sees only the calls it intercepts.
   set(TSAN_FLAGS -fsanitize=thread -g -fno-builtin)

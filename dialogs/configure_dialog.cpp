@@ -1,5 +1,6 @@
 #include "dialogs/configure_dialog.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,7 @@
 #include "gateway/data_folder.h"
 #include "gateway/exchange_job.h"
 #include "gateway/exchange_outcome.h"
+#include "gateway/file_errors.h"
 #include "gateway/local_clock.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"
@@ -28,13 +30,13 @@ namespace {
 enum class Check {
   GatewayUrl,  // "https://", a host, and a '/' after the host
   NotEmpty,
-  BatchNumber,   // the range the settings file is held to (settings/setting_checks.h)
-  MerchantCode,
+  BatchNumber,   // a number in the range the settings file is held to
+  MerchantCode,  // (settings/setting_checks.h)
   None,
 };
 
-// One step of the checks: the control, its check, and the value behind it, a text read
-// with readCount or (text null) a number read with GetDlgItemInt.
+// One step of the checks: the control, its check, and the value behind it in the
+// dialog's copy of the settings, a text read with readCount or (text null) a number.
 struct FieldStep {
   int id;
   Check check;
@@ -43,14 +45,17 @@ struct FieldStep {
   int32_t* number;
 };
 
-// The checks common to Save and Test, in their order (Save stops after these)...
-const FieldStep kSettingsSteps[] = {
-    {IDC_CONFIG_URL, Check::GatewayUrl, CurrentSettings.URL, kConfigUrlReadCount, nullptr},
-    {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, CurrentSettings.TerminalID, kConfigIdReadCount, nullptr},
-    {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &CurrentSettings.BatchNumber},
-    {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &CurrentSettings.MerchantCode},
-    {IDC_CONFIG_PREFIX_MATCH, Check::None, CurrentSettings.PrefixMatch, kConfigPrefixReadCount, nullptr},
-};
+// The checks common to Save and Test, in their order (Save stops after these), on the
+// values of settings.
+std::array<FieldStep, 5> SettingsSteps(PluginSettings& settings) {
+  return {{
+      {IDC_CONFIG_URL, Check::GatewayUrl, settings.URL, kConfigUrlReadCount, nullptr},
+      {IDC_CONFIG_TERMINAL_ID, Check::NotEmpty, settings.TerminalID, kConfigIdReadCount, nullptr},
+      {IDC_CONFIG_BATCH_NUMBER, Check::BatchNumber, nullptr, 0, &settings.BatchNumber},
+      {IDC_CONFIG_MERCHANT_CODE, Check::MerchantCode, nullptr, 0, &settings.MerchantCode},
+      {IDC_CONFIG_PREFIX_MATCH, Check::None, settings.PrefixMatch, kConfigPrefixReadCount, nullptr},
+  }};
+}
 // (The two checks only a Test needs are Test's own: the account number goes into the
 // Test's record in the dialog's state.)
 
@@ -80,48 +85,52 @@ bool TextPasses(Check check, const char* typed) {
   return true;
 }
 
-// A number that a later load of the settings file would refuse is refused here.
-bool NumberPasses(Check check, unsigned typed) {
-  switch (check) {
-    case Check::BatchNumber:
-      return typed >= static_cast<unsigned>(kMinBatchNumber) && typed <= static_cast<unsigned>(kMaxBatchNumber);
-    case Check::MerchantCode:
-      return typed <= static_cast<unsigned>(kMaxMerchantCode);
-    case Check::GatewayUrl:
-    case Check::NotEmpty:
-    case Check::None:
-      break;
-  }
-  return true;
+// A number field's name as its label shows it, and the range the settings file holds
+// it to: a number the file would refuse at the next load is refused here.
+struct NumberField {
+  const char* name;
+  int32_t low;
+  int32_t high;
+};
+
+NumberField NumberFieldOf(Check check) {
+  if (check == Check::BatchNumber) return {kBatchNumberFieldName, kMinBatchNumber, kMaxBatchNumber};
+  return {kMerchantCodeFieldName, kMinMerchantCode, kMaxMerchantCode};
 }
 
-// Reads the step's control and checks what it holds. A value that passes takes effect;
-// one that fails leaves the value in effect as it was, and the administrator hears it
-// and lands on the field (no text).
-bool TakeField(DialogWindow& window, const FieldStep& step) {
+// Reads the step's control and checks what it holds. A value that passes goes into the
+// dialog's copy; one that fails leaves the copy as it was, and the administrator lands
+// on the field: a text field beeps, a number field says what it takes, since an empty
+// or unreadable number is never made into one.
+bool TakeField(DialogWindow& window, ConfigureDialogState& state, const FieldStep& step) {
+  char typed[kTypedSize];  // may hold the test account number: erased below
+  window.GetItemText(step.id, typed, step.text != nullptr ? step.readCount : sizeof typed);
   bool passes = true;
   if (step.text != nullptr) {
-    char typed[kTypedSize];  // may hold the test account number: erased below
-    window.GetItemText(step.id, typed, step.readCount);
     passes = TextPasses(step.check, typed);
     if (passes) std::memcpy(step.text, typed, std::strlen(typed) + 1);
-    SecureErase(typed, sizeof typed);
+    if (!passes) window.Beep();
   } else {
-    const unsigned typed = window.GetItemUnsigned(step.id);
-    passes = NumberPasses(step.check, typed);
-    if (passes) *step.number = static_cast<int32_t>(typed);
+    const NumberField field = NumberFieldOf(step.check);
+    int32_t number = 0;
+    passes = ParseSettingNumber(typed, field.low, field.high, &number);
+    if (passes) *step.number = number;
+    if (!passes) {
+      std::snprintf(state.ScratchText, sizeof state.ScratchText, kNumberFieldFormat, field.name,
+                    static_cast<long>(field.low), static_cast<long>(field.high));
+      window.SystemMessageBox(state.ScratchText, kFieldRefusedCaption, kMessageBoxIconError);
+    }
   }
-  if (!passes) {
-    window.Beep();
-    window.FocusItem(step.id);
-  }
+  SecureErase(typed, sizeof typed);
+  if (!passes) window.FocusItem(step.id);
   return passes;
 }
 
 template <size_t Count>
-bool TakeFields(DialogWindow& window, const FieldStep (&steps)[Count]) {
+bool TakeFields(DialogWindow& window, ConfigureDialogState& state,
+                const std::array<FieldStep, Count>& steps) {
   for (const FieldStep& step : steps) {
-    if (!TakeField(window, step)) return false;
+    if (!TakeField(window, state, step)) return false;
   }
   return true;
 }
@@ -133,30 +142,36 @@ bool DataFolderFault(const char* prefix, char* text) {
   if (!DataFolderPath(folder, sizeof folder)) return false;  // refused: SettingsRefuseSending says so
   const unsigned long error = ProbeDataFolder(folder);
   if (error == 0) return false;
+  char number[kErrorNumberTextSize];
+  FormatErrorNumber(error, number, sizeof number);
   const int used = std::snprintf(text, kScratchTextSize, "%s", prefix);
-  std::snprintf(text + used, kScratchTextSize - static_cast<size_t>(used), kDataFolderFaultFormat, folder, error);
+  std::snprintf(text + used, kScratchTextSize - static_cast<size_t>(used), kDataFolderFaultFormat, folder, number);
   return true;
 }
 
 int Save(DialogWindow& window, ConfigureDialogState& state) {
-  if (!TakeFields(window, kSettingsSteps)) return 0;
+  PluginSettings& edited = state.Edited;
+  if (!TakeFields(window, state, SettingsSteps(edited))) return 0;
   // Taken unchecked, so that Save keeps what was typed: an empty merchant id is saved
   // empty, and only a test insists on one.
-  window.GetItemText(IDC_CONFIG_MERCHANT_ID, CurrentSettings.MerchantID, kConfigIdReadCount);
+  window.GetItemText(IDC_CONFIG_MERCHANT_ID, edited.MerchantID, kConfigIdReadCount);
   uint32_t error = 0;
-  if (!SaveSettings(&error)) {
+  if (!SaveSettings(edited, &error)) {
     // The dialog stays open with everything typed, so that Save can be pressed again
-    // once the folder or file has been put right.
+    // once the folder or file has been put right; nothing takes effect until then.
+    char number[kErrorNumberTextSize];
+    FormatErrorNumber(error, number, sizeof number);
     if (SettingsPath[0] == '\0') {
-      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveNoPathFormat,
-                    static_cast<unsigned long>(error));
+      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveNoPathFormat, number);
     } else {
-      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveFailedFormat, SettingsPath,
-                    static_cast<unsigned long>(error));
+      std::snprintf(state.ScratchText, sizeof state.ScratchText, kSaveFailedFormat, SettingsPath, number);
     }
     window.SystemMessageBox(state.ScratchText, kSaveFailedCaption, kMessageBoxIconError);
     return 0;
   }
+  // In effect from now on, in one assignment on this thread: a job still running took
+  // its own copy of what it uses when it was claimed.
+  CurrentSettings = edited;
   ForgetRefusedNumbers();  // the file now holds the numbers that passed the checks
   char saved[kScratchTextSize];
   std::snprintf(saved, sizeof saved, kSavedButFormat, SettingsPath);
@@ -184,8 +199,10 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
   if (!journal.Failed && !journal.Side) return;
   const size_t used = std::strlen(text);
   const bool endsLine = used > 0 && text[used - 1] == '\n';
+  char number[kErrorNumberTextSize];
+  FormatErrorNumber(journal.Error, number, sizeof number);
   std::snprintf(text + used, size - used, journal.Side ? kJournalSideFormat : kJournalFailedFormat,
-                endsLine ? "" : "\n", journal.Path, journal.Error);
+                endsLine ? "" : "\n", journal.Path, number);
 }
 
 // What every Test's box ends with: the on/off values not understood, the data folder,
@@ -227,31 +244,35 @@ void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const Ex
 }
 
 int Test(DialogWindow& window, ConfigureDialogState& state) {
+  PluginSettings& edited = state.Edited;
   // After the settings' checks, the two only a Test needs.
-  const FieldStep testSteps[] = {
-      {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, CurrentSettings.MerchantID, kConfigIdReadCount, nullptr},
+  const std::array<FieldStep, 2> testSteps = {{
+      {IDC_CONFIG_MERCHANT_ID, Check::NotEmpty, edited.MerchantID, kConfigIdReadCount, nullptr},
       {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, state.Record.CardNumber, kConfigAccountReadCount,
        nullptr},
-  };
+  }};
   char* const text = state.ScratchText;
   // A file that charges refuse to send with stops the Test too, before its empty field
-  // could only beep; so does a data folder that cannot be written.
+  // could only be refused; so does a data folder that cannot be written.
   if (SettingsRefuseSending(text, kScratchTextSize) || DataFolderFault("", text)) {
     AppendClosingLines(text, kScratchTextSize);
     window.SystemMessageBox(text, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
-  if (!TakeFields(window, kSettingsSteps) || !TakeFields(window, testSteps)) return 0;
+  if (!TakeFields(window, state, SettingsSteps(edited)) || !TakeFields(window, state, testSteps)) {
+    return 0;
+  }
   TransactionRecord& record = state.Record;
-  // Held by a charge or deposit whose dialog its owner destroyed, still waiting for
-  // the gateway.
-  ExchangeJob* job = ClaimExchangeJob();
+  // The Test's one request goes out with the values typed; the settings in effect stay
+  // as they are. Nullptr: held by a charge or deposit whose dialog its owner destroyed,
+  // still waiting for the gateway.
+  ExchangeJob* job = ClaimExchangeJob(edited);
   if (job == nullptr) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();
-  FillTransaction(record, TransactionKind::Test);
+  FillTransaction(record, TransactionKind::Test, edited);
   const WriteAhead gate = TakeNumberAndRecordSending(record, TransactionKind::Test, job->Entry);
   if (!gate.MaySend()) {
     window.RestoreCursor();
@@ -276,8 +297,8 @@ int Test(DialogWindow& window, ConfigureDialogState& state) {
 }  // namespace
 
 int ConfigureOnInit(DialogWindow& window, ConfigureDialogState& state) {
-  const PluginSettings& s = CurrentSettings;
-  state.OpenedWith = CurrentSettings;
+  state.Edited = CurrentSettings;
+  const PluginSettings& s = state.Edited;
   window.CenterOnOwner(state.Owner);
   window.SetItemText(IDC_CONFIG_URL, s.URL);
   window.SetItemText(IDC_CONFIG_MERCHANT_ID, s.MerchantID);
@@ -298,16 +319,14 @@ int ConfigureOnCommand(DialogWindow& window, ConfigureDialogState& state, int id
     case IDC_CONFIG_TEST:
       return Test(window, state);
     case IDC_CANCEL:
-      CurrentSettings = state.OpenedWith;
-      window.End(kConfigCancelledEndCode);
+      window.End(kConfigCancelledEndCode);  // the copy is dropped with the dialog
       return 1;
     default:
       return 0;
   }
 }
 
-int ConfigureOnClose(DialogWindow& window, ConfigureDialogState& state) {
-  CurrentSettings = state.OpenedWith;
+int ConfigureOnClose(DialogWindow& window, ConfigureDialogState&) {
   window.End(kConfigClosedEndCode);
   return 1;
 }

@@ -16,8 +16,6 @@ class DialogWindow {
   // Reads at most size - 1 characters into out, terminated; returns the count.
   virtual unsigned GetItemText(int id, char* out, unsigned size) = 0;
   virtual void SetItemUnsigned(int id, unsigned value) = 0;
-  // GetDlgItemInt unsigned, no success flag: unreadable text gives 0.
-  virtual unsigned GetItemUnsigned(int id) = 0;
   virtual void SetCaption(const char* text) = 0;
   virtual void EnableItem(int id, bool enable) = 0;
   virtual void ShowItem(int id, bool show) = 0;

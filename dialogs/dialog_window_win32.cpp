@@ -50,10 +50,6 @@ void Win32DialogWindow::SetItemUnsigned(int id, unsigned value) {
   SetDlgItemInt(dialog_, id, value, FALSE);
 }
 
-unsigned Win32DialogWindow::GetItemUnsigned(int id) {
-  return GetDlgItemInt(dialog_, id, nullptr, FALSE);
-}
-
 void Win32DialogWindow::SetCaption(const char* text) { SetWindowTextA(dialog_, text); }
 
 void Win32DialogWindow::EnableItem(int id, bool enable) {

@@ -23,7 +23,6 @@ class Win32DialogWindow final : public DialogWindow {
   void EraseItemText(int id) override;
   unsigned GetItemText(int id, char* out, unsigned size) override;
   void SetItemUnsigned(int id, unsigned value) override;
-  unsigned GetItemUnsigned(int id) override;
   void SetCaption(const char* text) override;
   void EnableItem(int id, bool enable) override;
   void ShowItem(int id, bool show) override;

@@ -12,7 +12,7 @@
 unsigned long ProbeDataFolder(const char* folder) {
   char path[MAX_PATH];
   const int length = std::snprintf(path, sizeof path, "%sCSPlugin-probe-%lu.tmp", folder, GetCurrentProcessId());
-  if (length < 0 || static_cast<size_t>(length) >= sizeof path) return ERROR_FILENAME_EXCED_RANGE;
+  if (length < 0 || static_cast<size_t>(length) >= sizeof path) return kPathTooLong;
   DataFileSecurity security;
   HANDLE probe = CreateFileA(path, GENERIC_WRITE, 0, MakeDataFileSecurity(security), CREATE_ALWAYS,
                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

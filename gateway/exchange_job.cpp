@@ -19,15 +19,15 @@ const ModuleStateReset kResetJob{[] { ReleaseExchangeJob(TheJob); }};
 
 }  // namespace
 
-ExchangeJob* ClaimExchangeJob() {
+ExchangeJob* ClaimExchangeJob(const PluginSettings& settings) {
   LockJobWatch();
   const bool taken = TheJob.Claimed;
   TheJob.Claimed = true;
   UnlockJobWatch();
   if (taken) return nullptr;
-  std::memcpy(TheJob.Url, CurrentSettings.URL, sizeof TheJob.Url);
-  TheJob.Checks =
-      CurrentSettings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  std::memcpy(TheJob.Url, settings.URL, sizeof TheJob.Url);
+  TheJob.Checks = settings.StrictCertificates ? CertificateChecks::Strict : CertificateChecks::Lenient;
+  TheJob.Entry.Kept = settings.Journal;
   return &TheJob;
 }
 

@@ -40,6 +40,9 @@ struct ExchangeJob;
 // cannot leave it. Must not block: it only passes the news on (PostMessage).
 using JobNotice = void (*)(uintptr_t target, ExchangeJob* job);
 
+// What the job uses of the settings is copied when it is claimed (Url, Checks, and the
+// Journal switch in Entry.Kept); it never reads the settings in effect afterwards, which
+// the configuration's Save may replace while a worker runs.
 struct ExchangeJob {
   char Url[sizeof PluginSettings::URL];  // the URL setting as the job was claimed
   CertificateChecks Checks;
@@ -54,17 +57,20 @@ struct ExchangeJob {
   bool Claimed;
 };
 
-// The job for a new exchange, with the URL and certificate checks of the settings in
-// effect now; nullptr while an earlier exchange still holds it. User-interface thread.
-ExchangeJob* ClaimExchangeJob();
+// The job for a new exchange, with the URL, certificate checks and journal switch of
+// settings (those in effect, or the configuration's copy for its Test); nullptr while
+// an earlier exchange still holds it. User-interface thread.
+ExchangeJob* ClaimExchangeJob(const PluginSettings& settings = CurrentSettings);
 
 // Has notice(target, &job) called when job finishes. Before the job is started.
 void WatchExchangeJob(ExchangeJob& job, JobNotice notice, uintptr_t target);
 
 // Starts RunExchangeJob(job) on a new thread (the runtime's thread start, 8192-byte
-// stack, handle closed at once, never joined). False when no thread could be started;
-// the job is then still the caller's. Platform seam: exchange_job_win32.cpp, a fake in
-// tests.
+// stack, handle closed at once, never joined). The thread holds a reference to the
+// plug-in's module and gives it back as its last act, so that the station program may
+// unload the plug-in at any moment; detach never waits for it. False when no thread
+// could be started; the job is then still the caller's. Platform seam:
+// exchange_job_win32.cpp, a fake in tests.
 bool StartExchangeJob(ExchangeJob& job);
 
 // The worker's whole job, on whatever thread runs it: busy, post, finished, notice; or,

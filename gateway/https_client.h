@@ -7,7 +7,8 @@
 // of the host, a POST of the form body with the one header
 // "Content-Type: application/x-www-form-urlencoded" and the User-Agent
 // "Microsoft Internet Explorer", server certificates with a lapsed date or a name that
-// does not match accepted unless strict checks are asked for, nothing cached. The
+// does not match accepted unless strict checks are asked for, nothing cached, no
+// redirect followed (a 3xx is the status the exchange ends with). The
 // connection is made during the send, so resolution, connection and TLS failures are
 // send failures.
 #include "gateway/certificate.h"

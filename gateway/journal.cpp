@@ -168,7 +168,7 @@ size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& recor
 JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                                 const LocalDateTime& when) {
   JournalWrite result{};
-  if (!CurrentSettings.Journal) return result;
+  if (!entry.Kept) return result;
   char line[kJournalRecordSize];
   FormatJournalRecord(entry, record, when, line);
   char path[kJournalPathSize];
@@ -178,7 +178,7 @@ JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& 
     if (!DataFilePath(name, path, sizeof path)) {
       std::snprintf(result.Path, sizeof result.Path, "%s", name);
       result.Failed = true;
-      result.Error = kJournalPathError;
+      result.Error = kPathTooLong;
       return result;
     }
     const unsigned long error = AppendJournalRecord(path, kJournalHeader, line);
@@ -196,7 +196,7 @@ JournalWrite WriteJournalRecord(const JournalEntry& entry, const JournalRecord& 
     }
     // Only a file that someone else holds or that may not be written has a side file
     // worth trying; a full disk or a lost folder fails the same everywhere.
-    if (error != kSharingViolation && error != kAccessDenied && error != kLockNotGiven) break;
+    if (error != kSharingViolation && error != kAccessDenied && error != kLockViolation) break;
   }
   result.Failed = true;
   return result;

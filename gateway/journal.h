@@ -27,17 +27,17 @@
 // Journal setting 0 nothing is written.
 //
 // Callable from any thread: apart from the files it keeps nothing of its own (records
-// are built on the caller's stack), and it reads only settings fixed at attach.
+// are built on the caller's stack), and it reads no setting: the switch comes with the
+// entry.
 
 inline constexpr size_t kJournalPathSize = 260;
 inline constexpr size_t kMaskedCardSize = 80;
-// The system's number for a path that does not fit (ERROR_FILENAME_EXCED_RANGE), given
-// when the journal's path cannot be formed beside the plug-in.
-inline constexpr unsigned long kJournalPathError = 206;
 
 // What every record of one transaction repeats, taken when its request is built. Holds
-// the card number only masked.
+// the card number only masked. Kept is the Journal setting as the transaction's job was
+// claimed (gateway/exchange_job.h): off, none of its records is written.
 struct JournalEntry {
+  bool Kept;
   TransactionKind Kind;
   char TerminalID[32];
   int32_t BatchNumber;
@@ -58,12 +58,13 @@ struct JournalRecord {
 struct JournalWrite {
   bool Failed;
   bool Side;                    // written to a side file: the month's own was held
-  unsigned long Error;          // the system's error number when Failed, or when Side
-                                // what the month's own file gave
+  unsigned long Error;          // the error number (gateway/file_errors.h) when Failed,
+                                // or when Side what the month's own file gave
   char Path[kJournalPathSize];  // the file written, or the month's that could not be
 };
 
-// Fills entry from a record whose request has just been built for kind.
+// Fills entry from a record whose request has just been built for kind; Kept is left
+// as the claim set it.
 void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind);
 
 // The "sending" record: written and flushed before the request may leave.

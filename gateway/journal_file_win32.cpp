@@ -55,7 +55,7 @@ DWORD WriteAt(HANDLE file, LONGLONG offset, const char* text, size_t size) {
   OVERLAPPED at = At(offset);
   if (WriteFile(file, text, static_cast<DWORD>(size), &written, &at) == FALSE) return GetLastError();
   // A short write with no error of its own still did not put the record in.
-  return written == size ? 0 : ERROR_DISK_FULL;
+  return written == size ? 0 : kShortWrite;
 }
 
 // Cuts the file back to size, so that a short write leaves no torn line.

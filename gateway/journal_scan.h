@@ -41,8 +41,8 @@ class JournalSequenceScan {
 // The journal's latest number, or where it could not be read.
 struct JournalLatest {
   int32_t Latest;               // 0: no number for this terminal and batch
-  unsigned long Error;          // the system's error number when a file or the folder
-                                // could not be read
+  unsigned long Error;          // the error number (gateway/file_errors.h) when a file
+                                // or the folder could not be read
   char Path[kJournalPathSize];  // that file, or the folder's pattern
 };
 

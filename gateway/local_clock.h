@@ -1,6 +1,6 @@
 #pragma once
-// Platform seam: the local date and time, and the first UTF-16 code unit of the
-// standard time-zone name read at attach. The Win32 build uses time/localtime and
+// Platform seam: the local date and time, and the first UTF-16 code units of the system
+// time zone's names read at attach. The Win32 build uses time/localtime and
 // TimeZoneInfo; tests set fixed values.
 
 struct LocalDateTime {
@@ -13,4 +13,8 @@ struct LocalDateTime {
 };
 
 LocalDateTime CurrentLocalTime();
-unsigned short StandardZoneInitial();  // 0 when the name is empty
+// 0 when the name is empty. The key name is the same in every display language
+// ("Pacific Standard Time"); the standard-time name is translated ("Hora estándar del
+// Pacífico" on a Spanish Windows).
+unsigned short ZoneKeyInitial();
+unsigned short StandardZoneInitial();

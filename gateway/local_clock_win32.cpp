@@ -5,9 +5,9 @@
 #include "gateway/local_clock.h"
 
 // Read at attach and never changed, like the settings.
-TIME_ZONE_INFORMATION TimeZoneInfo;
+DYNAMIC_TIME_ZONE_INFORMATION TimeZoneInfo;
 
-void ReadTimeZoneInfo() { GetTimeZoneInformation(&TimeZoneInfo); }
+void ReadTimeZoneInfo() { GetDynamicTimeZoneInformation(&TimeZoneInfo); }
 
 LocalDateTime CurrentLocalTime() {
   const time_t now = time(nullptr);
@@ -17,4 +17,5 @@ LocalDateTime CurrentLocalTime() {
                        local->tm_hour,        local->tm_min,     local->tm_sec};
 }
 
+unsigned short ZoneKeyInitial() { return static_cast<unsigned short>(TimeZoneInfo.TimeZoneKeyName[0]); }
 unsigned short StandardZoneInitial() { return static_cast<unsigned short>(TimeZoneInfo.StandardName[0]); }

@@ -1,8 +1,9 @@
 #pragma once
-// The time-zone information behind StandardZoneInitial, read once at attach.
+// The time-zone information behind ZoneKeyInitial and StandardZoneInitial, read once at
+// attach.
 #include <windows.h>
 
-extern TIME_ZONE_INFORMATION TimeZoneInfo;
+extern DYNAMIC_TIME_ZONE_INFORMATION TimeZoneInfo;
 
-// GetTimeZoneInformation into TimeZoneInfo.
+// GetDynamicTimeZoneInformation into TimeZoneInfo.
 void ReadTimeZoneInfo();

@@ -70,10 +70,14 @@ int32_t TimeZoneCodeFor(unsigned short zoneInitial) {
   }
 }
 
-void FillTransaction(TransactionRecord& record, TransactionKind kind) {
+int32_t SystemTimeZoneCode() {
+  const unsigned short keyInitial = ZoneKeyInitial();
+  return TimeZoneCodeFor(keyInitial != 0 ? keyInitial : StandardZoneInitial());
+}
+
+void FillTransaction(TransactionRecord& record, TransactionKind kind, const PluginSettings& s) {
   record.TransactionCode =
       kind == TransactionKind::Test ? kTestTransactionCode : kChargeTransactionCode;
-  const PluginSettings& s = CurrentSettings;
   static_assert(sizeof record.MerchantID == sizeof s.MerchantID &&
                 sizeof record.TerminalID == sizeof s.TerminalID);
   std::memcpy(record.MerchantID, s.MerchantID, sizeof record.MerchantID);
@@ -83,7 +87,7 @@ void FillTransaction(TransactionRecord& record, TransactionKind kind) {
   record.CuDigits = kCuDigits;
   CopyIndicator(record.Indicator1, kBlankIndicator);
   CopyIndicator(record.Indicator2, kDebitIndicator);
-  record.TimeZoneCode = TimeZoneCodeFor(StandardZoneInitial());
+  record.TimeZoneCode = SystemTimeZoneCode();
   CopyIndicator(record.Indicator3, kIndicator3);
   CopyIndicator(record.Indicator4, kIndicator4);
   if (kind == TransactionKind::Test) record.AmountCents = kTestAmountCents;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "gateway/transaction_record.h"
+#include "settings/settings.h"
 
 // The request message (22 FS-terminated fields beginning "IPS.123456") and its form
 // body ("Transaction=" + the form-encoded message). User-interface thread only.
@@ -14,15 +15,22 @@ inline constexpr const char* kFormFieldName = "Transaction=";
 // What the three kinds of transaction pass to the common filling steps.
 enum class TransactionKind { Charge, Deposit, Test };
 
-// Fills record in its fixed order: transaction code, the merchant identity in effect
-// (MerchantID, TerminalID, BatchNumber, MerchantCode of CurrentSettings), CuDigits 0, the indicators " " and "D", the time-zone code, the indicators "H" and
-// "Y", for a test the amount 100, the currency code 840. CardNumber and (charge,
-// deposit) AmountCents are set by the caller beforehand; the caller then takes the
-// sequence number (gateway/write_ahead.h) and calls BuildRequest.
-void FillTransaction(TransactionRecord& record, TransactionKind kind);
+// Fills record in its fixed order: transaction code, the merchant identity of settings
+// (MerchantID, TerminalID, BatchNumber, MerchantCode; the settings in effect, or the
+// configuration's copy for its Test), CuDigits 0, the indicators " " and "D", the
+// time-zone code, the indicators "H" and "Y", for a test the amount 100, the currency
+// code 840. CardNumber and (charge, deposit) AmountCents are set by the caller
+// beforehand; the caller then takes the sequence number (gateway/write_ahead.h) and
+// calls BuildRequest.
+void FillTransaction(TransactionRecord& record, TransactionKind kind,
+                     const PluginSettings& settings = CurrentSettings);
 
-// 706 for a standard zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.
+// 706 for a zone name beginning 'C', 707 for 'M', 708 for 'P', else 705.
 int32_t TimeZoneCodeFor(unsigned short zoneInitial);
+
+// The code of the system zone: from its key name, the same in every display language,
+// or from its standard-time name where the key name is empty.
+int32_t SystemTimeZoneCode();
 
 // Formats the record into the NUL-terminated request message (kRequestMessageSize
 // bytes), stamped with CurrentLocalTime(). Numbers are written with all their digits

@@ -1,7 +1,8 @@
 #pragma once
 // Platform seam: the files behind the sequence store. The Win32 build works on the real
 // folder (sequence_file_win32.cpp); native tests keep the files in memory. Used on the
-// user-interface thread only. Every call returns 0 or the system's error number.
+// user-interface thread only. Every call returns 0 or an error number
+// (gateway/file_errors.h).
 #include <cstddef>
 
 #include "gateway/file_errors.h"
@@ -20,8 +21,8 @@ unsigned long LockSequenceStore(const char* lockPath, char* opened);
 void UnlockSequenceStore();
 
 // The whole file at path into out (outSize bytes, no NUL added), its size in *length.
-// kFileNotFound when it does not exist, kFileTooLarge when it does not fit. opened as for
-// LockSequenceStore.
+// kFileNotFound when it does not exist, kStoreTooLarge when it does not fit. opened as
+// for LockSequenceStore.
 unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length,
                                char* opened);
 

@@ -26,7 +26,7 @@ unsigned long WriteAndFlush(HANDLE file, const char* text, size_t length) {
     return GetLastError();
   }
   // A short write with no error of its own still did not put the text in.
-  if (written != length) return ERROR_DISK_FULL;
+  if (written != length) return kShortWrite;
   return ErrorOf(FlushFileBuffers(file));
 }
 
@@ -92,7 +92,7 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
   if (GetFileSizeEx(file, &size) == FALSE) {
     error = GetLastError();
   } else if (static_cast<unsigned long long>(size.QuadPart) > outSize) {
-    error = kFileTooLarge;
+    error = kStoreTooLarge;
   } else {
     DWORD read = 0;
     if (ReadFile(file, out, static_cast<DWORD>(size.QuadPart), &read, nullptr) == FALSE) {

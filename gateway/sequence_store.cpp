@@ -114,7 +114,7 @@ SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
 
   const int32_t next = AdvanceSequence(last);
   const size_t newLength = RewriteSequence(StoreText, length, section, next, NewText, sizeof NewText);
-  if (newLength == 0) return Failed(SequenceFailure::NotStored, kFileTooLarge, BatchSeqPath);
+  if (newLength == 0) return Failed(SequenceFailure::NotStored, kStoreTooLarge, BatchSeqPath);
   const char* failedPath = BatchSeqPath;
   const unsigned long error = ReplaceSequenceFile(BatchSeqPath, newPath, NewText, newLength, &failedPath);
   if (error != 0) return Failed(SequenceFailure::NotStored, error, failedPath);
@@ -123,12 +123,12 @@ SequenceTake TakeLocked(const char* terminalId, int32_t batch, char* newPath) {
   take = ReadStore(&length);
   if (take.Failure != SequenceFailure::None) {
     take.Failure = SequenceFailure::NotStored;
-    if (take.Error == 0) take.Error = kWriteNotReadBack;
+    if (take.Error == 0) take.Error = kNotReadBack;
     return take;
   }
   const SequenceLookup back = LookUpSequence(StoreText, length, section);
   if (back.State != StoredSequence::Valid || back.Value != next) {
-    return Failed(SequenceFailure::NotStored, kWriteNotReadBack, BatchSeqPath);
+    return Failed(SequenceFailure::NotStored, kNotReadBack, BatchSeqPath);
   }
   if (CurrentSettings.Journal) {
     std::snprintf(Known.TerminalID, sizeof Known.TerminalID, "%s", terminalId);

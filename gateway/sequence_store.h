@@ -58,8 +58,8 @@ enum class SequenceFailure {
 struct SequenceTake {
   SequenceFailure Failure;
   int32_t Number;               // when Failure is None
-  unsigned long Error;          // the system's error number, for Locked, NotStored and
-                                // JournalUnreadable
+  unsigned long Error;          // the error number (gateway/file_errors.h), for Locked,
+                                // NotStored and JournalUnreadable
   char Path[kJournalPathSize];  // the file that failed
 };
 

@@ -1,5 +1,6 @@
 #include "gateway/settings_file.h"
 
+#include "gateway/file_errors.h"
 #include "settings/profile_store.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
@@ -14,12 +15,11 @@ void LoadSettings() {
       ReadNumberSetting(kMerchantCodeKey, kDefaultMerchantCode, kMinMerchantCode, kMaxMerchantCode);
 }
 
-bool SaveSettings(uint32_t* error) {
+bool SaveSettings(const PluginSettings& s, uint32_t* error) {
   if (SettingsPath[0] == '\0') {
-    *error = kNoSettingsPathError;
+    *error = kPathTooLong;
     return false;
   }
-  const PluginSettings& s = CurrentSettings;
   const char* file = SettingsPath;
   return ProfileWriteString(kSettingsSection, kUrlKey, s.URL, file, error) &&
          ProfileWriteString(kSettingsSection, kMerchantIdKey, s.MerchantID, file, error) &&

@@ -5,18 +5,17 @@
 // at attach; written only by the configuration dialog's Save.
 #include <cstdint>
 
-// The error number SaveSettings reports when there is no SettingsPath: the module's
-// path left no room for one (ERROR_FILENAME_EXCED_RANGE), the usual reason.
-inline constexpr uint32_t kNoSettingsPathError = 206;
+#include "settings/settings.h"
 
 // Fills CurrentSettings, the merchant identity included, from SettingsPath.
 // With an empty SettingsPath every value takes its default.
 void LoadSettings();
 
-// Writes the [Settings] values in effect to SettingsPath, in this order: URL,
+// Writes the [Settings] values of settings to SettingsPath, in this order: URL,
 // MerchantID, TerminalID as text, BatchNumber and MerchantCode as "%d", PrefixMatch as
 // text. Returns true when every value was written. Otherwise stops at the first write
 // that failed (those before it stay written) and returns false with the system's error
 // number in error; with an empty SettingsPath nothing is written and the number is
-// kNoSettingsPathError. [Text] and StrictCertificates are never written.
-bool SaveSettings(uint32_t* error);
+// kPathTooLong (gateway/file_errors.h), the one reason there is none. [Text],
+// StrictCertificates and Journal are never written.
+bool SaveSettings(const PluginSettings& settings, uint32_t* error);

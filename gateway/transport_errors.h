@@ -42,9 +42,10 @@ struct TransportError {
   int number;
   const char* name;     // the platform's symbolic name
   const char* meaning;  // one plain sentence for an administrator (the Test shows it)
-  // True when a send that fails with this number failed before any byte of the request
-  // could have left (the name, the connection, the TLS handshake or the server's
-  // certificate). WinINet connects during the send, so the number alone tells.
+  // True only when a send that fails with this number certainly failed before the
+  // request's first byte was written: the name lookup, the connection, or the server's
+  // certificate refused in the handshake. WinINet connects during the send, so the
+  // number alone tells. A number in doubt is false.
   bool sendFailsBeforeRequest;
 };
 

@@ -153,6 +153,21 @@ if [[ ! -f "$replaced" ]]; then
   touch "$replaced"
 fi
 
+# A program that crashes ends there, its backtrace on stderr: with a display, Wine's
+# debugger would first show a crash dialog, which nobody closes on Xvfb, and the run
+# would hang instead of failing.
+quiet_crashes="$WINEPREFIX/.station-crash-dialog-off"
+if [[ ! -f "$quiet_crashes" ]]; then
+  key='HKCU\Software\Wine\WineDbg'
+  if ! reg_output=$(wine reg add "$key" /v ShowCrashDialog /t REG_DWORD /d 0 /f 2>&1); then
+    echo "wine_session: could not set ShowCrashDialog=0 under $key:" >&2
+    echo "$reg_output" >&2
+    exit 1
+  fi
+  wineserver -w 2>/dev/null || true
+  touch "$quiet_crashes"
+fi
+
 # The name the test CA's server certificate is made out to, for the stand-in on
 # 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it;
 # and names under it (the certificate carries *.gateway.test) for the release package's

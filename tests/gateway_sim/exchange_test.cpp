@@ -131,6 +131,7 @@ TEST(ExchangeTest, BehaviourOfTheCardWinsOverTheCommonOne) {
       {"empty", kGoodCard, BehaviourKind::Empty, 200, "200", "1000"},
       {"garbage", kGoodCard, BehaviourKind::Garbage, 200, "200", "1000"},
       {"error", kGoodCard, BehaviourKind::ErrorText, 200, "200", "1000"},
+      {"redirect", kGoodCard, BehaviourKind::Redirect, 307, "307", "1000"},
       {"status:500", "6039509999999999", BehaviourKind::Status, 500, "500", "-"},
   };
   for (const Row& row : rows) {
@@ -158,6 +159,9 @@ TEST(ExchangeTest, BehaviourOfTheCardWinsOverTheCommonOne) {
         break;
       case BehaviourKind::Garbage:
         EXPECT_EQ(std::string::npos, answer.body.find('\x1C'));
+        break;
+      case BehaviourKind::Redirect:  // somewhere a client that follows it is seen
+        EXPECT_EQ("/ipsx/gateway/moved", answer.location);
         break;
       default:
         break;

@@ -61,7 +61,7 @@ TEST(OptionsTest, BadCommandLinesSayWhy) {
       {{"--make-cert", "d", "extra"}, "unknown option extra"},
       {{"--make-cert", "d", "--behaviour", "slow"},
        "unknown behaviour 'slow' (none, status:N, empty, oversize, garbage, error, delay:N, "
-       "hang, reset)"},
+       "hang, reset, redirect)"},
   };
   for (const Row& row : rows) {
     std::string line;
@@ -107,6 +107,7 @@ TEST(BehaviourTest, WrittenFormsReadBackAndBadOnesAreRefused) {
       {"delay:3600", true, ""},
       {"hang", true, ""},
       {"reset", true, ""},
+      {"redirect", true, ""},
       {"status:200", false, "status must be 201 to 599, not 204 or 304"},
       {"status:204", false, "status must be 201 to 599, not 204 or 304"},
       {"status:304", false, "status must be 201 to 599, not 204 or 304"},
@@ -119,7 +120,7 @@ TEST(BehaviourTest, WrittenFormsReadBackAndBadOnesAreRefused) {
       {"hang:5", false, "behaviour hang takes no number"},
       {"Hang", false,
        "unknown behaviour 'Hang' (none, status:N, empty, oversize, garbage, error, delay:N, "
-       "hang, reset)"},
+       "hang, reset, redirect)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);

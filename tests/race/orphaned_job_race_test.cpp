@@ -1,10 +1,13 @@
-// Built with ThreadSanitizer, which fails the run on any data race it sees: Save in the
-// configuration dialog while the job of a charge, left running by its destroyed dialog,
-// is still exchanging. The job posts to its own copy of the URL and certificate checks,
-// so Save's writes to the settings race with nothing.
+// Built with ThreadSanitizer, which fails the run on any data race it sees. A charge's
+// job starts on a thread of its own; while that thread is still starting, the station
+// program destroys the charge's dialog (the hand-off of the job to itself), and an
+// administrator cancels one configuration and saves another. The job works from what
+// it copied when it was claimed; a read of the settings in effect, which Save
+// replaces, is a race.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -22,7 +25,19 @@
 
 namespace {
 
-TEST(OrphanedJob, SaveWhileItRunsRacesWithNothing) {
+// Opens the configuration dialog, types new settings and presses command.
+int Configure(int command) {
+  fake::RecordingDialogWindow window(fake::Controls::Empty);
+  ConfigureDialogState state{};
+  ConfigureOnInit(window, state);
+  window.texts[IDC_CONFIG_URL] = "https://new.gateway.test/ipsx/gateway";
+  window.texts[IDC_CONFIG_TERMINAL_ID] = "T1";
+  window.texts[IDC_CONFIG_BATCH_NUMBER] = "1";
+  window.texts[IDC_CONFIG_MERCHANT_CODE] = "5999";
+  return ConfigureOnCommand(window, state, command);
+}
+
+TEST(OrphanedJob, SaveAndCancelWhileItsThreadStartsRaceWithNothing) {
   fake::ResetPlatformFakes();
   fake::ResetFakeWorker();
   fake::ResetHttps();
@@ -32,30 +47,35 @@ TEST(OrphanedJob, SaveWhileItRunsRacesWithNothing) {
   std::strcpy(CurrentSettings.URL, "https://old.gateway.test/ipsx/gateway");
   CurrentSettings.Journal = true;
   fake::https.body = "reply";
+  // The gateway answers only once the dialog has gone, so that the job is left to see
+  // itself through while the configuration runs.
+  std::atomic<bool> dialogGone{false};
+  fake::https.duringSend = [&dialogGone] {
+    while (!dialogGone.load()) std::this_thread::yield();
+  };
+  fake::workerRunsOnThread = true;
 
   fake::RecordingDialogWindow charge;
   TransactionDialogState state{};
   ChargeDialogStart(charge, state, 150);
   charge.texts[IDC_CARD_ENTRY] = "6039501234567890";
   ChargeDialogCommand(charge, state, IDC_OK);  // the card
-  ChargeDialogCommand(charge, state, IDC_OK);  // confirmed: the job is started
+  ChargeDialogCommand(charge, state, IDC_OK);  // confirmed: the job's thread starts
   ASSERT_NE(nullptr, fake::startedJob);
   ExchangeJob* job = fake::startedJob;
   EndTransactionDialog(charge, state);  // destroyed by the station program
+  dialogGone.store(true);
 
-  std::thread worker([job] { RunExchangeJob(*job); });
-  fake::RecordingDialogWindow configure(fake::Controls::Empty);
-  ConfigureDialogState settings{};
-  ConfigureOnInit(configure, settings);
-  configure.texts[IDC_CONFIG_URL] = "https://new.gateway.test/ipsx/gateway";
-  configure.texts[IDC_CONFIG_TERMINAL_ID] = "T1";
-  configure.texts[IDC_CONFIG_BATCH_NUMBER] = "1";
-  EXPECT_EQ(1, ConfigureOnCommand(configure, settings, IDC_OK));
-  worker.join();
+  EXPECT_EQ(1, Configure(IDC_CANCEL));
+  EXPECT_EQ(1, Configure(IDC_OK));
+  fake::workerThread.join();
 
   EXPECT_STREQ("https://new.gateway.test/ipsx/gateway", CurrentSettings.URL);
   EXPECT_NE(fake::httpsCalls.end(),
             std::find(fake::httpsCalls.begin(), fake::httpsCalls.end(), "connect old.gateway.test"));
+  ASSERT_EQ(1u, fake::journalFiles.size());
+  EXPECT_NE(std::string::npos, fake::journalFiles.begin()->second.find("closed the dialog before the answer"))
+      << "the job journaled its own outcome:\n" << fake::journalFiles.begin()->second;
   EXPECT_EQ(job, ClaimExchangeJob()) << "the job saw itself through and was released";
 }
 

@@ -90,6 +90,8 @@ expect_eq "OS and subsystem versions" \
 # NO_SEH is true only while no code puts a handler on the SEH chain (a store to %fs:0).
 expect_eq "stores to the SEH chain" 0 "$(i686-w64-mingw32-objdump -d "$dll" | grep -cE ',%fs:0x0$')"
 expect_contains "the stack protector" "__stack_chk_fail" "$(i686-w64-mingw32-nm "$debug")"
+# The guard is seeded without the CryptoAPI, which libssp opens under the loader lock.
+expect_eq "CryptoAPI imports" "" "$(grep -oE '\bCrypt[A-Za-z]+' <<<"$headers" || true)"
 check "the ZIP has $(stat -c %s "$zip") bytes, 400 KiB or more" [ "$(stat -c %s "$zip")" -lt 409600 ]
 echo "figure: packaged CSPlugin.dll $(stat -c %s "$dll") bytes, CSReconcile.exe" \
      "$(stat -c %s "$station/CSReconcile.exe") bytes, ZIP $(stat -c %s "$zip") bytes," \

@@ -115,7 +115,7 @@ TEST(Allocation, RequestAndReplyWorkStaysOffTheHeap) {
   char line[kJournalRecordSize];
   EXPECT_EQ(0, AllocationsDuring([&] {
               for (int i = 0; i < 100; ++i) {
-                JournalEntry entry;
+                JournalEntry entry{};
                 BeginJournalEntry(entry, record, TransactionKind::Charge);
                 const JournalRecord outcome{JournalEvent::Approved, "00", "APPROVED, \"THANK YOU\"", 1};
                 FormatJournalRecord(entry, outcome, fake::now, line);

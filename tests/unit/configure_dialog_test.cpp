@@ -28,6 +28,7 @@
 #include "gateway/transport.h"
 #include "settings/module_state.h"
 #include "product_version.h"
+#include "settings/setting_checks.h"
 #include "settings/settings.h"
 
 namespace {
@@ -160,16 +161,23 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     Step step;
     int field;
     const char* bad;
+    std::string box;  // what a number field says it takes
   };
+  const std::string batchTakes = "Batch number takes a number from 1 to 999999.";
+  const std::string codeTakes = "Merchant category code takes a number from 0 to 9999.";
   const Row rows[] = {
-      {"Save: empty URL", IDC_OK, kUrl, IDC_CONFIG_URL, ""},
-      {"Save: empty terminal id", IDC_OK, kTerminal, IDC_CONFIG_TERMINAL_ID, ""},
-      {"Save: batch 0", IDC_OK, kBatch, IDC_CONFIG_BATCH_NUMBER, "0"},
-      {"Test: empty URL", IDC_CONFIG_TEST, kUrl, IDC_CONFIG_URL, ""},
-      {"Test: empty terminal id", IDC_CONFIG_TEST, kTerminal, IDC_CONFIG_TERMINAL_ID, ""},
-      {"Test: batch 0", IDC_CONFIG_TEST, kBatch, IDC_CONFIG_BATCH_NUMBER, "0"},
-      {"Test: empty merchant id", IDC_CONFIG_TEST, kMerchant, IDC_CONFIG_MERCHANT_ID, ""},
-      {"Test: empty account number", IDC_CONFIG_TEST, kCard, IDC_CONFIG_ACCOUNT_NUMBER, ""},
+      {"Save: empty URL", IDC_OK, kUrl, IDC_CONFIG_URL, "", ""},
+      {"Save: empty terminal id", IDC_OK, kTerminal, IDC_CONFIG_TERMINAL_ID, "", ""},
+      {"Save: batch 0", IDC_OK, kBatch, IDC_CONFIG_BATCH_NUMBER, "0", batchTakes},
+      {"Save: empty batch", IDC_OK, kBatch, IDC_CONFIG_BATCH_NUMBER, "", batchTakes},
+      {"Save: empty merchant code", IDC_OK, kMerchantCode, IDC_CONFIG_MERCHANT_CODE, "", codeTakes},
+      {"Test: empty URL", IDC_CONFIG_TEST, kUrl, IDC_CONFIG_URL, "", ""},
+      {"Test: empty terminal id", IDC_CONFIG_TEST, kTerminal, IDC_CONFIG_TERMINAL_ID, "", ""},
+      {"Test: batch 0", IDC_CONFIG_TEST, kBatch, IDC_CONFIG_BATCH_NUMBER, "0", batchTakes},
+      {"Test: merchant code abc", IDC_CONFIG_TEST, kMerchantCode, IDC_CONFIG_MERCHANT_CODE, "abc",
+       codeTakes},
+      {"Test: empty merchant id", IDC_CONFIG_TEST, kMerchant, IDC_CONFIG_MERCHANT_ID, "", ""},
+      {"Test: empty account number", IDC_CONFIG_TEST, kCard, IDC_CONFIG_ACCOUNT_NUMBER, "", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -180,51 +188,61 @@ TEST_F(ConfigureDialogTest, EachCheckFailsInTurnWithABeepAndTheFocusOnItsField) 
     window.log.clear();
 
     EXPECT_EQ(0, Press(row.command));
-    EXPECT_EQ(1u, window.Lines("beep").size());
+    EXPECT_EQ(row.box.empty() ? 1u : 0u, window.Lines("beep").size()) << "a box sounds itself";
     EXPECT_EQ(row.field, window.focus);
     EXPECT_EQ("focus " + std::to_string(row.field), window.log.back());
     EXPECT_FALSE(window.ended);
-    EXPECT_TRUE(window.messageBoxes.empty());
+    if (row.box.empty()) {
+      EXPECT_TRUE(window.messageBoxes.empty());
+    } else {
+      ASSERT_EQ(1u, window.messageBoxes.size());
+      EXPECT_EQ(row.box, window.messageBoxes[0].text);
+      EXPECT_EQ("Error", window.messageBoxes[0].caption);
+      EXPECT_EQ(row.bad, window.texts[row.field]) << "what was typed stays for mending";
+    }
     EXPECT_TRUE(window.Lines("wait").empty());
     EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
     EXPECT_TRUE(SentRequests().empty());
     EXPECT_TRUE(fake::httpsCalls.empty());
+    EXPECT_EQ(kLoaded.url, CurrentSettings.URL) << "nothing takes effect before a Save";
+    EXPECT_EQ(kLoaded.merchantCode, std::to_string(CurrentSettings.MerchantCode));
 
-    // The steps before the failing one took what was typed; the failing one and those
-    // after it left the loaded values in effect.
+    // The steps before the failing one took what was typed into the dialog's copy; the
+    // failing one and those after it left the copy as it was.
+    const PluginSettings& copy = state.Edited;
     auto expect = [&](Step step, const std::string& typed, const std::string& loaded,
                       const std::string& actual) {
       EXPECT_EQ(step < row.step ? typed : loaded, actual) << "step " << step;
     };
-    expect(kUrl, kTyped.url, kLoaded.url, CurrentSettings.URL);
-    expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, CurrentSettings.TerminalID);
-    expect(kBatch, kTyped.batch, kLoaded.batch, std::to_string(CurrentSettings.BatchNumber));
-    expect(kMerchantCode, kTyped.merchantCode, kLoaded.merchantCode,
-           std::to_string(CurrentSettings.MerchantCode));
-    expect(kPrefix, kTyped.prefix, kLoaded.prefix, CurrentSettings.PrefixMatch);
-    expect(kMerchant, kTyped.merchantId, kLoaded.merchantId, CurrentSettings.MerchantID);
+    expect(kUrl, kTyped.url, kLoaded.url, copy.URL);
+    expect(kTerminal, kTyped.terminalId, kLoaded.terminalId, copy.TerminalID);
+    expect(kBatch, kTyped.batch, kLoaded.batch, std::to_string(copy.BatchNumber));
+    expect(kMerchantCode, kTyped.merchantCode, kLoaded.merchantCode, std::to_string(copy.MerchantCode));
+    expect(kPrefix, kTyped.prefix, kLoaded.prefix, copy.PrefixMatch);
+    expect(kMerchant, kTyped.merchantId, kLoaded.merchantId, copy.MerchantID);
     expect(kCard, kAccount, "", state.Record.CardNumber);
   }
 }
 
-// Every field's check, one row per typed value: whether it is refused, and the value in
-// effect once the dialog has been cancelled after the press. A refused value never
-// takes effect, so a Cancel after the beep leaves the station as it was.
+// Every field's check, one row per typed value: whether it is refused, and the value
+// the dialog's copy then holds. A Save puts that copy into effect; a refused value never
+// reaches it, and a Test leaves the settings in effect alone.
 TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwise) {
   const std::string longUrl = "https://127.0.0.2/" + std::string(300, 'p');
-  auto url = [] { return std::string(CurrentSettings.URL); };
-  auto terminal = [] { return std::string(CurrentSettings.TerminalID); };
-  auto batch = [] { return std::to_string(CurrentSettings.BatchNumber); };
-  auto merchantCode = [] { return std::to_string(CurrentSettings.MerchantCode); };
-  auto prefix = [] { return std::string(CurrentSettings.PrefixMatch); };
-  auto merchant = [] { return std::string(CurrentSettings.MerchantID); };
-  auto account = [this] { return std::string(state.Record.CardNumber); };
+  using Settings = const PluginSettings&;
+  auto url = [](Settings s) { return std::string(s.URL); };
+  auto terminal = [](Settings s) { return std::string(s.TerminalID); };
+  auto batch = [](Settings s) { return std::to_string(s.BatchNumber); };
+  auto merchantCode = [](Settings s) { return std::to_string(s.MerchantCode); };
+  auto prefix = [](Settings s) { return std::string(s.PrefixMatch); };
+  auto merchant = [](Settings s) { return std::string(s.MerchantID); };
+  auto account = [this](Settings) { return std::string(state.Record.CardNumber); };
   struct Row {
     int field;
     std::string typed;
     bool refused;
     std::string inEffect;
-    std::function<std::string()> value;
+    std::function<std::string(Settings)> value;
   };
   const Row rows[] = {
       {IDC_CONFIG_URL, "", true, kLoaded.url, url},
@@ -248,7 +266,9 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
       {IDC_CONFIG_BATCH_NUMBER, "12", false, "12", batch},
       {IDC_CONFIG_BATCH_NUMBER, "999999", false, "999999", batch},
       {IDC_CONFIG_BATCH_NUMBER, "1000000", true, kLoaded.batch, batch},
-      {IDC_CONFIG_MERCHANT_CODE, "", false, "0", merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "", true, kLoaded.merchantCode, merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "abc", true, kLoaded.merchantCode, merchantCode},
+      {IDC_CONFIG_MERCHANT_CODE, "0", false, "0", merchantCode},
       {IDC_CONFIG_MERCHANT_CODE, "9999", false, "9999", merchantCode},
       {IDC_CONFIG_MERCHANT_CODE, "10000", true, kLoaded.merchantCode, merchantCode},
       {IDC_CONFIG_PREFIX_MATCH, "", false, "", prefix},
@@ -268,13 +288,18 @@ TEST_F(ConfigureDialogTest, EachFieldTakesAValueThatPassesAndKeepsItsOwnOtherwis
     fake::https.body = Reply("00", "OK");
 
     EXPECT_EQ(row.refused || testOnly ? 0 : 1, Press(command));
-    EXPECT_EQ(row.refused ? 1 : 0, window.beeps);
     if (row.refused) {
+      EXPECT_EQ(1u, window.beeps + window.messageBoxes.size());
       EXPECT_EQ(row.field, window.focus);
       EXPECT_TRUE(fake::profileWriteLog.empty()) << "nothing written, no sequence number used";
       EXPECT_TRUE(SentRequests().empty());
     }
-    EXPECT_EQ(row.inEffect, row.value());
+    EXPECT_EQ(row.inEffect, row.value(state.Edited));
+    if (testOnly) {
+      EXPECT_EQ(kLoaded.merchantId, CurrentSettings.MerchantID) << "a Test changes nothing in effect";
+    } else {
+      EXPECT_EQ(row.inEffect, row.value(CurrentSettings));
+    }
   }
 }
 
@@ -312,17 +337,30 @@ TEST_F(ConfigureDialogTest, SaveWritesTheSettingsInOrderAndEndsWithOne) {
   EXPECT_EQ("Campus card", fake::profiles[kIni]["Text"]["TitlePrompt"]);
 }
 
-TEST_F(ConfigureDialogTest, EmptyOptionalFieldsAreSavedAsTheyAre) {
+// An empty text field is a value; an empty number field is not, and is never saved as 0:
+// the file's refused MerchantCode=abc shows as an empty field, and a Save with it left
+// empty keeps the refusal.
+TEST_F(ConfigureDialogTest, EmptyTextFieldsAreSavedAsTheyAreAnEmptyNumberIsRefused) {
+  Put("MerchantCode", "abc");
+  LoadPlugin();
   Values v = kTyped;
   v.merchantCode = "";
   v.prefix = "";
   v.merchantId = "";
   OpenAndType(v, "");
+  EXPECT_EQ(0, Press(IDC_OK));
+  EXPECT_FALSE(window.ended);
+  EXPECT_TRUE(fake::profileWriteLog.empty());
+  EXPECT_EQ("abc", fake::profiles[kIni]["Settings"]["MerchantCode"]);
+  char refusal[512];
+  EXPECT_TRUE(SettingsRefuseSending(refusal, sizeof refusal)) << "still refused";
+
+  window.texts[IDC_CONFIG_MERCHANT_CODE] = "0";
   EXPECT_EQ(1, Press(IDC_OK));
   EXPECT_EQ("0", fake::profiles[kIni]["Settings"]["MerchantCode"]);
   EXPECT_EQ("", fake::profiles[kIni]["Settings"]["PrefixMatch"]);
   EXPECT_EQ("", fake::profiles[kIni]["Settings"]["MerchantID"]);
-  EXPECT_TRUE(window.Lines("beep").empty());
+  EXPECT_FALSE(SettingsRefuseSending(refusal, sizeof refusal));
 }
 
 TEST_F(ConfigureDialogTest, SaveThenAFreshLoadGivesBackWhatWasSaved) {
@@ -359,14 +397,14 @@ TEST_F(ConfigureDialogTest, WithoutAUsableSettingsPathSaveSaysSoAndKeepsTheValue
   EXPECT_EQ(0, Press(IDC_OK));
   EXPECT_FALSE(window.ended);
   ASSERT_EQ(1u, window.messageBoxes.size());
-  EXPECT_EQ("The settings could not be saved: the plug-in's path is too long to name a settings "
-            "file beside it (error 206).",
+  EXPECT_EQ("The settings could not be saved (plug-in error 1001: the plug-in's folder path is too "
+            "long for a file name beside it).",
             window.messageBoxes[0].text);
   EXPECT_EQ("Error", window.messageBoxes[0].caption);
   EXPECT_EQ(kMessageBoxIconError, window.messageBoxes[0].flags);
   EXPECT_TRUE(fake::profileWriteLog.empty());
-  EXPECT_EQ(kTyped.url, CurrentSettings.URL);
-  EXPECT_EQ(kTyped.merchantId, CurrentSettings.MerchantID);
+  EXPECT_EQ(kTyped.url, window.texts[IDC_CONFIG_URL]);
+  EXPECT_STREQ(kDefaultGatewayUrl, CurrentSettings.URL) << "nothing unsaved takes effect";
 }
 
 // A write that fails keeps the dialog open and names the file and the system's number;
@@ -404,11 +442,12 @@ TEST_F(ConfigureDialogTest, AFailedSaveIsReportedAndCanBeRepeated) {
     EXPECT_FALSE(window.messageBoxes[0].station);
     EXPECT_EQ(row.written, SettingsWrites()) << "stops at the failing write";
     EXPECT_EQ(kLoaded.prefix, fake::profiles[kIni]["Settings"]["PrefixMatch"]);
-    EXPECT_EQ(kTyped.url, CurrentSettings.URL) << "what passed the checks is in effect";
+    EXPECT_EQ(kLoaded.url, CurrentSettings.URL) << "nothing takes effect before the file has it";
 
     fake::writesBeforeFailure = -1;
     EXPECT_EQ(1, Press(IDC_OK));
     EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+    EXPECT_EQ(kTyped.url, CurrentSettings.URL);
     EXPECT_EQ(1u, window.messageBoxes.size());
     EXPECT_EQ(kTyped.prefix, fake::profiles[kIni]["Settings"]["PrefixMatch"]);
     EXPECT_EQ(kTyped.batch, fake::profiles[kIni]["Settings"]["BatchNumber"]);
@@ -614,9 +653,9 @@ TEST_F(ConfigureDialogTest, EachTestUsesUpTheNextSequenceNumberOfTheTypedBatch) 
   EXPECT_EQ(3u, window.messageBoxes.size());
 }
 
-// A Test puts the typed values into effect for its request; Cancel and the close box
-// take every one of them back.
-TEST_F(ConfigureDialogTest, CancelOrCloseAfterATestPutsBackTheValuesItOpenedWith) {
+// A Test sends with the typed values, leaving the settings in effect alone; Cancel and
+// the close box drop the dialog's copy.
+TEST_F(ConfigureDialogTest, ATestAndCancelOrCloseLeaveTheSettingsInEffectAlone) {
   for (const bool cancel : {true, false}) {
     SCOPED_TRACE(cancel ? "Cancel" : "close box");
     SetUp();
@@ -626,6 +665,7 @@ TEST_F(ConfigureDialogTest, CancelOrCloseAfterATestPutsBackTheValuesItOpenedWith
     Press(IDC_CONFIG_TEST);
     ASSERT_EQ(1u, SentRequests().size());
     EXPECT_EQ("127.0.0.2", SentRequests()[0].host) << "the Test posts to the typed URL";
+    EXPECT_EQ(kLoaded.url, CurrentSettings.URL) << "while the dialog is open";
     if (cancel) {
       Press(IDC_CANCEL);
     } else {

@@ -41,14 +41,14 @@ class JournalTest : public ::testing::Test {
   void SetUp() override {
     fake::ResetPlatformFakes();
     ResetModuleState();
-    CurrentSettings.Journal = true;
   }
   static JournalEntry Entry(TransactionKind kind, const char* card, int32_t sequence, int32_t cents) {
     TransactionRecord record = WorkedExampleRecord();
     std::strcpy(record.CardNumber, card);
     record.SequenceNumber = sequence;
     record.AmountCents = cents;
-    JournalEntry entry;
+    JournalEntry entry{};
+    entry.Kept = true;  // as a job claimed with the journal on
     BeginJournalEntry(entry, record, kind);
     return entry;
   }
@@ -191,7 +191,7 @@ TEST_F(JournalTest, RecordsOfEachKindAndOutcome) {
 }
 
 TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
-  const JournalEntry entry = Entry(TransactionKind::Charge, "6039501234567890", 17, 250);
+  JournalEntry entry = Entry(TransactionKind::Charge, "6039501234567890", 17, 250);
   struct Row {
     const char* what;
     bool journal;
@@ -210,7 +210,7 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
       {"written", true, 0, false, false, 0, kJournalPath, {}, false},
       {"journal off", false, 0, false, false, 0, "", {}, false},
       {"every file locked", true, 32, false, true, 32, kJournalPath, {}, false},
-      {"no module path", true, 0, true, true, kJournalPathError, "CSJournal-2018-07.csv", {}, false},
+      {"no module path", true, 0, true, true, kPathTooLong, "CSJournal-2018-07.csv", {}, false},
       {"month's file held", true, 0, false, false, 32, side2, {{kJournalPath, 32}}, true},
       {"two files denied", true, 0, false, false, 5, side3, {{kJournalPath, 5}, {side2, 33}}, true},
       {"disk full: no side file", true, 0, false, true, 112, kJournalPath, {{kJournalPath, 112}}, false},
@@ -219,7 +219,7 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     SetUp();
-    CurrentSettings.Journal = row.journal;
+    entry.Kept = row.journal;
     fake::journalError = row.fileError;
     fake::journalPathErrors = row.held;
     fake::modulePathFails = row.modulePathFails;

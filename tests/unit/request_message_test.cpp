@@ -110,7 +110,7 @@ class RequestMessageTest : public ::testing::Test {
   }
   void FillAndBuild(TransactionKind kind) {
     FillTransaction(record_, kind);
-    JournalEntry entry;
+    JournalEntry entry{};
     ASSERT_TRUE(TakeNumberAndRecordSending(record_, kind, entry).MaySend());
     BuildRequest(record_, FormBody);
   }
@@ -179,7 +179,25 @@ TEST_F(RequestMessageTest, TimeZoneCodeLooksAtTheFirstCharacterOnly) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.initial);
     EXPECT_EQ(row.code, TimeZoneCodeFor(row.initial));
-    fake::zoneInitial = row.initial;
+  }
+}
+
+// The zone's key name decides, whatever language Windows shows its names in; the
+// translated standard-time name counts only where there is no key name.
+TEST_F(RequestMessageTest, TimeZoneCodeFollowsTheKeyNameNotTheTranslatedName) {
+  struct Row { std::u16string key, standard; int32_t code; };
+  const Row rows[] = {
+      {u"Pacific Standard Time", u"Hora est\u00e1ndar del Pac\u00edfico", 708},
+      {u"Mountain Standard Time", u"Heure normale des Rocheuses", 707},
+      {u"Central Standard Time", u"Hora est\u00e1ndar central", 706},
+      {u"W. Europe Standard Time", u"Mitteleurop\u00e4ische Zeit", 705},
+      {u"", u"Pacific Standard Time", 708},
+      {u"", u"", 705},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.key.begin(), row.key.end()));
+    fake::zoneKeyName = row.key;
+    fake::zoneStandardName = row.standard;
     FillTransaction(record_, TransactionKind::Charge);
     EXPECT_EQ(row.code, record_.TimeZoneCode);
   }

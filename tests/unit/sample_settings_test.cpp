@@ -78,7 +78,7 @@ class SampleSettingsTest : public ::testing::Test {
 TEST_F(SampleSettingsTest, HoldsEveryKeyThePluginReadsOrWritesAndNoOther) {
   LoadSettings();
   uint32_t error = 0;
-  ASSERT_TRUE(SaveSettings(&error)) << "error " << error;
+  ASSERT_TRUE(SaveSettings(CurrentSettings, &error)) << "error " << error;
   std::set<std::pair<std::string, std::string>> used;
   for (const fake::ProfileRead& read : fake::profileReadLog) {
     if (read.file == SettingsPath) used.insert({read.section, read.key});

@@ -184,7 +184,8 @@ TEST_F(SequenceStoreTest, TheJournalIsReadAgainWhenSomeoneElseChangedTheStore) {
   TransactionRecord record{};
   std::strcpy(record.TerminalID, "T0001");
   record.BatchNumber = 1;
-  JournalEntry entry;
+  JournalEntry entry{};
+  entry.Kept = true;  // as a job claims it with the journal on
   auto take = [&] {
     EXPECT_TRUE(TakeNumberAndRecordSending(record, TransactionKind::Charge, entry).MaySend());
     return record.SequenceNumber;
@@ -212,12 +213,14 @@ TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
     const char* file;
   };
   const Row rows[] = {
-      {"another station holds the lock", 33, 0, 0, false, false, "", SequenceFailure::Locked, 33, "CSBatchSeq.lck"},
+      {"another station holds the lock", kLockNotGiven, 0, 0, false, false, "", SequenceFailure::Locked,
+       kLockNotGiven, "CSBatchSeq.lck"},
       {"read-only folder", 5, 0, 0, false, false, "", SequenceFailure::NotStored, 5, "CSBatchSeq.lck"},
       {"held without sharing", 0, 32, 0, false, false, "", SequenceFailure::NotStored, 32, "CSBatchSeq.INI"},
       {"full disk", 0, 0, 112, false, false, "", SequenceFailure::NotStored, 112, "CSBatchSeq.INI"},
       {"new file held", 0, 0, 32, true, false, "", SequenceFailure::NotStored, 32, "CSBatchSeq.new"},
-      {"write reported but lost", 0, 0, 0, false, true, "", SequenceFailure::NotStored, 29, "CSBatchSeq.INI"},
+      {"write reported but lost", 0, 0, 0, false, true, "", SequenceFailure::NotStored, kNotReadBack,
+       "CSBatchSeq.INI"},
       {"lock redirected", 0, 0, 0, false, false, "CSBatchSeq.lck", SequenceFailure::NotStored, kRedirected,
        "CSBatchSeq.lck"},
       {"store redirected", 0, 0, 0, false, false, "CSBatchSeq.INI", SequenceFailure::NotStored, kRedirected,
@@ -287,7 +290,7 @@ TEST_F(SequenceStoreTest, PathIsTheModuleFolderOrNoNumberAtAll) {
   fake::modulePath = "C:\\" + std::string(250, 'a') + "\\CSPlugin.dll";
   const SequenceTake take = TakeSequenceNumber("T0001", 1);
   EXPECT_EQ(SequenceFailure::NotStored, take.Failure);
-  EXPECT_EQ(206u, take.Error);
+  EXPECT_EQ(kPathTooLong, take.Error);
 }
 
 // The waits of the Win32 file code, on a clock of the test's own: a pause lasts what the

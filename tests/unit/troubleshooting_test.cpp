@@ -10,6 +10,7 @@
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "fakes/fake_https.h"
+#include "gateway/file_errors.h"
 #include "gateway/transport_errors.h"
 #include "tools/admin_guide/troubleshooting_rows.h"
 
@@ -24,7 +25,14 @@ TEST(Troubleshooting, EveryKnownErrorHasAdviceAndNoAdviceIsForAnUnknownOne) {
   }
   EXPECT_EQ(known, advised);
   // Every row says what its text means: a status with advice has its plain line.
-  EXPECT_EQ(std::string::npos, TroubleshootingTable(ProductLimits()).find("|  |"));
+  const std::string table = TroubleshootingTable(ProductLimits());
+  EXPECT_EQ(std::string::npos, table.find("|  |"));
+  // The plug-in's own numbers each have a row of their own.
+  for (const PluginErrorText& row : PluginErrorTexts()) {
+    char shown[kErrorNumberTextSize];
+    FormatErrorNumber(row.error, shown, sizeof shown);
+    EXPECT_NE(std::string::npos, table.find(std::string("| `") + shown + "` |")) << shown;
+  }
 }
 
 // The guide's texts are the code's: change a limit and the table changes with it.

@@ -195,9 +195,9 @@ int32_t CardBalance(const std::string& address, const std::string& maskedCard, i
 }
 
 std::string ZoneCodeHere() {
-  TIME_ZONE_INFORMATION zone{};
-  GetTimeZoneInformation(&zone);
-  return std::to_string(TimeZoneCodeFor(zone.StandardName[0]));
+  DYNAMIC_TIME_ZONE_INFORMATION zone{};
+  GetDynamicTimeZoneInformation(&zone);
+  return std::to_string(TimeZoneCodeFor(zone.TimeZoneKeyName[0]));
 }
 
 void SaveShot(HWND window, const std::string& name) {

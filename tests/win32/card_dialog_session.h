@@ -95,7 +95,7 @@ std::string LastJournalLine(const std::string& address);
 // it, or opening when none does yet.
 int32_t CardBalance(const std::string& address, const std::string& maskedCard, int32_t opening);
 
-// The zone code the plug-in sends from this machine's standard time-zone name.
+// The zone code the plug-in sends from this machine's time-zone key name.
 std::string ZoneCodeHere();
 
 // Saves what the screen shows of the window as artefacts\<name>.bmp in the build folder;

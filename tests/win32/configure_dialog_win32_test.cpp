@@ -476,32 +476,37 @@ TEST_F(ConfigureDialogWin32Test, StaysOnTheScreenWithItsOwnerAtEachEdge) {
 }
 
 // Each check fails in turn within one opening; after each, the dialog is still open,
-// the focus is on the field, no box is shown and nothing is written. A second opening
-// of the same load then shows the values in effect: what passed, never what failed.
+// the focus is on the field and nothing is written; a number field says in the system's
+// box what it takes, the others show none. A second opening of the same load then shows
+// the values in effect: those it opened with, since nothing was saved.
 TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
   LoadedPlugin plugin(EmptyFolder("config_checks"), kSettingsIni);
   const Fields good = {kNoListenerUrl, "M-01", "T-02", "17", "5411", "6039"};
+  const char* batchTakes = "Batch number takes a number from 1 to 999999.";
   struct Row {
     const char* name;
     int button;
     int field;
     const char* bad;
+    const char* box;  // none: a beep
   };
   const Row rows[] = {
-      {"Save: empty URL", kSave, kUrl, ""},
-      {"Save: plain http", kSave, kUrl, "http://127.0.0.50/ipsx/gateway"},
-      {"Save: scheme in capitals", kSave, kUrl, "HTTPS://127.0.0.50/ipsx/gateway"},
-      {"Save: no host", kSave, kUrl, "https://"},
-      {"Test: no '/' after the host", kTest, kUrl, "https://127.0.0.50"},
-      {"Save: empty terminal id", kSave, kTerminalId, ""},
-      {"Save: batch 0", kSave, kBatchNumber, "0"},
-      {"Save: empty batch", kSave, kBatchNumber, ""},
-      {"Save: batch not a number", kSave, kBatchNumber, "abc"},
-      {"Test: empty URL", kTest, kUrl, ""},
-      {"Test: empty terminal id", kTest, kTerminalId, ""},
-      {"Test: batch 0", kTest, kBatchNumber, "0"},
-      {"Test: empty merchant id", kTest, kMerchantId, ""},
-      {"Test: empty account number", kTest, kAccountNumber, ""},
+      {"Save: empty URL", kSave, kUrl, "", nullptr},
+      {"Save: plain http", kSave, kUrl, "http://127.0.0.50/ipsx/gateway", nullptr},
+      {"Save: scheme in capitals", kSave, kUrl, "HTTPS://127.0.0.50/ipsx/gateway", nullptr},
+      {"Save: no host", kSave, kUrl, "https://", nullptr},
+      {"Test: no '/' after the host", kTest, kUrl, "https://127.0.0.50", nullptr},
+      {"Save: empty terminal id", kSave, kTerminalId, "", nullptr},
+      {"Save: batch 0", kSave, kBatchNumber, "0", batchTakes},
+      {"Save: empty batch", kSave, kBatchNumber, "", batchTakes},
+      {"Save: batch not a number", kSave, kBatchNumber, "abc", batchTakes},
+      {"Save: empty merchant category code", kSave, kMerchantCode, "",
+       "Merchant category code takes a number from 0 to 9999."},
+      {"Test: empty URL", kTest, kUrl, "", nullptr},
+      {"Test: empty terminal id", kTest, kTerminalId, "", nullptr},
+      {"Test: batch 0", kTest, kBatchNumber, "0", batchTakes},
+      {"Test: empty merchant id", kTest, kMerchantId, "", nullptr},
+      {"Test: empty account number", kTest, kAccountNumber, "", nullptr},
   };
   Fields opened;
   RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
@@ -515,11 +520,15 @@ TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
       PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPrefixMatch)),
                    TRUE);
       driver::Click(dialog, row.button);
+      if (row.box != nullptr) {
+        const SeenBox seen = TakeMessageBox(ui);
+        EXPECT_EQ("Error", seen.caption);
+        EXPECT_EQ(row.box, seen.text);
+      }
       EXPECT_TRUE(WaitForFocus(ui, dialog, row.field));
       EXPECT_TRUE(IsWindowVisible(dialog));
       EXPECT_EQ(nullptr, driver::WaitForMessageBox(ui, 300));
     }
-    // The last row failed at the account number: everything before it is in effect.
     Put(dialog, kTerminalId, "");
     driver::Click(dialog, kSave);
     EXPECT_TRUE(WaitForFocus(ui, dialog, kTerminalId));
@@ -535,14 +544,14 @@ TEST_F(ConfigureDialogWin32Test, EachCheckFailsInTurnWithTheFocusOnItsField) {
     inEffect = ReadFields(dialog);
     driver::Click(dialog, kCancel);
   });
-  // Cancel puts back what the dialog opened with, whatever the refused Tests had taken.
+  // Cancel dropped whatever the refused Tests had taken into the dialog's copy.
   ExpectFields(opened, inEffect);
 }
 
 TEST_F(ConfigureDialogWin32Test, SaveWritesTheFileAndAFreshLoadGivesItBack) {
   const std::string folder = EmptyFolder("config_save");
   const Fields typed = {"https://127.0.0.50/" + std::string(300, 'p'), std::string(40, 'M'),
-                        "T 02", "999999", "", ""};
+                        "T 02", "999999", "0", ""};
   {
     LoadedPlugin plugin(folder, kSettingsIni);
     EXPECT_EQ(1, RunConfig(plugin, nullptr, [&](HWND dialog, DWORD) {
@@ -686,9 +695,10 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   EXPECT_EQ(kSettingsIni, testenv::ReadTextFile(IniPathOf(plugin))) << "a test writes no settings";
 }
 
-// A Test uses the typed values for its one request; after Cancel the next charge goes
-// out with the settings the dialog opened with. A Save after a Test writes them.
-TEST_F(ConfigureGatewayWin32Test, CancelAfterATestPutsBackTheSettingsItOpenedWith) {
+// A Test uses the typed values for its one request and changes no setting in effect:
+// after Cancel the next charge goes out with the settings the dialog opened with. A Save
+// after a Test writes them.
+TEST_F(ConfigureGatewayWin32Test, ATestThenCancelLeavesChargesOnTheSettingsItOpenedWith) {
   const std::string folder = EmptyFolder("config_cancel_after_test");
   {
     LoadedPlugin plugin(folder, kOldGatewayIni);
@@ -727,7 +737,7 @@ TEST_F(ConfigureGatewayWin32Test, CancelAfterATestPutsBackTheSettingsItOpenedWit
 
 }  // namespace
 
-// A refused value never takes effect: after the beeps and Cancel the station still
+// A refused value never takes effect: after the refusals and Cancel the station still
 // charges against the URL and batch it had.
 TEST_F(ConfigureGatewayWin32Test, ARefusedUrlFollowedByCancelLeavesChargesOnTheOldUrl) {
   LoadedPlugin plugin(EmptyFolder("config_refused_url"), kOldGatewayIni);
@@ -736,6 +746,9 @@ TEST_F(ConfigureGatewayWin32Test, ARefusedUrlFollowedByCancelLeavesChargesOnTheO
     Put(dialog, field, text);
     PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPrefixMatch)), TRUE);
     driver::Click(dialog, kSave);
+    if (field == kBatchNumber) {
+      EXPECT_EQ("Error", TakeMessageBox(ui).caption);  // it says what it takes
+    }
     EXPECT_TRUE(WaitForFocus(ui, dialog, field));
     EXPECT_EQ(nullptr, driver::WaitForMessageBox(ui, 300));
   };

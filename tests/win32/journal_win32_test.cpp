@@ -21,7 +21,6 @@
 #include "gateway/journal_file.h"
 #include "host/process_attach_win32.h"
 #include "settings/module_state.h"
-#include "settings/settings.h"
 #include "tests/unit/journal_csv.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
 
@@ -243,6 +242,41 @@ TEST_F(JournalWin32Test, EachChargeIsRecordedBeforeItIsSentAndWithItsOutcome) {
   }
 }
 
+// The station program closes its window while a charge waits for a gateway that never
+// answers, and frees the plug-in. The job left running holds the plug-in's module until
+// it has journaled its outcome, then lets it go; the station program lives on.
+TEST_F(JournalWin32Test, AJobOutlivesThePluginItsStationFreed) {
+  StationPlugin plugin("journal-unload", kNeverAnswers);
+  const std::string folder = plugin.Folder();
+  const std::string path = plugin.path();
+  HWND owner = nullptr;
+  const int32_t endCode = RunDialog(
+      [&] {
+        owner = CreateWindowExA(0, "STATIC", "station", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+        return plugin.charge(owner, 0, 150);
+      },
+      [&](HWND dialog) {
+        SwipeAndConfirm(dialog, kCard);
+        EXPECT_TRUE(WaitFor([&] { return JournalSize(kNeverAnswers) > 0 && !Records(folder).empty(); },
+                            10000));
+        PostMessageA(owner, WM_CLOSE, 0, 0);  // which destroys the dialog it owns
+      });
+  EXPECT_NE(1, endCode);
+  EXPECT_FALSE(IsWindow(owner));
+  plugin.Unload();
+  EXPECT_NE(nullptr, GetModuleHandleA(path.c_str())) << "the job holds the plug-in";
+
+  // Past the exchange's time-out the job journals its outcome, then lets the module go.
+  EXPECT_TRUE(WaitFor([&] { return Records(folder).size() == 2; }, kSlowOutcomeMs));
+  EXPECT_TRUE(WaitFor([&] { return GetModuleHandleA(path.c_str()) == nullptr; }, 5000));
+  const std::vector<Row> records = Records(folder);
+  ASSERT_EQ((std::vector<std::string>{"sending", "outcome unknown"}), Events(records));
+  EXPECT_NE(std::string::npos, records[1][journalcsv::kMessage].find("closed the dialog before the answer"))
+      << records[1][journalcsv::kMessage];
+  EXPECT_EQ("", records[1][journalcsv::kEndCode]) << "the station was told nothing";
+}
+
 TEST_F(JournalWin32Test, ADepositIsRecordedWithItsBookingByTheStation) {
   struct Booking {
     const char* name;
@@ -388,7 +422,6 @@ class JournalFileWin32Test : public ::testing::Test {
     savedInstance_ = ModuleInstance;
     ResetModuleState();  // the module handle included
     ModuleInstance = plugin_->module();
-    CurrentSettings.Journal = true;
     folder_ = plugin_->path().substr(0, plugin_->path().find_last_of('\\') + 1);
   }
   void TearDown() override {
@@ -403,7 +436,8 @@ class JournalFileWin32Test : public ::testing::Test {
     record.BatchNumber = kBatchNumber;
     record.SequenceNumber = sequence;
     record.AmountCents = 150;
-    JournalEntry entry;
+    JournalEntry entry{};
+    entry.Kept = true;  // as a job claims it with the journal on
     BeginJournalEntry(entry, record, TransactionKind::Charge);
     return entry;
   }

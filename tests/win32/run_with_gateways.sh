@@ -32,6 +32,7 @@
 #   127.0.0.12   the capture listener (tests/win32/capture_gateway.py)
 #   127.0.0.13   the simulator, normal answers, the dialog tests' cards
 #                (tests/win32/dialog_accounts.txt; some answer late)
+#   127.0.0.14   status 307, Location /ipsx/gateway/moved on the same server
 #   127.0.0.20   like 127.0.0.2, with a certificate that expires 10 days from the run
 #   127.0.0.22   normal answers, a certificate made out to other.example
 #   127.0.0.23   normal answers, a certificate that expired in 2021
@@ -68,6 +69,7 @@ gateway_sim 127.0.0.9 server --behaviour hang
 gateway_sim 127.0.0.10 server --behaviour reset
 gateway_sim 127.0.0.11 server --behaviour delay:10
 gateway_sim 127.0.0.13 server --accounts "$here/dialog_accounts.txt"
+gateway_sim 127.0.0.14 server --behaviour redirect
 gateway_sim 127.0.0.20 soon --accounts "$root/tools/demo/accounts.txt"
 gateway_sim 127.0.0.22 other --accounts "$root/tools/demo/accounts.txt"
 gateway_sim 127.0.0.23 expired --accounts "$root/tools/demo/accounts.txt"

@@ -1,5 +1,5 @@
-// The time-zone code of the request comes from the first letter of the standard
-// time-zone name Windows reports. ctest runs this test once per zone (time_zone_*), with
+// The time-zone code of the request comes from the first letter of the zone's key name,
+// which Windows does not translate. ctest runs this test once per zone (time_zone_*), with
 // the zone bind-mounted over /etc/localtime and the expected code in the environment.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,13 +13,17 @@
 
 namespace {
 
-TEST(TimeZoneCode, FollowsTheStandardNameOfTheSystemZone) {
+TEST(TimeZoneCode, FollowsTheKeyNameOfTheSystemZone) {
   const char* expected = std::getenv("STATION_TEST_ZONE_CODE");
   if (expected == nullptr) GTEST_SKIP() << "run by the test script with a zone mounted";
-  GetTimeZoneInformation(&TimeZoneInfo);
+  ReadTimeZoneInfo();
+  char key[128] = {};
   char name[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, TimeZoneInfo.TimeZoneKeyName, -1, key, sizeof key, nullptr, nullptr);
   WideCharToMultiByte(CP_ACP, 0, TimeZoneInfo.StandardName, -1, name, sizeof name, nullptr, nullptr);
-  EXPECT_EQ(std::atoi(expected), TimeZoneCodeFor(StandardZoneInitial())) << "standard name \"" << name << "\"";
+  EXPECT_NE('\0', key[0]) << "Windows names every zone by its key";
+  EXPECT_EQ(std::atoi(expected), SystemTimeZoneCode())
+      << "key name \"" << key << "\", standard name \"" << name << "\"";
   // Local time is the zone's: its offset from UTC matches the zone's bias.
   SYSTEMTIME utc;
   SYSTEMTIME local;

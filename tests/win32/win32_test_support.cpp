@@ -99,8 +99,11 @@ LoadedPlugin::LoadedPlugin(const std::string& folder, const std::string& setting
   deposit = reinterpret_cast<decltype(deposit)>(find("SPMDeposit"));
 }
 
-LoadedPlugin::~LoadedPlugin() {
+LoadedPlugin::~LoadedPlugin() { Unload(); }
+
+void LoadedPlugin::Unload() {
   if (module_ != nullptr) FreeLibrary(module_);
+  module_ = nullptr;
 }
 
 namespace {

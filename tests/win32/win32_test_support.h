@@ -77,6 +77,8 @@ class LoadedPlugin {
   explicit LoadedPlugin(const std::string& folder, const std::string& settingsIni = "",
                         const std::string& fileName = "CSPlugin.dll");
   ~LoadedPlugin();
+  // Frees the copy now, as a station program that unloads the plug-in does.
+  void Unload();
   HMODULE module() const { return module_; }
   const std::string& path() const { return path_; }
   decltype(&SPMEjectCard) eject;

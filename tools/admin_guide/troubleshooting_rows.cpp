@@ -11,6 +11,7 @@
 #include "dialogs/not_sent_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
+#include "gateway/file_errors.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transport_errors.h"
 #include "settings/setting_checks.h"
@@ -154,6 +155,44 @@ constexpr StatusAdvice kStatusAdvice[] = {
 };
 
 
+// Advice for one of the plug-in's own error numbers (gateway/file_errors.h).
+struct PluginErrorAdvice {
+  unsigned long error;
+  const char* cause;
+  const char* fix;
+};
+
+constexpr PluginErrorAdvice kPluginErrorAdvice[] = {
+    {kPathTooLong,
+     "The plug-in was installed in a folder nested too deep: the path of CSPlugin.INI, "
+     "CSBatchSeq.INI or a journal file beside it would not fit the plug-in's buffers.",
+     "Install the plug-in in a folder with a shorter path."},
+    {kStoreTooLarge,
+     "CSBatchSeq.INI holds some two thousand batches or more, or another file was put in its "
+     "place.",
+     "Move CSBatchSeq.INI away: the numbers of each batch continue from the journal."},
+    {kLockNotGiven,
+     "A station sharing the folder hangs while taking a number, or a program keeps "
+     "CSBatchSeq.lck open.",
+     "Try again; if it lasts, close the program that holds CSBatchSeq.lck, or restart the "
+     "station that hangs."},
+    {kNotReadBack,
+     "The folder reported the number written but gave back another: a network share or a "
+     "synchronising program that keeps a copy of its own, or another program writing the file.",
+     "Keep the plug-in's folder on a local disk or a share that writes through; stop the "
+     "program that writes CSBatchSeq.INI."},
+    {kShortWrite,
+     "The disk or share took fewer bytes than it was given and reported no error: it is full "
+     "or failing.",
+     "Free disk space; have the disk or the share checked."},
+    {kRedirected,
+     "The folder refused this account's write, and Windows put the file into the account's "
+     "%LOCALAPPDATA%\\VirtualStore instead (a 32-bit station program without a manifest): each "
+     "account would keep numbers and journal of its own.",
+     "Set DataFolder to a folder every user of the station may change (ADMIN.md, \"Installing\"), "
+     "and delete the copies under %LOCALAPPDATA%\\VirtualStore."},
+};
+
 constexpr TransportStep kStepsInGuideOrder[] = {
     TransportStep::Connect, TransportStep::OpenRequest, TransportStep::Send,
     TransportStep::QueryStatus, TransportStep::Read};
@@ -198,6 +237,24 @@ std::string Shown(const char* format) {
   }
   return text;
 }
+
+// A shown text whose last conversion is an error number as FormatErrorNumber writes it
+// (error), its other texts PATH.
+std::string ShownWithError(const char* format, const std::string& error) {
+  const std::string shown = Shown(format);
+  const size_t last = shown.rfind("PATH");
+  return shown.substr(0, last) + error + shown.substr(last + 4);
+}
+
+// The text of one of the plug-in's own error numbers, as the user sees it.
+std::string PluginErrorShown(unsigned long error) {
+  char text[kErrorNumberTextSize];
+  FormatErrorNumber(error, text, sizeof text);
+  return text;
+}
+
+// Windows' number, as a shown text has it.
+constexpr const char* kWindowsError = "error N";
 
 // A cell: '|' escaped, each line of a shown text as code, line breaks as <br>.
 std::string Cell(const std::string& text, bool code) {
@@ -375,46 +432,44 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "is still waiting for the gateway.",
                   "The station program closed a charge or deposit dialog before its answer came.",
                   "Wait a minute and press Test again.", MoneyMoved::No});
-  rows.push_back({Shown(kSaveFailedFormat),
+  rows.push_back({ShownWithError(kSaveFailedFormat, kWindowsError),
                   "Save could not write CSPlugin.INI; the dialog stays open and what was written before "
-                  "the failure stays written.",
+                  "the failure stays written. The settings in effect stay as they were until a Save "
+                  "succeeds.",
                   "Error 5: the station program's user may not write the plug-in's folder or the file "
                   "is read-only; 32: another program (an editor) holds the file; 3: the folder is gone.",
                   "Give the station program's user the right to write the file, close the program that "
                   "holds it, then press Save again.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kJournalFailedFormat),
+  rows.push_back({ShownWithError(kJournalFailedFormat, kWindowsError),
                   "After a Test: the record of the Test's outcome could not be written to the journal "
                   "(the Test itself was recorded before it was sent).",
                   "Error 112: the disk is full; 5: the station program's user may not write the "
                   "plug-in's folder; 32 or 33: other programs hold the month's file and every side "
-                  "file.",
+                  "file. A plug-in error: see the table below.",
                   "Free disk space, give the station program's user the right to write the folder, or "
                   "close the programs that hold the files; press Test again to see the line gone.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kJournalSideFormat),
+  rows.push_back({ShownWithError(kJournalSideFormat, kWindowsError),
                   "After a Test: a spreadsheet or another program holds this month's journal file, so "
                   "records go to the side file named (CSJournal-YYYY-MM-2.csv), which has the same "
                   "columns. Nothing is lost.",
                   "The journal was opened in a spreadsheet in place, not copied first.",
                   "Close the program that holds the month's file; keep the side file with the journal.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kStoreNotStoredFormat),
+  rows.push_back({ShownWithError(kStoreNotStoredFormat, kWindowsError),
                   "The charge, deposit or Test was not sent: its sequence number could not be stored "
                   "and read back from PATH (CSBatchSeq.INI, or CSBatchSeq.lck or CSBatchSeq.new "
                   "beside it, whichever failed).",
                   "Error 112: the disk is full; 5: the file or the folder is read-only, or the station "
                   "program's user may not write it; 32: another program holds the file. A virus "
                   "scanner or backup agent that has the file for a moment is waited for a quarter of "
-                  "a second first. 29: the file did not read back the number written. 536871918 (the "
-                  "plug-in's own number): Windows redirected the file into the user's VirtualStore, "
-                  "because the folder refused the write, so each account would count on its own.",
+                  "a second first. A plug-in error (the file did not read back the number written, "
+                  "say): see the table below.",
                   "Free disk space, give the station program's user the right to write the folder and "
-                  "the file, close the program that holds it, then press Test. For 536871918: set "
-                  "DataFolder to a folder every user of the station may change (ADMIN.md, "
-                  "\"Installing\") and delete the copies under %LOCALAPPDATA%\\VirtualStore.",
+                  "the file, close the program that holds it, then press Test.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kStoreLockedFormat),
+  rows.push_back({ShownWithError(kStoreLockedFormat, PluginErrorShown(kLockNotGiven)),
                   "The charge, deposit or Test was not sent: another station (or program) held the "
                   "sequence numbers' lock file PATH for more than five seconds.",
                   "A station sharing the folder hangs while taking a number, or a program keeps "
@@ -431,7 +486,7 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "under [BatchNNNNNN] (whole lines, each ending with a line end); or delete "
                   "CSBatchSeq.INI, and the numbers continue from the journal.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kJournalUnreadableFormat),
+  rows.push_back({ShownWithError(kJournalUnreadableFormat, kWindowsError),
                   "The charge, deposit or Test was not sent: the journal, which has the last word on "
                   "the numbers sent, could not be read (PATH is a month's file, or the folder's "
                   "CSJournal-*.csv when the folder could not be listed). It is read at the first "
@@ -442,16 +497,16 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "Close the program that holds the journal file, or give the station program's user "
                   "the right to read it, then try again.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kSendingNotWrittenFormat),
+  rows.push_back({ShownWithError(kSendingNotWrittenFormat, kWindowsError),
                   "The charge, deposit or Test was not sent: its \"sending\" record could not be "
                   "written to the journal PATH, and no request leaves without it.",
                   "Error 112: the disk is full; 5: the station program's user may not write the "
                   "plug-in's folder; 32 or 33: other programs hold the month's file and every side "
-                  "file.",
+                  "file. A plug-in error: see the table below.",
                   "Free disk space or give the station program's user the right to write the folder; "
                   "Journal=0 turns the journal off.",
                   MoneyMoved::No});
-  rows.push_back({Shown(kSaveNoPathFormat),
+  rows.push_back({ShownWithError(kSaveNoPathFormat, PluginErrorShown(kPathTooLong)),
                   "The plug-in's own path is too long to name a settings file beside it.",
                   "The plug-in was installed in a folder nested too deep.",
                   "Install the plug-in in a folder with a shorter path.", MoneyMoved::No});
@@ -491,7 +546,8 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "BatchNumber or MerchantCode in CSPlugin.INI is out of range or not a number; every "
                   "charge, deposit and Test stops before anything is sent.",
                   "CSPlugin.INI was edited by hand.",
-                  "Open the configuration, type the right value in the empty field and press Save.",
+                  "Open the configuration, type the right value in the empty field and press Save "
+                  "(an empty field is refused).",
                   MoneyMoved::No});
   rows.push_back({Fill(kRefusedFolderFormat, {"PATH", "KEY", "VALUE", "N"}),
                   "DataFolder in CSPlugin.INI is not the full path of a folder, or too long; every "
@@ -501,15 +557,21 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "Write the folder's full path (C:\\ProgramData\\CardSmith\\Station) and restart the "
                   "station program.",
                   MoneyMoved::No});
-  rows.push_back({Fill(kDataFolderFaultFormat, {"PATH", "N"}),
+  rows.push_back({Fill(kDataFolderFaultFormat, {"PATH", "error N"}),
                   "The Test sent nothing: the plug-in cannot create files in its data folder. After "
                   "Save, the settings were saved all the same (\"The settings were saved to PATH.\" "
                   "comes first).",
                   "Error 3: the folder does not exist; 5: this account may not create files there; "
-                  "536871918: Windows redirected the file into the user's VirtualStore.",
+                  "plug-in error 1006: Windows redirected the file into the user's VirtualStore.",
                   "Make the folder with prepare-station.cmd or the MSI (ADMIN.md, \"Installing\"), "
                   "then press Test.",
                   MoneyMoved::No});
+  rows.push_back({Fill(kNumberFieldFormat, {"FIELD", "N", "N"}),
+                  "The configuration's Save or Test found the batch number or the merchant category "
+                  "code empty, not a number, or out of range; nothing was saved or sent, and the "
+                  "dialog stays open on that field.",
+                  "A field left empty (one the settings file got wrong opens empty), or a typing slip.",
+                  "Type a number in the range named and press Save or Test again.", MoneyMoved::No});
   rows.push_back({Fill(kOnOffFaultFormat, {"", "KEY", "VALUE", "on"}),
                   "After a Test: an on/off key of CSPlugin.INI (Journal, StrictCertificates) holds "
                   "another value; its default is in effect (\"on\" or \"off\" says which).",
@@ -543,6 +605,17 @@ std::string TroubleshootingTable(const GuideLimits& limits) {
   }
   for (const Trouble& trouble : OtherTroubles(limits)) {
     Row(table, trouble.shown, trouble.meaning, trouble.cause, trouble.fix, trouble.money);
+  }
+  // The plug-in's own numbers, apart from Windows': they stand in the texts above
+  // where Windows had no number for what went wrong.
+  table +=
+      "\nThe plug-in's own error numbers, shown as `plug-in error N: ...` in the brackets of "
+      "the texts above where Windows has no number for what went wrong:\n\n"
+      "| What the user sees | Likely cause | What to do |\n"
+      "|---|---|---|\n";
+  for (const PluginErrorAdvice& advice : kPluginErrorAdvice) {
+    table += "| " + Cell(PluginErrorShown(advice.error), true) + " | " + Cell(advice.cause, false) +
+             " | " + Cell(advice.fix, false) + " |\n";
   }
   return table;
 }

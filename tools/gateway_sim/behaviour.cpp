@@ -23,7 +23,7 @@ constexpr NamedKind kKinds[] = {
     {"empty", BehaviourKind::Empty, false},   {"oversize", BehaviourKind::Oversize, false},
     {"garbage", BehaviourKind::Garbage, false}, {"error", BehaviourKind::ErrorText, false},
     {"delay", BehaviourKind::Delay, true},    {"hang", BehaviourKind::Hang, false},
-    {"reset", BehaviourKind::Reset, false},
+    {"reset", BehaviourKind::Reset, false},   {"redirect", BehaviourKind::Redirect, false},
 };
 
 bool ParseNumber(std::string_view text, int& value) {
@@ -75,7 +75,7 @@ bool ParseBehaviour(std::string_view text, Behaviour& behaviour, std::string& er
     return true;
   }
   error = "unknown behaviour '" + std::string(text) +
-          "' (none, status:N, empty, oversize, garbage, error, delay:N, hang, reset)";
+          "' (none, status:N, empty, oversize, garbage, error, delay:N, hang, reset, redirect)";
   return false;
 }
 

@@ -14,9 +14,16 @@
 //   hang        no answer; the connection is held until the client leaves or the
 //               simulator stops
 //   reset       the connection is reset (RST) once the request has been read
+//   redirect    status 307 with a Location on the same server (the gateway's path +
+//               kRedirectSuffix); a request that follows it is journaled there
 namespace gwsim {
 
-enum class BehaviourKind { Normal, Status, Empty, Oversize, Garbage, ErrorText, Delay, Hang, Reset };
+enum class BehaviourKind {
+  Normal, Status, Empty, Oversize, Garbage, ErrorText, Delay, Hang, Reset, Redirect
+};
+
+inline constexpr int kRedirectStatus = 307;  // Temporary Redirect: method and body kept
+inline constexpr const char* kRedirectSuffix = "/moved";
 
 struct Behaviour {
   BehaviourKind kind = BehaviourKind::Normal;

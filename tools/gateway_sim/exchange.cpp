@@ -84,6 +84,11 @@ PlannedAnswer Gateway::Handle(const IncomingRequest& request) {
       case BehaviourKind::ErrorText:
         answer.body = ErrorTextReply();
         break;
+      case BehaviourKind::Redirect:
+        answer.status = kRedirectStatus;
+        answer.location = path_ + kRedirectSuffix;
+        answer.body = StatusBody(answer.status);
+        break;
       default:  // Empty, Hang, Reset: no body
         break;
     }

@@ -27,6 +27,7 @@ struct IncomingRequest {
 struct PlannedAnswer {
   Behaviour behaviour;     // Delay, Hang and Reset are carried out by the server
   int status = kStatusOk;  // for every behaviour but Hang and Reset
+  std::string location;    // the Location header of a redirect, else none
   std::string body;
   JournalEntry journal;
 };

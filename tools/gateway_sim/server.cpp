@@ -174,6 +174,7 @@ int Serve(const Options& options, Identity& identity, Gateway& gateway, JournalF
         break;
     }
     response.status = answer.status;
+    if (!answer.location.empty()) response.set_header("Location", answer.location);
     response.set_content(answer.body, kReplyContentType);
   };
   // The logger runs once the response has been written out.

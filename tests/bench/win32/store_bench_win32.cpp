@@ -83,7 +83,8 @@ TransactionRecord BenchRecord(int32_t batch) {
 
 // Takes a number and writes its "sending" line; counts the refusals.
 void Charge(TransactionRecord& record, int* refused) {
-  JournalEntry taken;
+  JournalEntry taken{};
+  taken.Kept = true;  // the journal on, as a job claims it then
   if (!TakeNumberAndRecordSending(record, TransactionKind::Charge, taken).MaySend()) ++*refused;
 }
 
@@ -121,7 +122,7 @@ int Measure(int rounds, int loads, const std::string& folder) {
   const std::string oldStore = folder + "OldBatchSeq.INI";
   const std::string oldJournal = folder + "OldJournal.csv";
   char line[kJournalRecordSize];
-  JournalEntry entry;
+  JournalEntry entry{};
   BeginJournalEntry(entry, record, TransactionKind::Charge);
   FormatJournalRecord(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt},
                       LocalDateTime{2026, 12, 8, 12, 0, 0}, line);

@@ -8,25 +8,6 @@ namespace fake {
 
 namespace {
 
-constexpr unsigned long long kLargestUnsigned = 0xFFFFFFFFull;
-constexpr unsigned kDecimalBase = 10;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// GetDlgItemInt, unsigned, no success flag: leading blanks are skipped and the digits
-// up to the first other character are converted; no digit at all, or a value beyond
-// 32 bits, gives 0.
-unsigned ReadUnsigned(const std::string& text) {
-  size_t i = text.find_first_not_of(' ');
-  if (i == std::string::npos || !IsDigit(text[i])) return 0;
-  unsigned long long value = 0;
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    value = value * kDecimalBase + static_cast<unsigned>(text[i] - '0');
-    if (value > kLargestUnsigned) return 0;
-  }
-  return static_cast<unsigned>(value);
-}
-
 void Mark(std::set<int>& marked, int id, bool mark) {
   if (mark) {
     marked.insert(id);
@@ -75,11 +56,6 @@ unsigned RecordingDialogWindow::GetItemText(int id, char* out, unsigned size) {
 void RecordingDialogWindow::SetItemUnsigned(int id, unsigned value) {
   texts[id] = std::to_string(value);
   log.push_back("setu " + std::to_string(id) + " " + texts[id]);
-}
-
-unsigned RecordingDialogWindow::GetItemUnsigned(int id) {
-  log.push_back("getu " + std::to_string(id));
-  return ReadUnsigned(texts[id]);
 }
 
 void RecordingDialogWindow::SetCaption(const char* text) {

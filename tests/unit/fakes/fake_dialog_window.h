@@ -2,7 +2,7 @@
 // A DialogWindow that records what the dialogs do to their window, for native tests.
 // It keeps the state the operations leave behind (texts, enabled and shown controls,
 // focus, cursor, timer, end code, message boxes) and also logs every operation in
-// order as a short line ("set 100 text", "setu 103 12", "get 102/29", "getu 103",
+// order as a short line ("set 100 text", "setu 103 12", "get 102/29",
 // "focus 103", "beep", "wait", "restore", "box Error|text|16", "station box ...",
 // "end 1", ...), so that tests can check both what a dialog did and in which order.
 // By default the controls start as the CARDPIN template has them: all visible and
@@ -54,7 +54,6 @@ class RecordingDialogWindow : public DialogWindow {
   void EraseItemText(int id) override;
   unsigned GetItemText(int id, char* out, unsigned size) override;
   void SetItemUnsigned(int id, unsigned value) override;
-  unsigned GetItemUnsigned(int id) override;
   void SetCaption(const char* text) override;
   void EnableItem(int id, bool enable) override;
   void ShowItem(int id, bool show) override;

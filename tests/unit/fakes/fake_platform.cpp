@@ -30,7 +30,8 @@ std::vector<ProfileRead> profileReadLog;
 std::string modulePath;
 bool modulePathFails = false;
 LocalDateTime now{2018, 7, 18, 14, 5, 9};
-unsigned short zoneInitial = 'C';
+std::u16string zoneKeyName = u"Central Standard Time";
+std::u16string zoneStandardName = u"Central Standard Time";
 std::map<std::string, std::string> journalFiles;
 unsigned long journalError = 0;
 std::map<std::string, unsigned long> journalPathErrors;
@@ -73,7 +74,7 @@ void ResetPlatformFakes() {
   modulePath = "C:\\Station\\CSPlugin.dll";
   modulePathFails = false;
   now = LocalDateTime{2018, 7, 18, 14, 5, 9};
-  zoneInitial = 'C';
+  zoneKeyName = zoneStandardName = u"Central Standard Time";
 }
 
 namespace {
@@ -129,7 +130,8 @@ unsigned ModuleFilePath(char* out, unsigned outSize) {
 }
 
 LocalDateTime CurrentLocalTime() { return fake::now; }
-unsigned short StandardZoneInitial() { return fake::zoneInitial; }
+unsigned short ZoneKeyInitial() { return fake::zoneKeyName.empty() ? 0 : fake::zoneKeyName[0]; }
+unsigned short StandardZoneInitial() { return fake::zoneStandardName.empty() ? 0 : fake::zoneStandardName[0]; }
 
 namespace {
 
@@ -176,7 +178,7 @@ unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size
   if (fake::storeReadError != 0) return fake::storeReadError;
   auto file = fake::storeFiles.find(path);
   if (file == fake::storeFiles.end()) return kFileNotFound;
-  if (file->second.size() > outSize) return kFileTooLarge;
+  if (file->second.size() > outSize) return kStoreTooLarge;
   std::memcpy(out, file->second.data(), file->second.size());
   *length = file->second.size();
   return 0;

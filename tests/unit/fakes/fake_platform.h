@@ -30,7 +30,9 @@ extern std::string modulePath;   // what ModuleFilePath reports
 extern bool modulePathFails;
 
 extern LocalDateTime now;
-extern unsigned short zoneInitial;
+// The system zone's key name and standard-time name (Central's by default).
+extern std::u16string zoneKeyName;
+extern std::u16string zoneStandardName;
 
 // Journal files: path -> contents, as AppendJournalRecord left them.
 extern std::map<std::string, std::string> journalFiles;

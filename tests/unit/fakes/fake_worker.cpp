@@ -9,6 +9,8 @@ namespace fake {
 int workerStarts = 0;
 bool workerStartFails = false;
 bool workerRunsInline = false;
+bool workerRunsOnThread = false;
+std::thread workerThread;
 std::string formBodyAtStart;
 ExchangeJob* startedJob = nullptr;
 
@@ -16,6 +18,7 @@ void ResetFakeWorker() {
   workerStarts = 0;
   workerStartFails = false;
   workerRunsInline = false;
+  workerRunsOnThread = false;
   formBodyAtStart.clear();
   startedJob = nullptr;
 }
@@ -37,5 +40,6 @@ bool StartExchangeJob(ExchangeJob& job) {
   fake::startedJob = &job;
   if (fake::workerStartFails) return false;
   if (fake::workerRunsInline) RunExchangeJob(job);
+  if (fake::workerRunsOnThread) fake::workerThread = std::thread([&job] { RunExchangeJob(job); });
   return true;
 }
