@@ -37,7 +37,7 @@ set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/host/plugin_entry_win32.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 add_library(plugin_win32 STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-target_link_libraries(plugin_win32 PUBLIC comctl32 wininet gdi32 user32 advapi32 kernel32)
+target_link_libraries(plugin_win32 PUBLIC comctl32 wininet crypt32 gdi32 user32 advapi32 kernel32)
 target_compile_options(plugin_win32 PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 
 # Resources: the dialog templates, and the bitmap drawn from its text source.

@@ -14,13 +14,17 @@ inline constexpr unsigned kSequenceLockWaitMs = 5000;
 // held: opened for reading without sharing, so that no other process, on this machine
 // or on another over a network share, can hold it at the same time, and a read right to
 // the file is all a station needs once it exists. Waits up to kSequenceLockWaitMs while
-// someone else holds it, then gives kLockNotGiven. One lock at a time.
-unsigned long LockSequenceStore(const char* lockPath);
+// someone else holds it, then gives kLockNotGiven. One lock at a time. opened
+// (kOpenedPathSize bytes, gateway/data_folder.h) receives the path of the file the
+// system opened, or "" when it could not be had.
+unsigned long LockSequenceStore(const char* lockPath, char* opened);
 void UnlockSequenceStore();
 
 // The whole file at path into out (outSize bytes, no NUL added), its size in *length.
-// kFileNotFound when it does not exist, kStoreTooLarge when it does not fit.
-unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length);
+// kFileNotFound when it does not exist, kStoreTooLarge when it does not fit. opened as
+// for LockSequenceStore.
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length,
+                               char* opened);
 
 // Puts text in the place of the file at path in one step: written to newPath beside it,
 // flushed to disk, moved over path, and path flushed again so that the move itself is

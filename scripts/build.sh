@@ -58,7 +58,9 @@ else
 fi
 # Signing is for the release only (scripts/package.sh): any other build leaves it off.
 bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}"
+  -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}" \
+  -DRELEASE_PKCS11_MODULE="${RELEASE_PKCS11_MODULE:-}" -DRELEASE_SIGN_PIN_FILE="${RELEASE_SIGN_PIN_FILE:-}" \
+  -DRELEASE_TIMESTAMP_URL="${RELEASE_TIMESTAMP_URL:-}"
 if [[ $package_only -eq 1 ]]; then
   build build/win32 --target release_package
   exit 0

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes a throwaway test CA and certificates for the gateway simulator in DIR:
 #   ca.pem ca.key            the test CA (trusted only inside the test run's mount namespace)
-#   server.pem server.key    CN=gateway.test, signed by the test CA
+#   server.pem server.key    CN=gateway.test (and *.gateway.test), signed by the test CA
 #   rogue.pem rogue.key      CN=gateway.test, self-signed: a certificate nobody trusts
 #   soon.pem soon.key        CN=gateway.test, signed by the test CA, expiring 10 days
 #                            from now: made afresh on every run, so the 10 days hold
@@ -36,7 +36,11 @@ if [[ ! -s ca.pem ]]; then
     -subj "/CN=Station Test CA" -addext "basicConstraints=critical,CA:TRUE" \
     -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
 fi
-[[ -s server.pem ]] || sign server "/CN=gateway.test" "subjectAltName=DNS:gateway.test" $days
+# The wildcard lets a test that needs its own address give it a name the certificate
+# carries (scripts/wine_session.sh names them).
+if ! openssl x509 -in server.pem -noout -ext subjectAltName 2>/dev/null | grep -q '\*\.gateway\.test'; then
+  sign server "/CN=gateway.test" "subjectAltName=DNS:gateway.test,DNS:*.gateway.test" $days
+fi
 if [[ ! -s rogue.pem ]]; then
   openssl req -x509 -newkey rsa:2048 -nodes -keyout rogue.key -out rogue.pem -days $days \
     -subj "/CN=gateway.test" 2>/dev/null

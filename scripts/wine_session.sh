@@ -106,9 +106,16 @@ if [[ $use_display -eq 0 || -z "${DISPLAY:-}" ]]; then
 fi
 
 # The name the test CA's server certificate is made out to, for the stand-in on
-# 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it.
+# 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it;
+# and names under it (the certificate carries *.gateway.test) for the release package's
+# stand-ins, whose settings keep the sample's strict checks.
 hosts="$TLS_DIR/hosts"
-{ cat /etc/hosts; echo "127.0.0.2 gateway.test"; } > "$hosts"
+{
+  cat /etc/hosts
+  echo "127.0.0.2 gateway.test"
+  echo "127.0.0.40 package.gateway.test"
+  echo "127.0.0.41 msi.gateway.test"
+} > "$hosts"
 
 # The inner part checks that it runs in namespaces other than these.
 STATION_SESSION_NAMESPACES="$(readlink /proc/$$/ns/mnt) $(readlink /proc/$$/ns/net)"

@@ -48,6 +48,7 @@ source "$here/checks.sh"
 
 name=CSPlugin-$version
 address=127.0.0.40
+gateway_name=package.gateway.test  # 127.0.0.40 inside the Wine session
 card=6039501234567890
 rm -rf "$work"
 mkdir -p "$work"
@@ -61,7 +62,8 @@ for entry in sorted(zipfile.ZipFile(sys.argv[1]).namelist()):
         print(entry)
 PY
 )
-expected_listing=$(printf "$name/%s\n" ADMIN.md CHANGELOG.md CSPlugin.INI CSPlugin.dll CSReconcile.exe StationSim.exe)
+expected_listing=$(printf "$name/%s\n" ADMIN.md CHANGELOG.md CSPlugin.INI CSPlugin.dll CSReconcile.exe StationSim.exe \
+  collect-journals.ps1 prepare-station.cmd write-settings.ps1)
 expect_eq "files in the ZIP" "$expected_listing" "$listing"
 
 python3 -m zipfile -e "$zip" "$work/unpacked"
@@ -77,7 +79,7 @@ exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^$/ { 
 expect_eq "exports" "SPMAccounting SPMConfig SPMDeposit SPMEjectCard " "$exports"
 imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n' ' ')
 # ADVAPI32: the stack protector's random guard.
-expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL CRYPT32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
 characteristics=$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$headers")
 for flag in 0040:DYNAMIC_BASE 0100:NX_COMPAT 0400:NO_SEH; do
   check "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}" [ $(( 0x${characteristics:-0} & 0x${flag%%:*} )) -ne 0 ]
@@ -125,11 +127,16 @@ fi
 # --- Installed and used as an administrator would. ---
 if [[ $part != files ]]; then
 ini="$station/CSPlugin.INI"
-sed -i -E -e "s|^URL=[^\r]*|URL=https://$address/ipsx/gateway|" \
+# The sample's strict certificate checks stay on: the URL names the gateway by a name
+# its certificate carries. The data folder is one of its own, outside the station's.
+data="$work/data"
+mkdir -p "$data"
+sed -i -E -e "s|^URL=[^\r]*|URL=https://$gateway_name/ipsx/gateway|" \
   -e 's/^MerchantID=/MerchantID=887700123/' -e 's/^TerminalID=/TerminalID=T0040/' \
+  -e "s|^;DataFolder=[^\r]*|DataFolder=$(windows_path "$data" | sed 's/\\/\\\\/g')|" \
   -e 's/^;((SwipePrompt|ValidationPrompt|TitlePrompt)=)/\1/' "$ini"
-edited=$(grep -cE '^(URL=https://127\.0\.0\.40/|MerchantID=887700123|TerminalID=T0040|SwipePrompt=|ValidationPrompt=|TitlePrompt=)' "$ini")
-expect_eq "lines edited in the sample settings file" 6 "$edited"
+edited=$(grep -cE '^(URL=https://package\.gateway\.test/|MerchantID=887700123|TerminalID=T0040|DataFolder=.|StrictCertificates=1|SwipePrompt=|ValidationPrompt=|TitlePrompt=)' "$ini")
+expect_eq "lines edited or kept in the sample settings file" 8 "$edited"
 
 source "$root/scripts/gateways.sh"
 gateways_begin "$work/gateways" "$sim"
@@ -171,17 +178,19 @@ done
 # The administrator's month end on this station: its journal against the settlement.
 cp "$GATEWAYS_DIR/$address.settlement.csv" "$station/settlement.csv"
 reconcile_status=0
-reconciled=$(cd "$station" && wine CSReconcile.exe . --gateway settlement.csv --out reconcile 2>&1) ||
+reconciled=$(cd "$station" && wine CSReconcile.exe "$(windows_path "$data")" --gateway settlement.csv --out reconcile 2>&1) ||
   reconcile_status=$?
 expect_eq "CSReconcile.exe's exit status ($reconciled)" 0 "$reconcile_status"
 expect_contains "CSReconcile.exe's summary" "nothing in doubt: 7 records in 1 file" "$reconciled"
 expect_eq "differences in match.csv (the header alone)" 1 "$(grep -c . "$station/reconcile/match.csv")"
 expect_contains "the charge and the deposit matched (report.html)" "2 matched," "$(cat "$station/reconcile/report.html")"
 
-sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
-expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=3' "$sequence"
+sequence=$(tr -d '\r' <"$data/CSBatchSeq.INI" 2>/dev/null)
+expect_eq "sequence numbers in the data folder" $'[Batch000001]\nSeqNumber=3' "$sequence"
+expect_eq "what the plug-in wrote beside the DLL" "" \
+  "$(cd "$station" && ls CSBatchSeq.* CSJournal-* 2>/dev/null)"
 saved=$(tr -d '\r' <"$ini")
-expect_contains "the settings file after Save" "URL=https://$address/ipsx/gateway" "$saved"
+expect_contains "the settings file after Save" "URL=https://$gateway_name/ipsx/gateway" "$saved"
 expect_contains "the sample's comments after Save" "; MerchantID: the merchant card acceptor id" "$saved"
 
 if [[ $failures -ne 0 ]]; then

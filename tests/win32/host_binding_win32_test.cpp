@@ -68,7 +68,7 @@ TEST_F(HostBindingTest, IsA32BitDll) {
 TEST_F(HostBindingTest, ImportsOnlySystemLibraries) {
   LoadedPlugin plugin(testenv::MakeScratchDir("imports"));
   const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",  "COMCTL32.DLL",
-                                        "WININET.DLL",  "MSVCRT.DLL", "ADVAPI32.DLL"};
+                                        "WININET.DLL",  "MSVCRT.DLL", "ADVAPI32.DLL", "CRYPT32.DLL"};
   for (const std::string& dll : ImportedDlls(plugin.module())) {
     EXPECT_TRUE(system.count(dll) == 1) << "unexpected import " << dll;
   }

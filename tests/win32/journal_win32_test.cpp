@@ -367,7 +367,8 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndASideFileIsNamed) {
       side.insert(side.size() - 4, "-2");
       const std::string last = "\nJournal: written to " + plugin.Folder() + side +
                                "; the month's file is held by another program (error " +
-                               std::to_string(row.error) + ")\nPlug-in version " PRODUCT_VERSION_TEXT;
+                               std::to_string(row.error) + ")\nData folder: " + plugin.Folder() +
+                               "\nPlug-in version " PRODUCT_VERSION_TEXT;
       EXPECT_EQ(last, shown.substr(shown.size() - std::min(shown.size(), last.size())))
           << "the journal's line comes last before the version: " << shown;
     } else {
