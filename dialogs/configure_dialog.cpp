@@ -10,6 +10,7 @@
 #include "gateway/certificate.h"
 #include "gateway/data_folder.h"
 #include "gateway/exchange_job.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/file_errors.h"
 #include "gateway/local_clock.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/not_sent_text.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"

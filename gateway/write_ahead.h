@@ -1,5 +1,6 @@
 #pragma once
 #include "gateway/journal.h"
+#include "gateway/request_message.h"
 #include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
 

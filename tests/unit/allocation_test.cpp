@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
 #include "gateway/journal.h"
 #include "gateway/reply_parser.h"

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/file_errors.h"
 #include "gateway/transport_errors.h"
 #include "gateway/wire_format.h"

@@ -17,6 +17,7 @@
 
 #include "product_version.h"
 #include "card_dialog_session.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/journal.h"
 #include "gateway/journal_file.h"
 #include "host/process_attach_win32.h"

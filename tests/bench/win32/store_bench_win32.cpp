@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "gateway/exchange_journal.h"
 #include "gateway/journal.h"
 #include "gateway/journal_file.h"
 #include "gateway/sequence_store.h"
