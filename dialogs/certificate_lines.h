@@ -13,7 +13,7 @@
 #include <cstddef>
 
 #include "gateway/certificate.h"
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 inline constexpr int kCertificateWarningDays = 30;
 // The warning lines, each after a line feed.

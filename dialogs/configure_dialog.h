@@ -40,7 +40,7 @@ inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s
 inline constexpr const char* kTestApprovedCaption = "Success!";
 inline constexpr const char* kTestErrorCaption = "Error";
 // A Save whose write failed: the settings file's path and the error number as
-// FormatErrorNumber gives it (gateway/file_errors.h), or, without a settings path, only
+// FormatErrorNumber gives it (records/file_errors.h), or, without a settings path, only
 // the number (gateway/settings_file.h).
 inline constexpr const char* kSaveFailedCaption = "Error";
 inline constexpr const char* kSaveFailedFormat = "The settings could not be saved to %s (%s).";

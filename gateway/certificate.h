@@ -4,7 +4,7 @@
 // one line of ANSI text, cut to fit.
 #include <cstddef>
 
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 inline constexpr size_t kCertificateNameSize = 256;
 

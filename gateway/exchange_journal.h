@@ -2,14 +2,14 @@
 #include <cstdint>
 #include <optional>
 
-#include "gateway/journal.h"
 #include "gateway/request_message.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport_errors.h"
+#include "records/journal.h"
 
 // The journal's records of an exchange with the gateway: the entry taken from the
 // request's record, and the outcome as the exchange's result and reply show it. Built
-// on the journal's writers (gateway/journal.h), which know nothing of the transport.
+// on the journal's writers (records/journal.h), which know nothing of the transport.
 // Callable from any thread, as they are.
 
 // Fills entry from a record whose request has just been built for kind; Kept is left

@@ -21,7 +21,7 @@ inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
 inline constexpr const char* kStrictCertificatesKey = "StrictCertificates";
 // Edited by hand only, like [Text]: SaveSettings never writes it.
 inline constexpr const char* kJournalKey = "Journal";
-// The folder of the files the plug-in writes as it runs (gateway/data_folder.h); read at
+// The folder of the files the plug-in writes as it runs (records/data_folder.h); read at
 // attach only, edited by hand, never written by SaveSettings.
 inline constexpr const char* kDataFolderKey = "DataFolder";
 

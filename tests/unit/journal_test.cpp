@@ -1,4 +1,4 @@
-#include "gateway/journal.h"
+#include "records/journal.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
 #include "gateway/exchange_journal.h"
-#include "gateway/file_errors.h"
 #include "gateway/transport_errors.h"
 #include "gateway/wire_format.h"
 #include "journal_csv.h"
+#include "records/file_errors.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 #include "worked_example.h"

@@ -1,4 +1,4 @@
-#include "gateway/sequence_store.h"
+#include "records/sequence_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/file_retry.h"
-#include "gateway/journal_scan.h"
-#include "gateway/sequence_text.h"
 #include "gateway/write_ahead.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/file_retry.h"
+#include "records/journal_scan.h"
+#include "records/sequence_text.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
-#include "gateway/data_folder.h"
 #include "gateway/settings_file.h"
+#include "records/data_folder.h"
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
 #include "settings/prompt_format.h"

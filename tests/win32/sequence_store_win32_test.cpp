@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "gateway/data_file_security_win32.h"
-#include "gateway/sequence_store.h"
 #include "host/process_attach_win32.h"
+#include "records/data_file_security_win32.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include "dialogs/not_sent_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
-#include "gateway/file_errors.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transport_errors.h"
+#include "records/file_errors.h"
 #include "settings/setting_checks.h"
 
 namespace {
@@ -155,7 +155,7 @@ constexpr StatusAdvice kStatusAdvice[] = {
 };
 
 
-// Advice for one of the plug-in's own error numbers (gateway/file_errors.h).
+// Advice for one of the plug-in's own error numbers (records/file_errors.h).
 struct PluginErrorAdvice {
   unsigned long error;
   const char* cause;

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_file.h"
-#include "gateway/sequence_file.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_file.h"
+#include "records/sequence_file.h"
 #include "settings/module_path.h"
 #include "settings/profile_store.h"
 

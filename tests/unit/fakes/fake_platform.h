@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 namespace fake {
 

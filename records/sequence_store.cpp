@@ -1,12 +1,12 @@
-#include "gateway/sequence_store.h"
+#include "records/sequence_store.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_scan.h"
-#include "gateway/sequence_file.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_scan.h"
+#include "records/sequence_file.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 

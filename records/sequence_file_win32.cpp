@@ -3,10 +3,10 @@
 // rewritten in place, so that nothing can leave it half written.
 #include <windows.h>
 
-#include "gateway/data_file_security_win32.h"
-#include "gateway/file_retry.h"
-#include "gateway/opened_path_win32.h"
-#include "gateway/sequence_file.h"
+#include "records/data_file_security_win32.h"
+#include "records/file_retry.h"
+#include "records/opened_path_win32.h"
+#include "records/sequence_file.h"
 
 namespace {
 

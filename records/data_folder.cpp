@@ -1,4 +1,4 @@
-#include "gateway/data_folder.h"
+#include "records/data_folder.h"
 
 #include <cstring>
 #include <strings.h>

@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "gateway/data_file_security_win32.h"
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/file_retry.h"
-#include "gateway/journal_file.h"
-#include "gateway/opened_path_win32.h"
+#include "records/data_file_security_win32.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/file_retry.h"
+#include "records/journal_file.h"
+#include "records/opened_path_win32.h"
 
 namespace {
 

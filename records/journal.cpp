@@ -1,11 +1,11 @@
-#include "gateway/journal.h"
+#include "records/journal.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_file.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_file.h"
 #include "settings/settings.h"
 
 namespace {

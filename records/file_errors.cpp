@@ -1,9 +1,9 @@
-#include "gateway/file_errors.h"
+#include "records/file_errors.h"
 
 #include <cstdio>
 
-#include "gateway/sequence_file.h"
-#include "gateway/sequence_store.h"
+#include "records/sequence_file.h"
+#include "records/sequence_store.h"
 
 namespace {
 

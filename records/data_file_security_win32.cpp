@@ -1,4 +1,4 @@
-#include "gateway/data_file_security_win32.h"
+#include "records/data_file_security_win32.h"
 
 SECURITY_ATTRIBUTES* MakeDataFileSecurity(DataFileSecurity& security) {
   DWORD sidSize = sizeof security.Users;

@@ -1,7 +1,7 @@
 #pragma once
 // The path of the file behind an open handle, as Windows resolved it, so that a file
 // redirected into a user's VirtualStore can be told from the one meant (IsRedirected,
-// gateway/data_folder.h).
+// records/data_folder.h).
 #include <windows.h>
 
 // Into out (kOpenedPathSize bytes); "" when the system cannot say.

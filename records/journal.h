@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "gateway/journal_format.h"
-#include "gateway/local_clock.h"
+#include "records/journal_format.h"
+#include "records/local_clock.h"
 
 // The transaction journal: CSV files beside the plug-in, one per calendar month
 // (CSJournal-2026-12.csv), in which every transaction the plug-in sends (charge,
@@ -56,7 +56,7 @@ struct JournalRecord {
 struct JournalWrite {
   bool Failed;
   bool Side;                    // written to a side file: the month's own was held
-  unsigned long Error;          // the error number (gateway/file_errors.h) when Failed,
+  unsigned long Error;          // the error number (records/file_errors.h) when Failed,
                                 // or when Side what the month's own file gave
   char Path[kJournalPathSize];  // the file written, or the month's that could not be
 };
@@ -86,7 +86,7 @@ JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, co
 void MaskCardNumber(const char* cardText, char* out, size_t outSize);
 
 // One whole record, its line end included, at out (kJournalRecordSize bytes); returns
-// the length. The line as gateway/journal_format.h writes it.
+// the length. The line as records/journal_format.h writes it.
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out);
 

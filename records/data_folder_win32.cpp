@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "gateway/data_file_security_win32.h"
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/opened_path_win32.h"
+#include "records/data_file_security_win32.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/opened_path_win32.h"
 
 unsigned long ProbeDataFolder(const char* folder) {
   char path[MAX_PATH];

@@ -1,6 +1,6 @@
-#include "gateway/opened_path_win32.h"
+#include "records/opened_path_win32.h"
 
-#include "gateway/data_folder.h"
+#include "records/data_folder.h"
 
 void OpenedPathOf(HANDLE file, char* out) {
   const DWORD length = GetFinalPathNameByHandleA(file, out, kOpenedPathSize, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
