@@ -87,6 +87,11 @@ if(WINDRES_FOR_TESTS)
     COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/resources/dialog_templates_test.py ${WINDRES_FOR_TESTS})
 endif()
 
+# The release's PowerShell scripts, read for faults (no PowerShell runs here).
+add_test(NAME deploy_powershell
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_powershell.py
+          ${CMAKE_SOURCE_DIR}/tools/deploy/write-settings.ps1 ${CMAKE_SOURCE_DIR}/tools/deploy/collect-journals.ps1)
+
 # The troubleshooting table printed and compared with ADMIN.md.
 add_executable(troubleshooting_table ${CMAKE_SOURCE_DIR}/tools/admin_guide/troubleshooting_table.cpp)
 target_link_libraries(troubleshooting_table PRIVATE admin_guide_rows)

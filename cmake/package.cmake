@@ -3,8 +3,11 @@
 # says what it holds): release/CSPlugin-<version>.zip and .msi, the DLL's debug
 # information beside them (scripts/resolve_crash.sh), and SHA256SUMS.
 set(RELEASE_DIR ${CMAKE_BINARY_DIR}/release CACHE PATH "Where the release package is made")
-set(RELEASE_SIGN_KEY "" CACHE FILEPATH "Private key (PEM) that signs the release; empty: unsigned")
+set(RELEASE_SIGN_KEY "" CACHE STRING "Private key (PEM file or pkcs11: URI) that signs the release; empty: unsigned")
 set(RELEASE_SIGN_CERT "" CACHE FILEPATH "Code-signing certificate (PEM) of RELEASE_SIGN_KEY")
+set(RELEASE_PKCS11_MODULE "" CACHE FILEPATH "PKCS#11 module of the token that holds a pkcs11: key")
+set(RELEASE_SIGN_PIN_FILE "" CACHE FILEPATH "File that holds the token's PIN")
+set(RELEASE_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamping service for the signatures")
 set(RELEASE_NAME CSPlugin-${PROJECT_VERSION})
 set(RELEASE_ZIP ${RELEASE_DIR}/${RELEASE_NAME}.zip)
 set(RELEASE_MSI ${RELEASE_DIR}/${RELEASE_NAME}.msi)
@@ -24,15 +27,20 @@ if(git_dir AND EXISTS ${git_dir}/logs/HEAD)
 endif()
 # Made again when signing is turned on or off (the file changes only then).
 set(RELEASE_SIGNING_STAMP ${CMAKE_BINARY_DIR}/release-signing.txt)
-file(CONFIGURE OUTPUT ${RELEASE_SIGNING_STAMP} CONTENT "${RELEASE_SIGN_KEY}\n${RELEASE_SIGN_CERT}\n")
+file(CONFIGURE OUTPUT ${RELEASE_SIGNING_STAMP} CONTENT "${RELEASE_SIGN_KEY}\n${RELEASE_SIGN_CERT}\n${RELEASE_PKCS11_MODULE}\n${RELEASE_SIGN_PIN_FILE}\n${RELEASE_TIMESTAMP_URL}\n")
 add_custom_command(OUTPUT ${RELEASE_ZIP} ${RELEASE_MSI} ${RELEASE_DEBUG} ${RELEASE_DIR}/SHA256SUMS
   COMMAND ${CMAKE_COMMAND} ${RELEASE_ARGS} -DOUT=${RELEASE_DIR}
-          -DSIGN_KEY=${RELEASE_SIGN_KEY} -DSIGN_CERT=${RELEASE_SIGN_CERT} -P ${RELEASE_SCRIPT}
+          "-DSIGN_KEY=${RELEASE_SIGN_KEY}" -DSIGN_CERT=${RELEASE_SIGN_CERT}
+          -DPKCS11_MODULE=${RELEASE_PKCS11_MODULE} -DSIGN_PIN_FILE=${RELEASE_SIGN_PIN_FILE}
+          -DTIMESTAMP_URL=${RELEASE_TIMESTAMP_URL} -P ${RELEASE_SCRIPT}
   DEPENDS CSPlugin StationSim CSReconcile ${RELEASE_SCRIPT} ${CMAKE_SOURCE_DIR}/docs/CSPlugin.INI
           ${CMAKE_SOURCE_DIR}/ADMIN.md ${CMAKE_SOURCE_DIR}/CHANGELOG.md
           ${CMAKE_SOURCE_DIR}/tools/release/CSPlugin.wxs
           ${CMAKE_SOURCE_DIR}/tools/release/make_msi.sh
           ${CMAKE_SOURCE_DIR}/tools/release/make_zip.py ${RELEASE_COMMIT_LOG}
+          ${CMAKE_SOURCE_DIR}/tools/deploy/prepare-station.cmd
+          ${CMAKE_SOURCE_DIR}/tools/deploy/write-settings.ps1
+          ${CMAKE_SOURCE_DIR}/tools/deploy/collect-journals.ps1
           ${RELEASE_SIGNING_STAMP}
   COMMENT "Making the release package (about 10 s) in ${RELEASE_DIR}"
   VERBATIM)
@@ -58,7 +66,14 @@ add_test(NAME release_package
 add_test(NAME release_msi
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/msi_test.sh ${RELEASE_MSI} ${PROJECT_VERSION}
                  $<TARGET_FILE:StationSim> ${GATEWAY_SIM} ${CMAKE_BINARY_DIR}/msi_test)
-set_tests_properties(release_package release_msi PROPERTIES LABELS wine)
+# The deployment scripts of the package under Wine's cmd, with stand-ins for the
+# Windows tools that Wine only stubs (icacls, certutil, net).
+add_executable(stand_in_tool ${CMAKE_SOURCE_DIR}/tests/release/stand_in_tool.c)
+set_target_properties(stand_in_tool PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand_in)
+add_test(NAME release_deploy
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/deploy_test.sh ${RELEASE_ZIP}
+                 $<TARGET_FILE:stand_in_tool> ${CMAKE_BINARY_DIR}/deploy_test)
+set_tests_properties(release_package release_msi release_deploy PROPERTIES LABELS wine)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_test(NAME release_package_files
            COMMAND ${PACKAGE_TEST} --part files --work ${CMAKE_BINARY_DIR}/package_files_test)

@@ -1,19 +1,25 @@
 # Makes the release folder; run by the release_package target (cmake/package.cmake) as
 #   cmake -DNAME=.. -DVERSION=.. -DOUT=.. -DOBJCOPY=.. -DSOURCE=.. -DPLUGIN=.. -DSTATION=.. -DRECONCILE=..
-#         [-DSIGN_KEY=key.pem -DSIGN_CERT=cert.pem] -P package_release.cmake
+#         [-DSIGN_KEY=key.pem|pkcs11:URI -DSIGN_CERT=cert.pem [-DPKCS11_MODULE=module.so]
+#          [-DSIGN_PIN_FILE=file] [-DTIMESTAMP_URL=url]] -P package_release.cmake
 # OUT receives:
 #   NAME.zip        the folder NAME with CSPlugin.dll, StationSim.exe and the
 #                   administrator's CSReconcile.exe, without debug information, and the
-#                   sample CSPlugin.INI, ADMIN.md and CHANGELOG.md with Windows line ends
+#                   sample CSPlugin.INI, ADMIN.md, CHANGELOG.md and the deployment scripts
+#                   of tools/deploy with Windows line ends
 #   NAME.msi        the DLL, sample, guide and change log as an MSI (tools/release/)
 #   NAME.dll.debug  the DLL's debug information; the packaged DLL names that file and
 #                   carries its checksum (.gnu_debuglink), so gdb and addr2line find it
 #                   when it lies beside the DLL and refuse one of another build
 #   SHA256SUMS      the checksums of the three, as sha256sum -c reads them
 # With SIGN_KEY and SIGN_CERT the DLL and the two programs are signed (Authenticode,
-# SHA-256) before they are packed, and then the MSI. Every date inside, the signing
-# time included, is the commit time (SOURCE_DATE_EPOCH when set, else the checkout's
-# last commit), so the same commit gives the same bytes.
+# SHA-256) before they are packed, and then the MSI. The key is a PEM file, or a key in a
+# PKCS#11 token named by its URI (pkcs11:token=...;object=...;type=private), reached
+# through PKCS11_MODULE, with the token's PIN in SIGN_PIN_FILE or in the URI. With
+# TIMESTAMP_URL each signature gets an RFC 3161 time stamp from that service, so that it
+# stays valid after the certificate expires. Every date inside, the signing time
+# included, is the commit time (SOURCE_DATE_EPOCH when set, else the checkout's last
+# commit), so the same commit gives the same bytes, unless a time stamp is asked for.
 foreach(variable NAME VERSION OUT OBJCOPY SOURCE PLUGIN STATION RECONCILE)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "package_release.cmake needs -D${variable}=...")
@@ -57,12 +63,31 @@ if(SIGN_KEY OR SIGN_CERT)
   endif()
   set(signing ON)
 endif()
-# Authenticode with SHA-256 at the commit time; with an RSA key the same input gives
-# the same signature.
+# A pkcs11: URI separates its attributes with ';', which is CMake's list separator: the
+# key goes to osslsigncode as one quoted argument, never through a list.
+set(sign_options -certs ${SIGN_CERT})
+if(SIGN_KEY MATCHES "^pkcs11:")
+  if(NOT PKCS11_MODULE)
+    message(FATAL_ERROR "a key in a PKCS#11 token needs the token's module (PKCS11_MODULE)")
+  endif()
+  list(APPEND sign_options -pkcs11module ${PKCS11_MODULE})
+endif()
+if(SIGN_PIN_FILE)
+  list(APPEND sign_options -readpass ${SIGN_PIN_FILE})
+endif()
+if(TIMESTAMP_URL)
+  list(APPEND sign_options -ts ${TIMESTAMP_URL})
+endif()
+# Authenticode with SHA-256 at the commit time; with an RSA key and no time stamp the
+# same input gives the same signature.
 function(sign file)
   if(signing)
-    run(osslsigncode sign -key ${SIGN_KEY} -certs ${SIGN_CERT} -h sha256
-        -n "CardSmith Payment Plug-in" -time ${epoch} -in ${file} -out ${file}.signed)
+    execute_process(COMMAND osslsigncode sign -key "${SIGN_KEY}" ${sign_options} -h sha256
+                            -n "CardSmith Payment Plug-in" -time ${epoch} -in ${file} -out ${file}.signed
+                    RESULT_VARIABLE status OUTPUT_QUIET)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "failed (${status}): signing ${file} with ${SIGN_KEY}")
+    endif()
     file(RENAME ${file}.signed ${file})
   endif()
 endfunction()
@@ -84,7 +109,8 @@ run(${objcopy} --strip-all ${RECONCILE} ${stage}/CSReconcile.exe)
 sign(${stage}/CSPlugin.dll)
 sign(${stage}/StationSim.exe)
 sign(${stage}/CSReconcile.exe)
-foreach(text docs/CSPlugin.INI ADMIN.md CHANGELOG.md)
+foreach(text docs/CSPlugin.INI ADMIN.md CHANGELOG.md tools/deploy/prepare-station.cmd
+             tools/deploy/write-settings.ps1 tools/deploy/collect-journals.ps1)
   file(READ ${SOURCE}/${text} content)
   string(REPLACE "\r\n" "\n" content "${content}")
   string(REPLACE "\n" "\r\n" content "${content}")

@@ -37,7 +37,7 @@ set(ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/host/plugin_entry_win32.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 add_library(plugin_win32 STATIC ${CORE_SOURCES} ${WIN32_SOURCES})
 target_include_directories(plugin_win32 PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-target_link_libraries(plugin_win32 PUBLIC comctl32 wininet gdi32 user32 advapi32 kernel32)
+target_link_libraries(plugin_win32 PUBLIC comctl32 wininet crypt32 gdi32 user32 advapi32 kernel32)
 target_compile_options(plugin_win32 PRIVATE ${WARNINGS} ${PLUGIN_DEBUG_INFO})
 
 # Resources: the dialog templates, and the bitmap drawn from its text source.
@@ -92,9 +92,13 @@ add_dependencies(win32_tests CSPlugin)
 # gateway stand-ins (the native gateway simulator and a capture listener) around it.
 set(GATEWAY_SIM ${CMAKE_SOURCE_DIR}/build/native/tools/gateway_sim/gateway_sim
     CACHE FILEPATH "The native gateway simulator the Win32 tests talk to")
+# First the Wine it runs in (tests/win32/wine_lane_win32_test.cpp): faults and child
+# processes, which the emulated 32-bit lane must get right before anything else can.
+add_test(NAME wine_lane COMMAND wine $<TARGET_FILE:win32_tests> --gtest_filter=WineLane.* --gtest_brief=1)
+set_tests_properties(wine_lane PROPERTIES FAIL_REGULAR_EXPRESSION "PASSED  \\] 0 tests")
 add_test(NAME win32_tests
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/run_with_gateways.sh --sim ${GATEWAY_SIM}
-                 --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests>)
+                 --work ${CMAKE_BINARY_DIR}/gateways -- wine $<TARGET_FILE:win32_tests> --gtest_filter=-WineLane.*)
 # The write-ahead rule against a full, read-only, held, damaged or shared folder: the
 # real plug-in under the station simulator, with strace and tmpfs where the attack needs
 # them, every request the gateway received checked against the plug-in's journal.
@@ -111,7 +115,7 @@ add_test(NAME attach_calls
 add_test(NAME win32_screenshots
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/screenshots_to_png.sh ${CMAKE_BINARY_DIR}/artefacts)
 set_tests_properties(win32_screenshots PROPERTIES DEPENDS win32_tests)
-set_tests_properties(win32_tests write_ahead_attacks win32_screenshots attach_calls PROPERTIES LABELS wine)
+set_tests_properties(wine_lane win32_tests write_ahead_attacks win32_screenshots attach_calls PROPERTIES LABELS wine)
 
 include(cmake/package.cmake)
 
@@ -143,6 +147,21 @@ add_test(NAME placement_dpi_144
 set_tests_properties(placement_dpi_144 PROPERTIES
                      ENVIRONMENT STATION_TEST_DPI=144 LABELS wine RUN_SERIAL TRUE
                      FAIL_REGULAR_EXPRESSION "PASSED  \\] [0-2] tests?\\.|SKIPPED")
+
+# The entries that show windows share the session's one X display (and its focus and
+# screen, which the dialog tests read): they run one at a time, while ctest -j2 runs the
+# others beside them.
+set_tests_properties(win32_tests write_ahead_attacks release_package release_msi PROPERTIES RESOURCE_LOCK display)
+# Every entry that runs under Wine needs the Wine checked by wine_lane: when that fails,
+# they are not run (ctest -R pulls wine_lane in by itself).
+set_tests_properties(wine_lane PROPERTIES FIXTURES_SETUP wine)
+get_property(all_tests DIRECTORY PROPERTY TESTS)
+foreach(entry IN LISTS all_tests)
+  get_test_property(${entry} LABELS labels)
+  if("wine" IN_LIST labels AND NOT entry STREQUAL "wine_lane")
+    set_tests_properties(${entry} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endforeach()
 
 # The completion benchmark (scripts/bench_completion.sh), built only when asked for:
 # the plug-in as it was before the worker's notice, which completes at the next tick

@@ -33,3 +33,9 @@ void AppendCertificateLines(const GatewayCertificate& certificate, const LocalDa
   length = std::strlen(text);
   std::snprintf(text + length, size - length, warning, daysLeft);  // only one format uses it
 }
+
+void AppendOtherHostLine(const GatewayCertificate& certificate, bool strictChecks, char* text, size_t size) {
+  if (!certificate.present || !certificate.namesOtherHost || strictChecks) return;
+  const size_t length = std::strlen(text);
+  std::snprintf(text + length, size - length, kCertificateOtherHostFormat, certificate.host, certificate.host);
+}

@@ -13,7 +13,7 @@
 #include <cstddef>
 
 #include "gateway/certificate.h"
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 inline constexpr int kCertificateWarningDays = 30;
 // The warning lines, each after a line feed.
@@ -30,3 +30,15 @@ inline constexpr const char* kCertificateExpiresInDaysFormat =
 // present.
 void AppendCertificateLines(const GatewayCertificate& certificate, const LocalDateTime& now,
                             char* text, size_t size);
+
+// The line for a certificate made out to another name than the host, which only lenient
+// checks accept (strict ones fail the send with 12038, which says so itself): the host,
+// twice.
+inline constexpr const char* kCertificateOtherHostFormat =
+    "\nWarning: the certificate is not made out to %s; only StrictCertificates=0 lets it pass. "
+    "Write the Access URL with the name it is issued to, or ask the card office for a "
+    "certificate for %s; then set StrictCertificates=1.";
+
+// Appends that line to text (as AppendCertificateLines) when the certificate names another
+// host and checks are lenient; nothing otherwise.
+void AppendOtherHostLine(const GatewayCertificate& certificate, bool strictChecks, char* text, size_t size);

@@ -9,16 +9,18 @@
 #include "dialogs/troubleshooting.h"
 #include "gateway/certificate.h"
 #include "gateway/exchange_job.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
-#include "gateway/file_errors.h"
-#include "gateway/local_clock.h"
-#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
 #include "gateway/settings_file.h"
 #include "gateway/transport.h"
 #include "gateway/write_ahead.h"
 #include "product_version.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal.h"
+#include "records/local_clock.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
@@ -134,6 +136,20 @@ bool TakeFields(DialogWindow& window, ConfigureDialogState& state,
   return true;
 }
 
+// The data folder's fault after prefix (text of kScratchTextSize bytes), or false when
+// the plug-in can write in it.
+bool DataFolderFault(const char* prefix, char* text) {
+  char folder[kJournalPathSize];
+  if (!DataFolderPath(folder, sizeof folder)) return false;  // refused: SettingsRefuseSending says so
+  const unsigned long error = ProbeDataFolder(folder);
+  if (error == 0) return false;
+  char number[kErrorNumberTextSize];
+  FormatErrorNumber(error, number, sizeof number);
+  const int used = std::snprintf(text, kScratchTextSize, "%s", prefix);
+  std::snprintf(text + used, kScratchTextSize - static_cast<size_t>(used), kDataFolderFaultFormat, folder, number);
+  return true;
+}
+
 int Save(DialogWindow& window, ConfigureDialogState& state) {
   PluginSettings& edited = state.Edited;
   if (!TakeFields(window, state, SettingsSteps(edited))) return 0;
@@ -158,6 +174,11 @@ int Save(DialogWindow& window, ConfigureDialogState& state) {
   // its own copy of what it uses when it was claimed.
   CurrentSettings = edited;
   ForgetRefusedNumbers();  // the file now holds the numbers that passed the checks
+  char saved[kScratchTextSize];
+  std::snprintf(saved, sizeof saved, kSavedButFormat, SettingsPath);
+  if (DataFolderFault(saved, state.ScratchText)) {
+    window.SystemMessageBox(state.ScratchText, kSaveFailedCaption, kMessageBoxIconError);
+  }
   window.End(kConfigSavedEndCode);
   return 1;
 }
@@ -185,13 +206,19 @@ void AppendJournalLine(char* text, size_t size, const JournalWrite& journal) {
                 endsLine ? "" : "\n", journal.Path, number);
 }
 
-// What every Test's box ends with: the on/off values not understood, then the version.
+// What every Test's box ends with: the on/off values not understood, the data folder,
+// then the version.
 void AppendClosingLines(char* text, size_t size) {
   AppendOnOffFaultLines(text, size);
-  const size_t used = std::strlen(text);
-  std::snprintf(text + used, size - used, kVersionLineFormat,
-                used > 0 && text[used - 1] != '\n' ? "\n" : "", PRODUCT_VERSION_TEXT);
+  char folder[kJournalPathSize];
+  if (!DataFolderPath(folder, sizeof folder)) std::snprintf(folder, sizeof folder, "(none)");
+  size_t used = std::strlen(text);
+  std::snprintf(text + used, size - used, kDataFolderLineFormat, used > 0 && text[used - 1] != '\n' ? "\n" : "",
+                folder);
+  used = std::strlen(text);
+  std::snprintf(text + used, size - used, kVersionLineFormat, PRODUCT_VERSION_TEXT);
 }
+
 
 void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const ExchangeJob& job,
                      const GatewayCertificate& certificate, const JournalWrite& journal) {
@@ -211,6 +238,7 @@ void ShowTestOutcome(DialogWindow& window, ConfigureDialogState& state, const Ex
     }
   }
   AppendCertificateLines(certificate, CurrentLocalTime(), text, kScratchTextSize);
+  AppendOtherHostLine(certificate, CurrentSettings.StrictCertificates, text, kScratchTextSize);
   AppendJournalLine(text, kScratchTextSize, journal);
   AppendClosingLines(text, kScratchTextSize);
   window.SystemMessageBox(text, caption, icon);
@@ -224,10 +252,17 @@ int Test(DialogWindow& window, ConfigureDialogState& state) {
       {IDC_CONFIG_ACCOUNT_NUMBER, Check::NotEmpty, state.Record.CardNumber, kConfigAccountReadCount,
        nullptr},
   }};
+  char* const text = state.ScratchText;
+  // A file that charges refuse to send with stops the Test too, before its empty field
+  // could only be refused; so does a data folder that cannot be written.
+  if (SettingsRefuseSending(text, kScratchTextSize) || DataFolderFault("", text)) {
+    AppendClosingLines(text, kScratchTextSize);
+    window.SystemMessageBox(text, kTestErrorCaption, kMessageBoxIconError);
+    return 0;
+  }
   if (!TakeFields(window, state, SettingsSteps(edited)) || !TakeFields(window, state, testSteps)) {
     return 0;
   }
-  char* const text = state.ScratchText;
   TransactionRecord& record = state.Record;
   // The Test's one request goes out with the values typed; the settings in effect stay
   // as they are. Nullptr: held by a charge or deposit whose dialog its owner destroyed,
@@ -235,13 +270,6 @@ int Test(DialogWindow& window, ConfigureDialogState& state) {
   ExchangeJob* job = ClaimExchangeJob(edited);
   if (job == nullptr) {
     window.SystemMessageBox(kEarlierWorkerRunningLine, kTestErrorCaption, kMessageBoxIconError);
-    return 0;
-  }
-  // Charges and deposits refuse to send with such a file, and so does the Test.
-  if (SettingsRefuseSending(text, kScratchTextSize)) {
-    ReleaseExchangeJob(*job);
-    AppendClosingLines(text, kScratchTextSize);
-    window.SystemMessageBox(text, kTestErrorCaption, kMessageBoxIconError);
     return 0;
   }
   window.ShowWaitCursor();

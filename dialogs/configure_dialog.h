@@ -40,7 +40,7 @@ inline constexpr const char* kTestResultFormat = "Response Code: %s\nMessage: %s
 inline constexpr const char* kTestApprovedCaption = "Success!";
 inline constexpr const char* kTestErrorCaption = "Error";
 // A Save whose write failed: the settings file's path and the error number as
-// FormatErrorNumber gives it (gateway/file_errors.h), or, without a settings path, only
+// FormatErrorNumber gives it (records/file_errors.h), or, without a settings path, only
 // the number (gateway/settings_file.h).
 inline constexpr const char* kSaveFailedCaption = "Error";
 inline constexpr const char* kSaveFailedFormat = "The settings could not be saved to %s (%s).";
@@ -54,8 +54,17 @@ inline constexpr const char* kMerchantCodeFieldName = "Merchant category code";
 // Added to the Test's box, on a line of its own, when a journal record could not be
 // written: the line break when needed, the file's path, the error number.
 inline constexpr const char* kJournalFailedFormat = "%sJournal: cannot write %s (%s)";
-// The last line of every Test's box: the line break when needed, the version.
-inline constexpr const char* kVersionLineFormat = "%sPlug-in version %s";
+// The last lines of every Test's box: the line break when needed, the data folder, and
+// the version.
+inline constexpr const char* kDataFolderLineFormat = "%sData folder: %s";
+inline constexpr const char* kVersionLineFormat = "\nPlug-in version %s";
+// A data folder the plug-in cannot write in: the folder, the error number as
+// FormatErrorNumber gives it. The Test sends nothing; Save has saved, and says so first.
+inline constexpr const char* kDataFolderFaultFormat =
+    "The data folder %s does not exist or cannot be written (%s): nothing can be "
+    "sent until every user of the station may create and change files in it (see ADMIN.md, "
+    "\"Installing\").";
+inline constexpr const char* kSavedButFormat = "The settings were saved to %s.\n";
 // The same place, when the month's journal file was held by another program and the
 // records went to the side file named.
 inline constexpr const char* kJournalSideFormat =
@@ -79,10 +88,13 @@ int ConfigureOnInit(DialogWindow& window, ConfigureDialogState& state);
 //   last line when the journal could not be written, and the dialog stays open;
 //   returns 0. The settings in effect are left alone. While the job of a charge or
 //   deposit whose dialog was destroyed still runs, nothing is sent and the box says
-//   "Error: An earlier transaction is still running." A number of the settings file
-//   that was refused (settings/setting_checks.h) stops the Test before anything is
-//   sent, with the same text a charge shows. Every box ends with the on/off values not
-//   understood and the plug-in's version.
+//   "Error: An earlier transaction is still running." A number or data folder of the
+//   settings file that was refused (settings/setting_checks.h) stops the Test before
+//   any field is checked or anything is sent, with the same text a charge shows; so
+//   does a data folder the plug-in cannot write in (ProbeDataFolder). Every box ends
+//   with the on/off values not understood, the data folder and the plug-in's version.
+//   After Save has written the settings, a data folder that cannot be written is named
+//   in a box "Error" before the dialog ends.
 // - Cancel (2): drops the copy, ends with 0; returns 1.
 // - any other id: nothing; returns 0.
 // The URL check takes the URL apart as the transport does (SplitGatewayUrl) and also

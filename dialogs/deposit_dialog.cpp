@@ -7,7 +7,7 @@
 
 #include "dialogs/card_text.h"
 #include "dialogs/station_deposit.h"
-#include "gateway/journal.h"
+#include "records/journal.h"
 #include "settings/secure_erase.h"
 
 namespace {

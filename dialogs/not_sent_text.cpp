@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "gateway/file_errors.h"
+#include "records/file_errors.h"
 
 void FormatNotSent(const WriteAhead& gate, int batch, char* out, size_t size) {
   const SequenceTake& number = gate.Number;

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "dialogs/not_sent_text.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
-#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/write_ahead.h"
+#include "records/journal.h"
 #include "settings/secure_erase.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"

@@ -4,7 +4,7 @@
 // one line of ANSI text, cut to fit.
 #include <cstddef>
 
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 inline constexpr size_t kCertificateNameSize = 256;
 
@@ -13,6 +13,11 @@ struct GatewayCertificate {
   char issuedTo[kCertificateNameSize];   // the subject's values, most specific first
   char issuedBy[kCertificateNameSize];   // the issuer's, likewise
   LocalDateTime validUntil;              // local time
+  // The host the request went to, and whether the certificate is made out to another
+  // name, as Windows matches names for TLS (subject alternative names, wildcards);
+  // false when that could not be checked.
+  char host[kCertificateNameSize];
+  bool namesOtherHost;
 };
 
 // Writes a distinguished name as the platform prints it (values only, in encoded order,

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "gateway/exchange_journal.h"
 #include "settings/module_state.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"

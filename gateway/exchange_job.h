@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "gateway/https_client.h"
-#include "gateway/journal.h"
 #include "gateway/request_message.h"
 #include "gateway/transport.h"
 #include "gateway/transport_errors.h"
+#include "records/journal.h"
 #include "settings/settings.h"
 
 // One exchange with the gateway as a job: what it sends, to where, what came back and

@@ -32,9 +32,10 @@ void HttpsClose(HttpsHandle handle);
 int HttpsLastError();
 
 // The server's certificate as the request's send met it, also when the send failed over
-// it. False when there is none (the send never got that far); certificate is then left
-// as it was. Changes the last error.
-bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate);
+// it, and whether it is made out to another name than host, the one connected to. False
+// when there is none (the send never got that far); certificate is then left as it was.
+// Changes the last error.
+bool HttpsQueryCertificate(HttpsHandle request, const char* host, GatewayCertificate* certificate);
 
 // Bounds the waits of the steps that follow on handle (milliseconds). Lives behind the
 // seam because the options are WinINet's own: they are set on the session handle and

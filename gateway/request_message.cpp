@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/local_clock.h"
 #include "gateway/wire_format.h"
+#include "records/local_clock.h"
 #include "settings/bounded_text.h"
 #include "settings/secure_erase.h"
 #include "settings/settings.h"

@@ -1,6 +1,6 @@
 #include "gateway/settings_file.h"
 
-#include "gateway/file_errors.h"
+#include "records/file_errors.h"
 #include "settings/profile_store.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"

@@ -16,6 +16,6 @@ void LoadSettings();
 // text. Returns true when every value was written. Otherwise stops at the first write
 // that failed (those before it stay written) and returns false with the system's error
 // number in error; with an empty SettingsPath nothing is written and the number is
-// kPathTooLong (gateway/file_errors.h), the one reason there is none. [Text],
+// kPathTooLong (records/file_errors.h), the one reason there is none. [Text],
 // StrictCertificates and Journal are never written.
 bool SaveSettings(const PluginSettings& settings, uint32_t* error);

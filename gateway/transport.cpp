@@ -25,13 +25,13 @@ void CopyBounded(char* destination, const char* source) {
 }
 
 // The steps after the request has been opened.
-TransportResult Exchange(HttpsHandle request, const char* body, char* reply,
+TransportResult Exchange(HttpsHandle request, const char* host, const char* body, char* reply,
                          GatewayCertificate* certificate) {
   const bool sent = HttpsSend(request, body, static_cast<unsigned long>(std::strlen(body)));
   TransportResult failed{};
   if (!sent) failed = StepFailure(reply, TransportStep::Send);
   // Also after a failed send: a certificate that failed the checks is worth showing.
-  if (certificate != nullptr) certificate->present = HttpsQueryCertificate(request, certificate);
+  if (certificate != nullptr) certificate->present = HttpsQueryCertificate(request, host, certificate);
   if (!sent) return failed;
   unsigned long status = 0;
   if (!HttpsQueryStatus(request, &status)) return StepFailure(reply, TransportStep::QueryStatus);
@@ -109,7 +109,7 @@ TransportResult PostToGateway(const char* url, CertificateChecks checks, const c
     return result;
   }
   HttpsLimitWaits(request, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
-  const TransportResult result = Exchange(request, body, reply, certificate);
+  const TransportResult result = Exchange(request, host, body, reply, certificate);
   HttpsClose(request);
   HttpsClose(connection);
   HttpsClose(session);

@@ -1,8 +1,10 @@
 // The HTTPS seam over WinINet, ANSI forms. WinINet makes the TLS connection itself
 // during HttpSendRequestA and verifies the server against the system's roots.
 #include <windows.h>
+#include <wincrypt.h>
 #include <wininet.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "gateway/https_client.h"
@@ -53,6 +55,36 @@ LocalDateTime LocalDateOf(const FILETIME& utc) {
   return LocalDateTime{time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
 }
 
+// Whether the server's certificate is made out to another name than host, as Windows'
+// TLS check of names decides it (subject alternative names, wildcards), with every other
+// check left out: lenient checks accept such a certificate, and the Test says so.
+bool NamesOtherHost(HINTERNET request, const char* host) {
+  PCCERT_CHAIN_CONTEXT chain = nullptr;
+  DWORD size = sizeof chain;
+  if (!InternetQueryOptionA(request, INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, &chain, &size) || chain == nullptr) {
+    return false;
+  }
+  wchar_t wideHost[256];
+  bool otherHost = false;
+  if (MultiByteToWideChar(CP_ACP, 0, host, -1, wideHost, 256) != 0) {
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+    ssl.cbSize = sizeof ssl;
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.fdwChecks = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_REVOCATION |
+                    SECURITY_FLAG_IGNORE_WRONG_USAGE | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+    ssl.pwszServerName = wideHost;
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof policy;
+    policy.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof status;
+    otherHost = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status) != FALSE &&
+                status.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH);
+  }
+  CertFreeCertificateChain(chain);
+  return otherHost;
+}
+
 }  // namespace
 
 HttpsHandle HttpsOpenSession() {
@@ -96,7 +128,7 @@ void HttpsClose(HttpsHandle handle) { InternetCloseHandle(handle); }
 
 int HttpsLastError() { return static_cast<int>(GetLastError()); }
 
-bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate) {
+bool HttpsQueryCertificate(HttpsHandle request, const char* host, GatewayCertificate* certificate) {
   INTERNET_CERTIFICATE_INFO info = {};
   DWORD size = sizeof info;
   if (!InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_CERTIFICATE_STRUCT, &info, &size)) {
@@ -112,6 +144,8 @@ bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate)
   FreeText(info.lpszProtocolName);
   FreeText(info.lpszSignatureAlgName);
   FreeText(info.lpszEncryptionAlgName);
+  std::snprintf(certificate->host, sizeof certificate->host, "%s", host);
+  certificate->namesOtherHost = NamesOtherHost(request, host);
   return true;
 }
 

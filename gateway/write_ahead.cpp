@@ -1,5 +1,7 @@
 #include "gateway/write_ahead.h"
 
+#include "gateway/exchange_journal.h"
+
 WriteAhead TakeNumberAndRecordSending(TransactionRecord& record, TransactionKind kind,
                                       JournalEntry& entry) {
   WriteAhead gate{};

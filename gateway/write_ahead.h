@@ -1,7 +1,8 @@
 #pragma once
-#include "gateway/journal.h"
-#include "gateway/sequence_store.h"
+#include "gateway/request_message.h"
 #include "gateway/transaction_record.h"
+#include "records/journal.h"
+#include "records/sequence_store.h"
 
 // The rule every exchange with the gateway obeys: a request may leave only when its
 // sequence number is stored and reads back, and, with the journal on, its "sending"

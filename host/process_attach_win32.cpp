@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "dialogs/card_picture_win32.h"
-#include "gateway/local_clock_win32.h"
 #include "gateway/settings_file.h"
 #include "host/station_functions_win32.h"
+#include "records/local_clock_win32.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 

@@ -16,10 +16,8 @@ shift 2
 key='HKCU\Control Panel\Desktop'
 restore() {
   wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
 }
 trap restore EXIT
 trap 'exit 143' TERM INT
 wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-wineserver -w 2>/dev/null || true
 "$@"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project: build/native (platform-free core, unit tests, gateway simulator,
 # benchmarks) and build/win32 (the plug-in DLL, the station simulator, the Win32 tests).
-# Where this machine cannot run 32-bit programs (scripts/wine_arch.sh), build/win32 makes
-# only the shipped release package and build/win64 the same sources for 64-bit Wine.
+# With STATION_WINE_ARCH=win64 (scripts/wine_arch.sh), build/win32 makes only the shipped
+# release package and build/win64 the same sources for 64-bit Wine.
 # With --sanitize also build/asan (unit tests under AddressSanitizer and UBSan).
 # With --package only the release package of build/win32 (scripts/package.sh).
 # Says what it builds, one line a folder; the compiler's output goes to build/<folder>.log
@@ -58,7 +58,9 @@ else
 fi
 # Signing is for the release only (scripts/package.sh): any other build leaves it off.
 bash scripts/configure.sh build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}"
+  -DRELEASE_SIGN_KEY="${RELEASE_SIGN_KEY:-}" -DRELEASE_SIGN_CERT="${RELEASE_SIGN_CERT:-}" \
+  -DRELEASE_PKCS11_MODULE="${RELEASE_PKCS11_MODULE:-}" -DRELEASE_SIGN_PIN_FILE="${RELEASE_SIGN_PIN_FILE:-}" \
+  -DRELEASE_TIMESTAMP_URL="${RELEASE_TIMESTAMP_URL:-}"
 if [[ $package_only -eq 1 ]]; then
   build build/win32 --target release_package
   exit 0

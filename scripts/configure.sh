@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures a build folder of this checkout: cmake -S <checkout> -B DIR [CMAKE ARGS...].
+# Configures a build folder of this checkout: cmake -S <checkout> -B DIR [CMAKE ARGS...],
+# with the project's warnings as errors (WARNINGS_AS_ERRORS).
 # A build folder is only a cache. When its CMakeCache.txt was made for another source
 # folder (the checkout was moved or copied with its build/), CMake would stop with "The
 # current CMakeCache.txt directory ... is different": the folder is removed, with a note,
@@ -19,4 +20,5 @@ if [[ -f "$cache" ]]; then
   fi
 fi
 # A toolchain file given again to a configured folder is ignored; CMake need not say so.
-cmake --no-warn-unused-cli -S "$root" -B "$dir" "$@" >/dev/null
+# The project's own builds treat warnings as errors.
+cmake --no-warn-unused-cli -S "$root" -B "$dir" -DWARNINGS_AS_ERRORS=ON "$@" >/dev/null

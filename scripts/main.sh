@@ -31,13 +31,30 @@ say "building, then charging through the station simulator under Wine (a first r
 quiet_flag=()
 [[ $quiet -eq 0 ]] || quiet_flag=(--quiet)
 bash scripts/build.sh "${quiet_flag[@]}"
-# What runs under Wine: the 32-bit build, or where 32-bit programs cannot run the 64-bit one.
+# What runs under Wine: the DLL and StationSim.exe of the release ZIP, the files that
+# ship; with STATION_WINE_ARCH=win64 (scripts/wine_arch.sh) a 64-bit build of the sources.
 arch=$(bash scripts/wine_arch.sh 2>/dev/null)
 demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/station" "$demo/shots"
-cp "build/$arch/CSPlugin.dll" "build/$arch/StationSim.exe" "$demo/station/"
+if [[ $arch == win32 ]]; then
+  cache=build/win32/CMakeCache.txt
+  zip="$(sed -n 's/^RELEASE_DIR:PATH=//p' "$cache")/CSPlugin-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cache").zip"
+  python3 - "$zip" "$demo/station" <<'PY'
+import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as package:
+    for entry in package.namelist():
+        if os.path.basename(entry) in ("CSPlugin.dll", "StationSim.exe"):
+            with open(os.path.join(sys.argv[2], os.path.basename(entry)), "wb") as out:
+                out.write(package.read(entry))
+PY
+  plugin_source="the release package $zip"
+else
+  cp "build/$arch/CSPlugin.dll" "build/$arch/StationSim.exe" "$demo/station/"
+  plugin_source="build/$arch, a 64-bit build of the sources (STATION_WINE_ARCH=$arch), not the DLL that ships"
+fi
 cp tools/demo/CSPlugin.INI "$demo/station/"
+say "the plug-in: CSPlugin.dll from $plugin_source"
 
 card=";6039501234567890=4912?"
 if [[ $interactive -eq 1 ]]; then
@@ -79,4 +96,6 @@ else
   echo "  (none written)"
 fi
 [[ -d shots ]] && echo "screenshots: $(ls "$demo"/shots/*.png 2>/dev/null | tr '\n' ' ')"
+echo "plug-in: CSPlugin.dll from $plugin_source ($(stat -c %s station/CSPlugin.dll) bytes," \
+     "SHA-256 $(sha256sum station/CSPlugin.dll | cut -c1-16)...)"
 exit $status

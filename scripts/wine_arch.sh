@@ -1,10 +1,51 @@
 #!/usr/bin/env bash
-# Prints which Windows build the Win32 tests run: win32 (build/win32, 32-bit Wine) when
-# this machine can execute a 32-bit (i386) program, else win64 (build/win64, the same
-# sources built for x86_64, under 64-bit Wine). Says which and why on stderr, one line.
-# STATION_WINE_ARCH=win32|win64 chooses by hand.
-# usage: wine_arch.sh
+# Says which Windows build the Win32 tests run, and how 32-bit Wine runs on this machine.
+#   wine_arch.sh          prints win32 (build/win32, the DLL that ships) or win64
+#                         (build/win64, the same sources for 64-bit Wine)
+#   wine_arch.sh --lane   prints how 32-bit Wine runs here:
+#                         native    the kernel runs 32-bit (i386) programs itself
+#                         emulated  it does not: qemu-i386 runs them, registered in a user
+#                                   namespace of the Wine session's own (scripts/wine_lane.sh)
+#                         none      neither: the kernel runs no 32-bit code and is older
+#                                   than 6.7, which gives each user namespace its binfmt_misc
+# Either way it says which and why on stderr, one line. The 32-bit build runs wherever
+# 32-bit Wine can run, natively or emulated; STATION_WINE_ARCH=win64 chooses the 64-bit
+# build by hand, as a quicker loop for developers (it runs no 32-bit code, so it cannot
+# show what only the shipped DLL can get wrong).
+# usage: wine_arch.sh [--lane]
 set -euo pipefail
+case "${1:-}" in
+  --lane|"") ;;
+  *) echo "usage: wine_arch.sh [--lane]" >&2; exit 2 ;;
+esac
+
+# The i386 loader runs itself as a program; the kernel refuses it where 32-bit
+# execution is off (scripts/setup.sh installs it with wine32 first).
+lane() {
+  if /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+    echo native
+    return
+  fi
+  local release major minor
+  release=$(uname -r)
+  major=${release%%.*}
+  minor=${release#*.}
+  minor=${minor%%[!0-9]*}
+  if (( major > 6 || (major == 6 && minor >= 7) )); then echo emulated; else echo none; fi
+}
+lane=$(lane)
+if [[ ${1:-} == --lane ]]; then
+  case "$lane" in
+    native) echo "wine_arch: this kernel runs 32-bit programs: 32-bit Wine runs natively" >&2 ;;
+    emulated) echo "wine_arch: this kernel runs no 32-bit code: 32-bit Wine runs under qemu-i386" \
+                   "in the Wine session's own user namespace (scripts/wine_lane.sh)" >&2 ;;
+    none) echo "wine_arch: this kernel ($(uname -r)) runs no 32-bit code and is older than 6.7:" \
+               "32-bit Wine cannot run here, natively or emulated" >&2 ;;
+  esac
+  echo "$lane"
+  exit 0
+fi
+
 case "${STATION_WINE_ARCH:-}" in
   win32|win64)
     echo "wine_arch: STATION_WINE_ARCH chooses the $STATION_WINE_ARCH build for the Win32 tests" >&2
@@ -13,13 +54,18 @@ case "${STATION_WINE_ARCH:-}" in
   "") ;;
   *) echo "wine_arch: STATION_WINE_ARCH must be win32 or win64, not '$STATION_WINE_ARCH'" >&2; exit 2 ;;
 esac
-# The i386 loader runs itself as a program; the kernel refuses it where 32-bit
-# execution is off, and it is missing where no 32-bit Wine can start either.
-if /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
-  echo "wine_arch: this machine runs 32-bit programs: the Win32 tests run the 32-bit build under 32-bit Wine" >&2
-  echo win32
-else
-  echo "wine_arch: this machine cannot run 32-bit programs: the Win32 tests run a 64-bit build" \
-       "of the same sources under 64-bit Wine (the shipped DLL stays the 32-bit one)" >&2
-  echo win64
-fi
+case "$lane" in
+  native)
+    echo "wine_arch: this machine runs 32-bit programs: the Win32 tests run the 32-bit build" \
+         "under 32-bit Wine" >&2
+    echo win32 ;;
+  emulated)
+    echo "wine_arch: this kernel runs no 32-bit code: the Win32 tests run the 32-bit build under" \
+         "32-bit Wine emulated by qemu-i386 (scripts/wine_lane.sh)" >&2
+    echo win32 ;;
+  none)
+    echo "wine_arch: this kernel ($(uname -r)) runs no 32-bit code and is older than 6.7, so not" \
+         "even emulated: the Win32 tests run a 64-bit build of the same sources, NOT the DLL that" \
+         "ships" >&2
+    echo win64 ;;
+esac

@@ -5,9 +5,13 @@
 #   - a private X display (Xvfb picks a free one itself) for the dialogs;
 #   - the throwaway test CA (scripts/make_test_ca.sh) in TLS_DIR;
 #   - then, in private mount and network namespaces, scripts/wine_session_inner.sh:
-#     the test CA trusted, gateway.test naming 127.0.0.2, loopback up, optionally the
-#     time zone, the command (without root's power to write what is read-only), and
-#     the prefix's wineserver stopped;
+#     the test CA trusted, gateway.test naming 127.0.0.2, loopback up, the prefix made
+#     and configured (scripts/wine_prefix.sh), optionally the time zone, the command
+#     (without root's power to write what is read-only), and the prefix's wineserver
+#     stopped;
+#   - where the kernel runs no 32-bit code, the 32-bit build's session runs emulated
+#     (scripts/wine_lane.sh): in user and pid namespaces of its own as well, with
+#     qemu-i386 registered for i386 programs there;
 #   - at the end, also when the command fails: wineserver -k and Xvfb stopped.
 # Needs root (for the namespaces, and for port 443 of the gateway stand-ins).
 set -euo pipefail
@@ -101,77 +105,30 @@ if [[ $use_display -eq 0 || -z "${DISPLAY:-}" ]]; then
   export DISPLAY=":$display"
 fi
 
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  echo "wine_session: creating the Wine prefix (once, about 10 s)"
-  mkdir -p "$WINEPREFIX"
-  boot_output=$(wineboot -i 2>&1) || true
-  wineserver -w 2>/dev/null || true
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    echo "wine_session: wineboot did not create the prefix $WINEPREFIX:" >&2
-    echo "$boot_output" >&2
-    exit 1
-  fi
-fi
-configured="$WINEPREFIX/.station-configured"
-if [[ ! -f "$configured" ]]; then
-  # Xvfb has no window manager: let Wine draw the captions and frames itself, so that
-  # screenshots show windows as a user sees them.
-  key='HKCU\Software\Wine\X11 Driver'
-  if ! reg_output=$(wine reg add "$key" /v Managed /d N /f 2>&1 &&
-                    wine reg add "$key" /v Decorated /d N /f 2>&1); then
-    echo "wine_session: could not set Managed=N and Decorated=N under $key:" >&2
-    echo "$reg_output" >&2
-    exit 1
-  fi
-  wineserver -w 2>/dev/null || true
-  touch "$configured"
-fi
-
-# Debian's Wine does not find its own TrueType fonts (Marlett, ...) where the fonts-wine
-# package puts them: captions then show an "r" where the close box's cross belongs. The
-# prefix's Fonts folder is always searched.
-# Wine's own Tahoma is wider than the face the dialogs are laid out for: at 8 points
-# "Card prefix sequence match:" takes 152 pixels of its label's 150 and wraps out of
-# sight. DejaVu Sans Condensed (fonts-dejavu-extra) gives the same dialog units (6 x 13
-# at 96 DPI, so every dialog keeps its size) and fits. Wine takes a replacement only for
-# a face it does not have, so its Tahoma stays out of the prefix.
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [[ -d /usr/share/wine/fonts && ! -e "$fonts/marlett.ttf" ]]; then
-  mkdir -p "$fonts"
-  cp /usr/share/wine/fonts/*.ttf "$fonts/"
-fi
-rm -f "$fonts/tahoma.ttf" "$fonts/tahomabd.ttf"
-replaced="$WINEPREFIX/.station-tahoma-replaced"
-if [[ ! -f "$replaced" ]]; then
-  key='HKCU\Software\Wine\Fonts\Replacements'
-  if ! reg_output=$(wine reg add "$key" /v Tahoma /d "DejaVu Sans Condensed" /f 2>&1); then
-    echo "wine_session: could not replace Tahoma under $key:" >&2
-    echo "$reg_output" >&2
-    exit 1
-  fi
-  wineserver -w 2>/dev/null || true
-  touch "$replaced"
-fi
-
-# A program that crashes ends there, its backtrace on stderr: with a display, Wine's
-# debugger would first show a crash dialog, which nobody closes on Xvfb, and the run
-# would hang instead of failing.
-quiet_crashes="$WINEPREFIX/.station-crash-dialog-off"
-if [[ ! -f "$quiet_crashes" ]]; then
-  key='HKCU\Software\Wine\WineDbg'
-  if ! reg_output=$(wine reg add "$key" /v ShowCrashDialog /t REG_DWORD /d 0 /f 2>&1); then
-    echo "wine_session: could not set ShowCrashDialog=0 under $key:" >&2
-    echo "$reg_output" >&2
-    exit 1
-  fi
-  wineserver -w 2>/dev/null || true
-  touch "$quiet_crashes"
-fi
-
 # The name the test CA's server certificate is made out to, for the stand-in on
-# 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it.
+# 127.0.0.2, so that a URL can name the gateway as a strict certificate check wants it;
+# and names under it (the certificate carries *.gateway.test) for the release package's
+# stand-ins, whose settings keep the sample's strict checks.
 hosts="$TLS_DIR/hosts"
-{ cat /etc/hosts; echo "127.0.0.2 gateway.test"; } > "$hosts"
+{
+  cat /etc/hosts
+  echo "127.0.0.2 gateway.test"
+  echo "127.0.0.40 package.gateway.test"
+  echo "127.0.0.41 msi.gateway.test"
+} > "$hosts"
 
-unshare -m -n bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" --hosts "$hosts" \
-  "${zone_args[@]}" -- "$@"
+# The inner part checks that it runs in namespaces other than these.
+STATION_SESSION_NAMESPACES="$(readlink /proc/$$/ns/mnt) $(readlink /proc/$$/ns/net)"
+export STATION_SESSION_NAMESPACES
+namespaces=(unshare -m -n)
+lane_args=()
+if [[ $WINEARCH == win32 && $(bash "$here/wine_arch.sh" --lane 2>/dev/null) == emulated ]]; then
+  source "$here/wine_lane.sh"
+  wine_lane_prepare "$build/lane"
+  # A pid namespace too, with its own /proc: qemu knows a program's own /proc/PID/exe
+  # only by the pid the program sees, and Wine finds its files from there.
+  namespaces=(unshare --user --map-root-user --mount --net --pid --fork --mount-proc)
+  lane_args=(--lane "$build/lane")
+fi
+"${namespaces[@]}" bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" --hosts "$hosts" \
+  "${zone_args[@]}" "${lane_args[@]}" -- "$@"

@@ -1,5 +1,6 @@
 #pragma once
-// Settings read with a check: the on/off keys and the numbers of the settings file.
+// Settings read with a check: the on/off keys, the numbers and the data folder of the
+// settings file.
 // What a check did not accept is kept (SettingFaults) so that the configuration Test
 // can name it, and so that a number the file gets wrong stops every request instead
 // of sending a value nobody chose. Kept at attach; the configuration's Save clears the
@@ -18,19 +19,30 @@ inline constexpr const char* kOnOffFaultFormat =
 // The settings file's path, the key, its value, the range.
 inline constexpr const char* kRefusedFormat =
     "The settings file %s has %s=%s, not a number from %ld to %ld.\nNothing was sent.";
+// The settings file's path, the key, its value, the longest folder path taken.
+inline constexpr const char* kRefusedFolderFormat =
+    "The settings file %s has %s=%s, not the full path of a folder (C:\\... or "
+    "\\\\server\\share\\...) of at most %ld characters.\nNothing was sent.";
 
-// A value the settings file holds but a check refused: the key and its text as read
-// (cut to the buffer). Refuses is true for numbers, which stop sending, and false for
-// on/off keys, which keep their default.
-struct SettingFault {
-  const char* Key;
-  char Value[64];  // as read: kValueReadSize
-  bool Refuses;
-  int32_t Low;  // the range a refused number should lie in
-  int32_t High;
+// What a refused value was refused as.
+enum class FaultKind {
+  OnOff,   // not understood: the key keeps its default, and the Test names it
+  Number,  // refused: nothing is sent until the configuration saves the key anew
+  Folder,  // refused: nothing is written or sent until the file is put right
 };
 
-inline constexpr size_t kMaxSettingFaults = 4;  // two on/off keys and two numbers
+// A value the settings file holds but a check refused: the key and its text as read
+// (cut to the buffer).
+struct SettingFault {
+  const char* Key;
+  char Value[256];  // as read: kValueReadSize
+  FaultKind Kind;
+  int32_t Low;  // the range a refused number should lie in, or the longest folder path
+  int32_t High;
+  bool Refuses() const { return Kind != FaultKind::OnOff; }
+};
+
+inline constexpr size_t kMaxSettingFaults = 5;  // two on/off keys, two numbers, a folder
 struct SettingFaults {
   SettingFault Faults[kMaxSettingFaults];
   size_t Count;
@@ -52,14 +64,22 @@ bool ReadOnOffSetting(const char* key, bool fallback);
 // fallback.
 int32_t ReadNumberSetting(const char* key, int32_t fallback, int32_t low, int32_t high);
 
-// True when a number of the settings file was refused; out then holds the text that
-// names the settings file, the key and its value (nothing may be sent).
+// [Settings] key as the full path of a folder into out (size bytes): a drive letter, a
+// colon and a backslash ("C:\\ProgramData\\CardSmith"), or a network share
+// ("\\\\server\\share\\folder"), at most size - 1 characters. Missing or empty gives an
+// empty out and true. Anything else is kept as a refusing fault and gives an empty out
+// and false.
+bool ReadFolderSetting(const char* key, char* out, size_t size);
+
+// True when a number or the folder of the settings file was refused; out then holds
+// the text that names the settings file, the key and its value (nothing may be sent).
 bool SettingsRefuseSending(char* out, size_t size);
 
 // Appends one line per on/off value not understood, each after a line break.
 void AppendOnOffFaultLines(char* text, size_t size);
 
-// The refused numbers are gone from the file once the configuration has been saved.
+// The refused numbers are gone from the file once the configuration has been saved (a
+// refused folder is not: Save does not write it).
 void ForgetRefusedNumbers();
 
 // True when key's value in the file was refused.

@@ -11,6 +11,7 @@
 
 PluginSettings CurrentSettings;
 char SettingsPath[256];
+DataFolderSetting CurrentDataFolder;
 
 namespace {
 
@@ -19,6 +20,7 @@ constexpr char kSettingsExtension[] = "INI";
 const ModuleStateReset kResetSettings{[] {
   CurrentSettings = PluginSettings{};
   std::memset(SettingsPath, 0, sizeof SettingsPath);
+  CurrentDataFolder = DataFolderSetting{};
 }};
 
 }  // namespace
@@ -67,6 +69,8 @@ void LoadPluginSettings() {
                   sizeof s.PrefixMatch);
   s.StrictCertificates = ReadOnOffSetting(kStrictCertificatesKey, false);
   s.Journal = ReadOnOffSetting(kJournalKey, kDefaultJournal);
+  CurrentDataFolder.Refused =
+      !ReadFolderSetting(kDataFolderKey, CurrentDataFolder.Path, sizeof CurrentDataFolder.Path);
 
   if (ReadSettingText(kTextSection, "SwipePrompt", "", s.SwipePrompt, sizeof s.SwipePrompt) > 0) {
     ExpandLineBreaks(s.SwipePrompt);

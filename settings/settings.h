@@ -21,6 +21,9 @@ inline constexpr const char* kPrefixMatchKey = "PrefixMatch";
 inline constexpr const char* kStrictCertificatesKey = "StrictCertificates";
 // Edited by hand only, like [Text]: SaveSettings never writes it.
 inline constexpr const char* kJournalKey = "Journal";
+// The folder of the files the plug-in writes as it runs (records/data_folder.h); read at
+// attach only, edited by hand, never written by SaveSettings.
+inline constexpr const char* kDataFolderKey = "DataFolder";
 
 // A name under the reserved .example domain, so that a fresh install can never reach a
 // real host by accident.
@@ -54,6 +57,18 @@ struct PluginSettings {
 extern PluginSettings CurrentSettings;
 extern char SettingsPath[256];  // empty when the module path was unusable
 
+// [Settings] DataFolder as read at attach, and never changed afterwards, so that any
+// thread may read it: Path empty means beside the plug-in; Refused means the file named
+// a folder that settings/setting_checks.h did not accept, and nothing may be written or
+// sent (Path is empty then too). Kept apart from PluginSettings, which the configuration
+// dialog replaces whole.
+inline constexpr unsigned kDataFolderSize = 200;  // 199 characters at most
+struct DataFolderSetting {
+  char Path[kDataFolderSize];
+  bool Refused;
+};
+extern DataFolderSetting CurrentDataFolder;
+
 // Builds SettingsPath from the module path: everything after the last '.' becomes
 // "INI"; a path without '.' gets ".INI" appended. A path that was cut to the buffer, or
 // that has no room for the new ending, leaves SettingsPath empty (defaults apply and
@@ -66,7 +81,7 @@ unsigned ReadSettingText(const char* section, const char* key, const char* fallb
                          unsigned outSize);
 
 // Fills CurrentSettings (URL, PrefixMatch, StrictCertificates, Journal and the three
-// prompts) from SettingsPath.
+// prompts) and CurrentDataFolder from SettingsPath.
 void LoadPluginSettings();
 
 // Rewrites each backslash-n pair of the prompt in place as a space and a line feed.

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
-#include "gateway/journal_scan.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
+#include "records/journal_scan.h"
 #include "worked_example.h"
 
 namespace {

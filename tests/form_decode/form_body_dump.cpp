@@ -6,8 +6,8 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/request_message.h"
-#include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 
 namespace {

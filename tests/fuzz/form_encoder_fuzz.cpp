@@ -10,7 +10,7 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/request_message.h"
-#include "gateway/sequence_store.h"
+#include "records/sequence_store.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gateway/journal_format.h"
+#include "records/journal_format.h"
 
 namespace {
 

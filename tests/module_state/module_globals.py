@@ -21,6 +21,7 @@ ALLOWED = {
     # The settings, read at attach and changed only by the configuration dialog.
     "CurrentSettings": "the settings in effect",
     "CurrentSettingFaults": "what the settings file held that was not understood",
+    "CurrentDataFolder": "the data folder the settings file names, read at attach only",
     # Read once at attach, like the settings.
     "TimeZoneInfo": "the station's time zone",
     "CardImageList": "the dialogs' pictures, loaded from the module",

@@ -11,11 +11,11 @@
 #   - unpacked into a fresh folder, with the sample CSPlugin.INI edited as an
 #     administrator would (the gateway's address, the merchant and terminal ids, the
 #     [Text] examples put in effect), the packaged StationSim.exe loads the packaged DLL
-#     under Wine, runs the configuration's Test and Save, and then a charge against the
-#     gateway simulator, which approves both; an msimg32.dll planted in that folder is
-#     not loaded, although Wine is told to prefer it to its own;
+#     under Wine, runs the configuration's Test and Save, a charge and a deposit against
+#     the gateway simulator, which approves all three; an msimg32.dll planted in that
+#     folder is not loaded, although Wine is told to prefer it to its own;
 #   - the packaged CSReconcile.exe reconciles that station's journal with the gateway's
-#     settlement: nothing in doubt, the charge matched.
+#     settlement: nothing in doubt, the charge and the deposit matched.
 # The ctest entry release_package (cmake/package.cmake) runs it inside
 # scripts/wine_session.sh, which provides the Wine prefix, the display and TLS_DIR.
 # The gateway stand-in listens on 127.0.0.40, an address no other test uses.
@@ -48,6 +48,7 @@ source "$here/checks.sh"
 
 name=CSPlugin-$version
 address=127.0.0.40
+gateway_name=package.gateway.test  # 127.0.0.40 inside the Wine session
 card=6039501234567890
 rm -rf "$work"
 mkdir -p "$work"
@@ -61,7 +62,8 @@ for entry in sorted(zipfile.ZipFile(sys.argv[1]).namelist()):
         print(entry)
 PY
 )
-expected_listing=$(printf "$name/%s\n" ADMIN.md CHANGELOG.md CSPlugin.INI CSPlugin.dll CSReconcile.exe StationSim.exe)
+expected_listing=$(printf "$name/%s\n" ADMIN.md CHANGELOG.md CSPlugin.INI CSPlugin.dll CSReconcile.exe StationSim.exe \
+  collect-journals.ps1 prepare-station.cmd write-settings.ps1)
 expect_eq "files in the ZIP" "$expected_listing" "$listing"
 
 python3 -m zipfile -e "$zip" "$work/unpacked"
@@ -77,7 +79,7 @@ exports=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^$/ { 
 expect_eq "exports" "SPMAccounting SPMConfig SPMDeposit SPMEjectCard " "$exports"
 imports=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$headers" | sort | tr '\n' ' ')
 # ADVAPI32: the stack protector's random guard.
-expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
+expect_eq "imports" "ADVAPI32.DLL COMCTL32.DLL CRYPT32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WININET.DLL " "$imports"
 characteristics=$(awk '$1 == "DllCharacteristics" { print $2 }' <<<"$headers")
 for flag in 0040:DYNAMIC_BASE 0100:NX_COMPAT 0400:NO_SEH; do
   check "DllCharacteristics ${characteristics:-none} lacks ${flag#*:}" [ $(( 0x${characteristics:-0} & 0x${flag%%:*} )) -ne 0 ]
@@ -125,11 +127,16 @@ fi
 # --- Installed and used as an administrator would. ---
 if [[ $part != files ]]; then
 ini="$station/CSPlugin.INI"
-sed -i -E -e "s|^URL=[^\r]*|URL=https://$address/ipsx/gateway|" \
+# The sample's strict certificate checks stay on: the URL names the gateway by a name
+# its certificate carries. The data folder is one of its own, outside the station's.
+data="$work/data"
+mkdir -p "$data"
+sed -i -E -e "s|^URL=[^\r]*|URL=https://$gateway_name/ipsx/gateway|" \
   -e 's/^MerchantID=/MerchantID=887700123/' -e 's/^TerminalID=/TerminalID=T0040/' \
+  -e "s|^;DataFolder=[^\r]*|DataFolder=$(windows_path "$data" | sed 's/\\/\\\\/g')|" \
   -e 's/^;((SwipePrompt|ValidationPrompt|TitlePrompt)=)/\1/' "$ini"
-edited=$(grep -cE '^(URL=https://127\.0\.0\.40/|MerchantID=887700123|TerminalID=T0040|SwipePrompt=|ValidationPrompt=|TitlePrompt=)' "$ini")
-expect_eq "lines edited in the sample settings file" 6 "$edited"
+edited=$(grep -cE '^(URL=https://package\.gateway\.test/|MerchantID=887700123|TerminalID=T0040|DataFolder=.|StrictCertificates=1|SwipePrompt=|ValidationPrompt=|TitlePrompt=)' "$ini")
+expect_eq "lines edited or kept in the sample settings file" 8 "$edited"
 
 source "$root/scripts/gateways.sh"
 gateways_begin "$work/gateways" "$sim"
@@ -142,39 +149,48 @@ run_status=0
 output=$(cd "$station" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msimg32=n,b" wine StationSim.exe \
   config --drive "dialog|type:110:$card|click:111|box|click:1|closed" \
   charge 150 --drive "dialog|text:100:Swipe your campus card|type:101:;$card=4912?|click:1|text:100:Print job: 1.50 will be charged|click:1|closed" \
+  deposit alice 0 --drive "dialog|type:101:;$card=4912?|click:1|text:100:Enter amount|type:101:5|click:1|closed" \
   2>&1) || run_status=$?
 expect_eq "StationSim.exe's exit status" 0 "$run_status"
 expect_contains "the version StationSim.exe reports" "station: plug-in version $version" "$output"
 expect_contains "the configuration's Test" "Response Code: 00" "$output"
 expect_contains "the configuration's end" "result: SPMConfig returned 1" "$output"
 expect_contains "the charge's end" "result: SPMAccounting returned 1 (charge approved)" "$output"
+expect_contains "the deposit booked" 'booked 5.00 into "alice"' "$output"
+expect_contains "the deposit's end" "result: SPMDeposit returned 500" "$output"
 check "the msimg32.dll planted beside StationSim.exe was loaded" [ ! -e "$station/planted-dll-ran" ]
 
 journal=$(cat "$GATEWAYS_DIR/$address.journal" 2>/dev/null)
-expect_eq "requests the gateway received" 2 "$(grep -c . <<<"$journal")"
+expect_eq "requests the gateway received" 3 "$(grep -c . <<<"$journal")"
 test_line=$(sed -n 1p <<<"$journal")
 charge_line=$(sed -n 2p <<<"$journal")
+deposit_line=$(sed -n 3p <<<"$journal")
 for pair in tc=100 merchant=887700123 terminal=T0040 seq=000001 rc=00; do
   expect_contains "the gateway's record of the Test" " $pair " "$test_line"
 done
 for pair in tc=200 seq=000002 amount=150 rc=00 balance=2350; do
   expect_contains "the gateway's record of the charge" " $pair " "$charge_line"
 done
+for pair in tc=200 seq=000003 amount=500 rc=00 balance=1850; do
+  expect_contains "the gateway's record of the deposit" " $pair " "$deposit_line"
+done
 
 # The administrator's month end on this station: its journal against the settlement.
 cp "$GATEWAYS_DIR/$address.settlement.csv" "$station/settlement.csv"
 reconcile_status=0
-reconciled=$(cd "$station" && wine CSReconcile.exe . --gateway settlement.csv --out reconcile 2>&1) ||
+reconciled=$(cd "$station" && wine CSReconcile.exe "$(windows_path "$data")" --gateway settlement.csv --out reconcile 2>&1) ||
   reconcile_status=$?
 expect_eq "CSReconcile.exe's exit status ($reconciled)" 0 "$reconcile_status"
-expect_contains "CSReconcile.exe's summary" "nothing in doubt: 4 records in 1 file" "$reconciled"
+expect_contains "CSReconcile.exe's summary" "nothing in doubt: 7 records in 1 file" "$reconciled"
 expect_eq "differences in match.csv (the header alone)" 1 "$(grep -c . "$station/reconcile/match.csv")"
-expect_contains "the charge matched (report.html)" "1 matched," "$(cat "$station/reconcile/report.html")"
+expect_contains "the charge and the deposit matched (report.html)" "2 matched," "$(cat "$station/reconcile/report.html")"
 
-sequence=$(tr -d '\r' <"$station/CSBatchSeq.INI" 2>/dev/null)
-expect_eq "sequence numbers beside the DLL" $'[Batch000001]\nSeqNumber=2' "$sequence"
+sequence=$(tr -d '\r' <"$data/CSBatchSeq.INI" 2>/dev/null)
+expect_eq "sequence numbers in the data folder" $'[Batch000001]\nSeqNumber=3' "$sequence"
+expect_eq "what the plug-in wrote beside the DLL" "" \
+  "$(cd "$station" && ls CSBatchSeq.* CSJournal-* 2>/dev/null)"
 saved=$(tr -d '\r' <"$ini")
-expect_contains "the settings file after Save" "URL=https://$address/ipsx/gateway" "$saved"
+expect_contains "the settings file after Save" "URL=https://$gateway_name/ipsx/gateway" "$saved"
 expect_contains "the sample's comments after Save" "; MerchantID: the merchant card acceptor id" "$saved"
 
 if [[ $failures -ne 0 ]]; then

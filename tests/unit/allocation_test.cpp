@@ -11,10 +11,11 @@
 #include <string>
 
 #include "fakes/fake_platform.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/exchange_outcome.h"
-#include "gateway/journal.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
+#include "records/journal.h"
 #include "worked_example.h"
 
 namespace {

@@ -142,4 +142,28 @@ TEST(CertificateLines, StartOnALineOfTheirOwnAndFitTheBuffer) {
   EXPECT_STREQ("Message: OK", unchanged) << "no certificate, no lines";
 }
 
+// A certificate for another name than the host gets a line of its own while the checks
+// are lenient; strict checks refuse it with 12038, which says so itself.
+TEST(CertificateLines, AnotherHostsCertificateIsNamedWhileChecksAreLenient) {
+  struct Row { bool present, otherHost, strict; const char* added; };
+  const Row rows[] = {
+      {true, true, false,
+       "\nWarning: the certificate is not made out to 127.0.0.2; only StrictCertificates=0 lets it pass. "
+       "Write the Access URL with the name it is issued to, or ask the card office for a certificate for "
+       "127.0.0.2; then set StrictCertificates=1."},
+      {true, true, true, ""},
+      {true, false, false, ""},
+      {false, true, false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.present) + std::to_string(row.otherHost) + std::to_string(row.strict));
+    GatewayCertificate certificate = {row.present, "gateway.test", "Station Test CA", {2036, 1, 2, 0, 0, 0}};
+    std::strcpy(certificate.host, "127.0.0.2");
+    certificate.namesOtherHost = row.otherHost;
+    char text[512] = "Message: OK";
+    AppendOtherHostLine(certificate, row.strict, text, sizeof text);
+    EXPECT_EQ(std::string("Message: OK") + row.added, text);
+  }
+}
+
 }  // namespace

@@ -19,15 +19,15 @@
 #include "fakes/fake_platform.h"
 #include "fakes/fake_worker.h"
 #include "gateway/exchange_job.h"
-#include "gateway/sequence_text.h"
 #include "gateway/reply_parser.h"
 #include "gateway/request_message.h"
-#include "gateway/sequence_store.h"
 #include "gateway/settings_file.h"
 #include "gateway/transaction_record.h"
 #include "gateway/transport.h"
-#include "settings/module_state.h"
 #include "product_version.h"
+#include "records/sequence_store.h"
+#include "records/sequence_text.h"
+#include "settings/module_state.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"
 
@@ -48,7 +48,7 @@ const Values kTyped = {"https://127.0.0.2/ipsx/gateway", "MERCH01", "TERM7", "12
 const std::string kAccount = "6039501234567890";
 // Every Test's box ends with the version, on a line of its own.
 std::string WithVersion(const std::string& text) {
-  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Plug-in version " PRODUCT_VERSION_TEXT;
+  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Data folder: C:\\Station\\\nPlug-in version " PRODUCT_VERSION_TEXT;
 }
 
 // What reached the HTTPS seam: the host, object name and body of each send.
@@ -689,21 +689,51 @@ TEST_F(ConfigureDialogTest, SettingsFileFaultsReachTheTestsBox) {
   LoadPlugin();
   ASSERT_EQ(1, ConfigureOnInit(window, state));
   EXPECT_EQ("", window.texts[IDC_CONFIG_BATCH_NUMBER]);
+  const std::string onOffLine =
+      "\nSettings: Journal=maybe is not understood (1/0, yes/no, true/false, on/off); it stays on.";
+  const std::string refused = WithVersion(std::string("The settings file ") + kIni +
+                                          " has BatchNumber=abc, not a number from 1 to 999999.\nNothing was sent." +
+                                          onOffLine);
+  // As the dialog opened, the refused number's field empty: the Test says why, no beep.
+  window.texts[IDC_CONFIG_MERCHANT_ID] = "887700123";
+  window.texts[IDC_CONFIG_ACCOUNT_NUMBER] = kAccount;
+  Press(IDC_CONFIG_TEST);
+  EXPECT_EQ(0, window.beeps);
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ(refused, window.messageBoxes[0].text);
   OpenAndType();
   Press(IDC_CONFIG_TEST);
   EXPECT_TRUE(SentRequests().empty());
-  const std::string onOffLine =
-      "\nSettings: Journal=maybe is not understood (1/0, yes/no, true/false, on/off); it stays on.";
-  ASSERT_EQ(1u, window.messageBoxes.size());
-  EXPECT_EQ(WithVersion(std::string("The settings file ") + kIni +
-                        " has BatchNumber=abc, not a number from 1 to 999999.\nNothing was sent." + onOffLine),
-            window.messageBoxes[0].text);
+  ASSERT_EQ(2u, window.messageBoxes.size());
+  EXPECT_EQ(refused, window.messageBoxes[1].text);
   Press(IDC_OK);
   OpenAndType();
   fake::https.body = Reply("00", "OK");
   Press(IDC_CONFIG_TEST);
   EXPECT_EQ(1u, SentRequests().size());
   EXPECT_EQ(WithVersion("Response Code: 00\nMessage: OK" + onOffLine), window.messageBoxes.back().text);
+}
+
+// A data folder the plug-in cannot write in: the Test sends nothing and says so; Save
+// saves, says so and names the folder, and ends.
+TEST_F(ConfigureDialogTest, ADataFolderThatCannotBeWrittenIsReported) {
+  Put("DataFolder", "D:\\Data");
+  LoadPlugin();
+  fake::folderErrors["D:\\Data\\"] = 3;
+  const std::string fault =
+      "The data folder D:\\Data\\ does not exist or cannot be written (error 3): nothing can be sent until "
+      "every user of the station may create and change files in it (see ADMIN.md, \"Installing\").";
+  OpenAndType();
+  Press(IDC_CONFIG_TEST);
+  EXPECT_TRUE(SentRequests().empty());
+  EXPECT_EQ(0, fake::storeReplaces);
+  ASSERT_EQ(1u, window.messageBoxes.size());
+  EXPECT_EQ(fault + "\nData folder: D:\\Data\\\nPlug-in version " PRODUCT_VERSION_TEXT, window.messageBoxes[0].text);
+  EXPECT_EQ(1, Press(IDC_OK));
+  ASSERT_EQ(2u, window.messageBoxes.size());
+  EXPECT_EQ(std::string("The settings were saved to ") + kIni + ".\n" + fault, window.messageBoxes[1].text);
+  EXPECT_EQ(kConfigSavedEndCode, window.endCode);
+  EXPECT_EQ(kTyped.url, fake::profiles[kIni]["Settings"]["URL"]);
 }
 
 TEST_F(ConfigureDialogTest, TheCloseBoxEndsWithOneAndNeitherReadsNorWrites) {

@@ -1,4 +1,4 @@
-#include "gateway/journal.h"
+#include "records/journal.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,11 @@
 
 #include "fakes/fake_https.h"
 #include "fakes/fake_platform.h"
-#include "gateway/file_errors.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/transport_errors.h"
 #include "gateway/wire_format.h"
 #include "journal_csv.h"
+#include "records/file_errors.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 #include "worked_example.h"
@@ -202,6 +203,7 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
     std::string path;
     std::map<std::string, unsigned long> held;  // files that fail, and how
     bool side;
+    bool redirected = false;  // Windows opens the month's file in the user's VirtualStore
   };
   const std::string side2 = "C:\\Station\\CSJournal-2018-07-2.csv";
   const std::string side3 = "C:\\Station\\CSJournal-2018-07-3.csv";
@@ -213,6 +215,7 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
       {"month's file held", true, 0, false, false, 32, side2, {{kJournalPath, 32}}, true},
       {"two files denied", true, 0, false, false, 5, side3, {{kJournalPath, 5}, {side2, 33}}, true},
       {"disk full: no side file", true, 0, false, true, 112, kJournalPath, {{kJournalPath, 112}}, false},
+      {"redirected: no side file", true, 0, false, true, kRedirected, kJournalPath, {}, false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -221,6 +224,9 @@ TEST_F(JournalTest, AWriteThatFailsOrIsNotWantedIsReportedNotForced) {
     fake::journalError = row.fileError;
     fake::journalPathErrors = row.held;
     fake::modulePathFails = row.modulePathFails;
+    if (row.redirected) {
+      fake::openedPaths[kJournalPath] = "C:\\Users\\bob\\AppData\\Local\\VirtualStore\\Station\\CSJournal-2018-07.csv";
+    }
     const JournalWrite write = JournalSending(entry);
     EXPECT_EQ(row.failed, write.Failed);
     EXPECT_EQ(row.side, write.Side);

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "gateway/request_message.h"
-#include "gateway/sequence_store.h"
 #include "gateway/exchange_job.h"
+#include "gateway/request_message.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 #include "settings/setting_checks.h"
 #include "settings/settings.h"

@@ -8,9 +8,9 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/request_message.h"
-#include "gateway/write_ahead.h"
-#include "gateway/sequence_store.h"
 #include "gateway/transaction_record.h"
+#include "gateway/write_ahead.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 

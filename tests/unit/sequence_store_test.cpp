@@ -1,4 +1,4 @@
-#include "gateway/sequence_store.h"
+#include "records/sequence_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
-#include "gateway/file_errors.h"
-#include "gateway/file_retry.h"
-#include "gateway/journal_scan.h"
-#include "gateway/sequence_text.h"
 #include "gateway/write_ahead.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/file_retry.h"
+#include "records/journal_scan.h"
+#include "records/sequence_text.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -206,18 +207,23 @@ TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
     const char* what;
     unsigned long lockError, readError, replaceError;
     bool onNewFile, lost;
+    const char* redirected;  // the file Windows opens in the user's VirtualStore, or ""
     SequenceFailure failure;
     unsigned long error;
     const char* file;
   };
   const Row rows[] = {
-      {"another station holds the lock", kLockNotGiven, 0, 0, false, false, SequenceFailure::Locked,
+      {"another station holds the lock", kLockNotGiven, 0, 0, false, false, "", SequenceFailure::Locked,
        kLockNotGiven, "CSBatchSeq.lck"},
-      {"read-only folder", 5, 0, 0, false, false, SequenceFailure::NotStored, 5, "CSBatchSeq.lck"},
-      {"held without sharing", 0, 32, 0, false, false, SequenceFailure::NotStored, 32, "CSBatchSeq.INI"},
-      {"full disk", 0, 0, 112, false, false, SequenceFailure::NotStored, 112, "CSBatchSeq.INI"},
-      {"new file held", 0, 0, 32, true, false, SequenceFailure::NotStored, 32, "CSBatchSeq.new"},
-      {"write reported but lost", 0, 0, 0, false, true, SequenceFailure::NotStored, kNotReadBack,
+      {"read-only folder", 5, 0, 0, false, false, "", SequenceFailure::NotStored, 5, "CSBatchSeq.lck"},
+      {"held without sharing", 0, 32, 0, false, false, "", SequenceFailure::NotStored, 32, "CSBatchSeq.INI"},
+      {"full disk", 0, 0, 112, false, false, "", SequenceFailure::NotStored, 112, "CSBatchSeq.INI"},
+      {"new file held", 0, 0, 32, true, false, "", SequenceFailure::NotStored, 32, "CSBatchSeq.new"},
+      {"write reported but lost", 0, 0, 0, false, true, "", SequenceFailure::NotStored, kNotReadBack,
+       "CSBatchSeq.INI"},
+      {"lock redirected", 0, 0, 0, false, false, "CSBatchSeq.lck", SequenceFailure::NotStored, kRedirected,
+       "CSBatchSeq.lck"},
+      {"store redirected", 0, 0, 0, false, false, "CSBatchSeq.INI", SequenceFailure::NotStored, kRedirected,
        "CSBatchSeq.INI"},
   };
   for (const Row& row : rows) {
@@ -229,12 +235,38 @@ TEST_F(SequenceStoreTest, FilesThatFailGiveTheirErrorAndNoNumber) {
     fake::storeReplaceError = row.replaceError;
     fake::storeReplaceFailsOnNew = row.onNewFile;
     fake::storeReplaceIsLost = row.lost;
+    if (row.redirected[0] != '\0') {
+      fake::openedPaths[kFolder + std::string(row.redirected)] =
+          std::string("C:\\Users\\bob\\AppData\\Local\\VirtualStore\\Station\\") + row.redirected;
+    }
     const SequenceTake take = TakeSequenceNumber("T0001", 1);
     EXPECT_EQ(row.failure, take.Failure);
     EXPECT_EQ(row.error, take.Error);
     EXPECT_EQ(kFolder + std::string(row.file), take.Path);
     EXPECT_EQ(0, take.Number);
     EXPECT_EQ(0, fake::storeLocksHeld);
+  }
+}
+
+// Whether a file was opened in a user's VirtualStore instead of where it was meant to be,
+// from the two paths: other differences name the same file.
+TEST(OpenedPath, OnlyAVirtualStoreCountsAsRedirected) {
+  struct Row { const char* meant; const char* opened; bool redirected; };
+  const Row rows[] = {
+      {"C:\\Program Files (x86)\\Station\\CSBatchSeq.INI", "\\\\?\\C:\\Program Files (x86)\\Station\\CSBatchSeq.INI", false},
+      {"C:\\Program Files (x86)\\Station\\CSBatchSeq.INI",
+       "\\\\?\\C:\\Users\\bob\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Station\\CSBatchSeq.INI", true},
+      {"C:\\ProgramData\\CardSmith\\CSJournal-2026-12.csv",
+       "\\\\?\\C:\\Users\\bob\\AppData\\Local\\virtualstore\\ProgramData\\CardSmith\\CSJournal-2026-12.csv", true},
+      {"C:\\PROGRA~2\\Station\\CSBatchSeq.INI", "\\\\?\\C:\\Program Files (x86)\\Station\\csbatchseq.ini", false},
+      {"Z:\\Station\\CSBatchSeq.INI", "\\\\?\\UNC\\server\\share\\Station\\CSBatchSeq.INI", false},
+      {"C:\\Users\\bob\\AppData\\Local\\VirtualStore\\x\\CSBatchSeq.INI",
+       "\\\\?\\C:\\Users\\bob\\AppData\\Local\\VirtualStore\\x\\CSBatchSeq.INI", false},
+      {"C:\\Station\\CSBatchSeq.INI", "", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.opened);
+    EXPECT_EQ(row.redirected, IsRedirected(row.meant, row.opened));
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "fakes/fake_platform.h"
 #include "gateway/settings_file.h"
+#include "records/data_folder.h"
 #include "settings/module_state.h"
 #include "settings/profile_store.h"
 #include "settings/prompt_format.h"
@@ -182,6 +183,57 @@ TEST_F(SettingsTest, CheckedKeysAreUnderstoodOrReported) {
     AppendOnOffFaultLines(text, sizeof text);
     EXPECT_EQ(row.fault, std::string(text).find(key + "=" + row.value) != std::string::npos) << text;
   }
+}
+
+// Where the store (and every file the plug-in writes as it runs) goes for each
+// DataFolder value; "" where the value is refused, which stops sending and is not
+// forgotten by a Save.
+TEST_F(SettingsTest, DataFolderIsAFullFolderPathOrStopsSending) {
+  struct Row {
+    const char* value;  // nullptr: no key
+    std::string store;
+  };
+  const std::string longest = "C:\\" + std::string(196, 'd');  // 199 characters
+  const Row rows[] = {
+      {nullptr, "C:\\Station\\CSBatchSeq.INI"},
+      {"", "C:\\Station\\CSBatchSeq.INI"},
+      {"C:\\ProgramData\\CardSmith\\Station", "C:\\ProgramData\\CardSmith\\Station\\CSBatchSeq.INI"},
+      {"c:\\Data\\", "c:\\Data\\CSBatchSeq.INI"},
+      {"D:\\", "D:\\CSBatchSeq.INI"},
+      {"\\\\server\\share\\station", "\\\\server\\share\\station\\CSBatchSeq.INI"},
+      {longest.c_str(), longest + "\\CSBatchSeq.INI"},
+      {"ProgramData\\CardSmith", ""},
+      {"C:ProgramData", ""},
+      {"\\ProgramData", ""},
+      {"\\\\\\server", ""},
+      {"1:\\Data", ""},
+      {"C:/Data", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value != nullptr ? row.value : "(no key)");
+    fake::ResetPlatformFakes();
+    ResetModuleState();
+    fake::modulePath = "C:\\Station\\CSPlugin.dll";
+    if (row.value != nullptr) Put("Settings", "DataFolder", row.value);
+    Load();
+    char path[260] = "x";
+    EXPECT_EQ(!row.store.empty(), DataFilePath("CSBatchSeq.INI", path, sizeof path));
+    EXPECT_EQ(row.store, path);
+    char text[1024] = "";
+    ForgetRefusedNumbers();
+    EXPECT_EQ(row.store.empty(), SettingsRefuseSending(text, sizeof text));
+    if (row.store.empty()) {
+      EXPECT_EQ(std::string("The settings file C:\\Station\\CSPlugin.INI has DataFolder=") + row.value +
+                    ", not the full path of a folder (C:\\... or \\\\server\\share\\...) of at most 199 "
+                    "characters.\nNothing was sent.",
+                text);
+    }
+  }
+  // One character more than fits.
+  ResetModuleState();
+  Put("Settings", "DataFolder", longest + "d");
+  Load();
+  EXPECT_TRUE(CurrentDataFolder.Refused);
 }
 
 TEST_F(SettingsTest, WriteIntSettingWritesDecimalText) {

@@ -10,8 +10,8 @@
 #include "dialogs/deposit_dialog.h"
 #include "dialogs/troubleshooting.h"
 #include "fakes/fake_https.h"
-#include "gateway/file_errors.h"
 #include "gateway/transport_errors.h"
+#include "records/file_errors.h"
 #include "tools/admin_guide/troubleshooting_rows.h"
 
 namespace {

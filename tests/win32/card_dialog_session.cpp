@@ -18,7 +18,7 @@ constexpr const char* kSequenceStoreName = "CSBatchSeq.INI";
 constexpr int kPollMs = 50;
 // How long a dialog may take to close once its driver is done: the slowest stand-in
 // answer the tests use is 3 s.
-constexpr int kCloseWaitMs = 10000;
+constexpr int kCloseWaitMs = 30000;
 // Forcing a stuck dialog shut: Cancel, WM_CLOSE and OK on any message box, repeated.
 constexpr int kForceAttempts = 120;
 constexpr int kForceIntervalMs = 250;

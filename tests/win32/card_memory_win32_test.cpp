@@ -114,10 +114,15 @@ class CardMemoryWin32Test : public ::testing::Test {
       SIZE_T read = 0;
       const size_t want = std::min<size_t>(region.RegionSize - offset, kScanChunk + overlap);
       if (!ReadProcessMemory(GetCurrentProcess(), base + offset, area_->chunk, want, &read)) continue;
-      for (size_t i = 0; i < std::min<size_t>(read, kScanChunk); ++i) {
-        const bool ascii = i + length <= read && std::memcmp(area_->chunk + i, area_->ascii, length) == 0;
-        const bool wide = i + 2 * length <= read &&
-                          std::memcmp(area_->chunk + i, area_->wide, 2 * length) == 0;
+      // Both forms begin with the first digit's byte: only where it stands can a copy begin.
+      const unsigned char* const chunk = area_->chunk;
+      const unsigned char* const end = chunk + std::min<size_t>(read, kScanChunk);
+      for (const unsigned char* at = chunk; at < end; ++at) {
+        at = static_cast<const unsigned char*>(std::memchr(at, area_->ascii[0], end - at));
+        if (at == nullptr) break;
+        const size_t i = at - chunk;
+        const bool ascii = i + length <= read && std::memcmp(at, area_->ascii, length) == 0;
+        const bool wide = i + 2 * length <= read && std::memcmp(at, area_->wide, 2 * length) == 0;
         if (ascii || wide) ++found[Owner(base + offset + i, plugin) + (wide ? " (UTF-16)" : "")];
       }
     }

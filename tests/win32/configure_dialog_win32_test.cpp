@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs/certificate_lines.h"
 #include "dialogs/troubleshooting.h"
 #include "product_version.h"
 #include "resources/resource_ids.h"
@@ -37,9 +38,11 @@ std::string TestFailureBox(TransportStep step, int number) {
   return testenv::FailureText(step, number) + PlainLineFor(result, "");
 }
 
-// Every Test's box ends with the plug-in's version, on a line of its own.
-std::string WithVersion(const std::string& text) {
-  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Plug-in version " PRODUCT_VERSION_TEXT;
+// Every Test's box ends with the data folder (here the plug-in's own) and the plug-in's
+// version, each on a line of its own.
+std::string WithVersion(const std::string& folder, const std::string& text) {
+  return text + (text.empty() || text.back() == '\n' ? "" : "\n") + "Data folder: " + folder +
+         "\nPlug-in version " PRODUCT_VERSION_TEXT;
 }
 
 constexpr int kUrl = IDC_CONFIG_URL;
@@ -61,6 +64,8 @@ constexpr const char* kNoListenerUrl = "https://127.0.0.50/ipsx/gateway";
 constexpr const char* kGatewayAddress = "127.0.0.2";
 constexpr const char* kGatewayUrl = "https://127.0.0.2/ipsx/gateway";
 constexpr const char* kStatus500Url = "https://127.0.0.4/ipsx/gateway";
+// The same gateway by the name its certificate is made out to.
+constexpr const char* kGatewayNamedUrl = "https://gateway.test/ipsx/gateway";
 // Demo accounts (tools/demo/accounts.txt).
 constexpr const char* kActiveCard = "6039501234567890";
 constexpr const char* kBlockedCard = "6039503333333333";
@@ -336,6 +341,13 @@ Expiry ExpiryOf(const std::string& certificateName) {
 }
 
 // The lines the Test adds about a certificate of the test CA.
+// The line a lenient Test adds for a certificate made out to another name than host.
+std::string OtherHostLine(const std::string& host) {
+  char line[512];
+  std::snprintf(line, sizeof line, kCertificateOtherHostFormat, host.c_str(), host.c_str());
+  return line;
+}
+
 std::string CertificateLines(const std::string& issuedTo, const Expiry& expiry, const std::string& warning) {
   return "Certificate issued to: " + issuedTo + "\nCertificate issued by: Station Test CA\n" +
          "Certificate valid until: " + expiry.date + warning;
@@ -606,7 +618,7 @@ TEST_F(ConfigureDialogWin32Test, TestShowsTransportErrorsAndUsesUpSequenceNumber
   ASSERT_EQ(2u, boxes.size());
   for (const SeenBox& box : boxes) {
     EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ(WithVersion("Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), "Error: HTTP Send [12029]\nNothing answers at this address and port."), box.text);
     EXPECT_EQ("error", box.icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -630,14 +642,14 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   // Every stand-in here shows the test CA's server certificate.
   const std::string certificate = CertificateLines("gateway.test", ExpiryOf("server"), "");
   const Row rows[] = {
-      {"approved", kGatewayUrl, kActiveCard, "Success!",
+      {"approved", kGatewayNamedUrl, kActiveCard, "Success!",
        "Response Code: 00\nMessage: APPROVED\n" + certificate, "information"},
-      {"declined", kGatewayUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED\n" + certificate,
+      {"declined", kGatewayNamedUrl, kBlockedCard, "Error", "Response Code: 05\nMessage: DECLINED\n" + certificate,
        "error"},
       {"unknown card", kGatewayUrl, kUnknownCard, "Error",
-       "Response Code: 14\nMessage: INVALID CARD\n" + certificate, "error"},
+       "Response Code: 14\nMessage: INVALID CARD\n" + certificate + OtherHostLine("127.0.0.2"), "error"},
       {"server error", kStatus500Url, kActiveCard, "Error",
-       TestFailureBox(TransportStep::CheckStatus, 500) + "\n" + certificate, "error"},
+       TestFailureBox(TransportStep::CheckStatus, 500) + "\n" + certificate + OtherHostLine("127.0.0.4"), "error"},
   };
   const size_t journaledBefore = JournalLines(kGatewayAddress).size();
   std::vector<SeenBox> boxes;
@@ -659,7 +671,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysVerdict) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].name);
     EXPECT_EQ(rows[i].caption, boxes[i].caption);
-    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), rows[i].text), boxes[i].text);
     EXPECT_EQ(rows[i].icon, boxes[i].icon);
   }
   EXPECT_TRUE(host.messageBoxes.empty()) << "the station's message box was used";
@@ -837,13 +849,16 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysCertificate) {
       {"https://127.0.0.20/ipsx/gateway",
        approved + CertificateLines("gateway.test", soon,
                                    "\nWarning: the gateway's certificate expires in " +
-                                       std::to_string(soon.daysLeft) + " days."),
+                                       std::to_string(soon.daysLeft) + " days.") +
+           OtherHostLine("127.0.0.20"),
        "configure_test_certificate.bmp"},
       {"https://127.0.0.23/ipsx/gateway",
-       approved + CertificateLines("gateway.test", expired, "\nWarning: the gateway's certificate has expired."),
+       approved + CertificateLines("gateway.test", expired, "\nWarning: the gateway's certificate has expired.") +
+           OtherHostLine("127.0.0.23"),
        nullptr},
       {"https://127.0.0.22/ipsx/gateway",
-       approved + CertificateLines("other.example, Other Gateways Ltd", other, ""), nullptr},
+       approved + CertificateLines("other.example, Other Gateways Ltd", other, "") + OtherHostLine("127.0.0.22"),
+       nullptr},
   };
   std::vector<SeenBox> boxes;
   RunConfig(plugin, nullptr, [&](HWND dialog, DWORD ui) {
@@ -859,7 +874,7 @@ TEST_F(ConfigureGatewayWin32Test, TestShowsTheGatewaysCertificate) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     SCOPED_TRACE(rows[i].url);
     EXPECT_EQ("Success!", boxes[i].caption);
-    EXPECT_EQ(WithVersion(rows[i].text), boxes[i].text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), rows[i].text), boxes[i].text);
   }
 }
 
@@ -904,7 +919,7 @@ TEST_F(ConfigureGatewayWin32Test, StrictCertificatesRefuseAMismatchedOrLapsedCer
       driver::Click(dialog, kCancel);
     });
     EXPECT_EQ(row.caption, box.caption);
-    EXPECT_EQ(WithVersion(row.text), box.text);
+    EXPECT_EQ(WithVersion(FolderOf(plugin), row.text), box.text);
     EXPECT_EQ(before + row.requests, JournalLines(row.journal).size());
   }
 }

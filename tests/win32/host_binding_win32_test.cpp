@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tools/dialog_driver/dialog_driver_win32.h"
 #include "win32_test_support.h"
@@ -67,7 +68,7 @@ TEST_F(HostBindingTest, IsA32BitDll) {
 TEST_F(HostBindingTest, ImportsOnlySystemLibraries) {
   LoadedPlugin plugin(testenv::MakeScratchDir("imports"));
   const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",  "COMCTL32.DLL",
-                                        "WININET.DLL",  "MSVCRT.DLL", "ADVAPI32.DLL"};
+                                        "WININET.DLL",  "MSVCRT.DLL", "ADVAPI32.DLL", "CRYPT32.DLL"};
   for (const std::string& dll : ImportedDlls(plugin.module())) {
     EXPECT_TRUE(system.count(dll) == 1) << "unexpected import " << dll;
   }
@@ -93,18 +94,6 @@ TEST_F(HostBindingTest, AttachCallsGetStationFunctionsOnceWithTheTableSize) {
 TEST_F(HostBindingTest, EjectReturnsZeroWhateverIsPassed) {
   LoadedPlugin plugin(testenv::MakeScratchDir("eject"));
   EXPECT_EQ(0, plugin.eject());
-  EXPECT_TRUE(host.dialogCalls.empty());
-}
-
-TEST_F(HostBindingTest, EjectWithArgumentsLeavesTheStackBalanced) {
-#ifdef _WIN64
-  GTEST_SKIP() << "64-bit test build: x64 has one calling convention, the 32-bit cdecl stack cleanup cannot be shown";
-#endif
-  LoadedPlugin plugin(testenv::MakeScratchDir("eject_arguments"));
-  // The station program may pass arguments; the cdecl caller cleans them up.
-  auto ejectWithArguments =
-      reinterpret_cast<int32_t(__cdecl*)(int, int, int)>(reinterpret_cast<void*>(plugin.eject));
-  EXPECT_EQ(0, ejectWithArguments(1, 2, 3));
   EXPECT_TRUE(host.dialogCalls.empty());
 }
 
@@ -173,5 +162,108 @@ TEST_F(HostBindingTest, EmptyDialogSlotFallsBackToTheSystemFunction) {
   EXPECT_EQ(1u, sawDialog) << "no dialog appeared";
   EXPECT_EQ(2, result) << "a charge closed before confirming is not approved";
 }
+
+#ifndef _WIN64
+// A station program built with another compiler calls with the stack aligned to 4 bytes
+// only, and expects cdecl: ebx, esi, edi and ebp kept, the arguments left for it to pop.
+// CallFromOddStack calls function with count arguments so that esp mod 16 is residue at
+// its entry (gcc's own calls give 12), with known values in those registers, and
+// records what the caller finds afterwards.
+struct CallerView {
+  uint32_t ebx, esi, edi, ebp;
+  uint32_t espBeforeCall;  // the arguments pushed
+  uint32_t espAfterCall;
+  uint32_t savedEsp;  // CallFromOddStack's own
+};
+extern "C" int32_t CallFromOddStack(const void* function, const uint32_t* args, uint32_t count, uint32_t residue,
+                                    CallerView* view);
+asm(R"(
+    .text
+    .globl _CallFromOddStack
+_CallFromOddStack:
+    pushl %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl 36(%esp), %edi
+    movl %edi, oddStackView
+    movl %esp, 24(%edi)
+    movl 20(%esp), %eax
+    movl 24(%esp), %esi
+    movl 28(%esp), %ecx
+    movl 32(%esp), %edx
+    leal 4(%edx,%ecx,4), %edx
+    negl %edx
+    andl $15, %edx
+    andl $-16, %esp
+    subl %edx, %esp
+1:  testl %ecx, %ecx
+    jz 2f
+    pushl -4(%esi,%ecx,4)
+    decl %ecx
+    jmp 1b
+2:  movl %esp, 16(%edi)
+    movl $0xB0B0B0B0, %ebx
+    movl $0x51515151, %esi
+    movl $0xD1D1D1D1, %edi
+    movl $0xBEBEBEBE, %ebp
+    call *%eax
+    movl oddStackView, %ecx
+    movl %ebx, 0(%ecx)
+    movl %esi, 4(%ecx)
+    movl %edi, 8(%ecx)
+    movl %ebp, 12(%ecx)
+    movl %esp, 20(%ecx)
+    movl 24(%ecx), %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+    .lcomm oddStackView, 4
+)");
+
+TEST_F(HostBindingTest, ExportsServeACallerWithA4ByteAlignedStack) {
+  LoadedPlugin plugin(testenv::MakeScratchDir("odd_stack"));
+  const char* user = "alice";
+  struct Case {
+    const char* name;
+    const void* function;
+    std::vector<uint32_t> args;
+    bool dialog;  // closed with WM_CLOSE
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"SPMEjectCard(1, 2, 3)", reinterpret_cast<const void*>(plugin.eject), {1, 2, 3}, false, 0},
+      {"SPMConfig(NULL)", reinterpret_cast<const void*>(plugin.config), {0}, true, 1},
+      {"SPMAccounting(NULL, 7, 150)", reinterpret_cast<const void*>(plugin.charge), {0, 7, 150}, true, 2},
+      {"SPMDeposit(NULL, \"alice\", 500)", reinterpret_cast<const void*>(plugin.deposit),
+       {0, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(user)), 500}, true, 0},
+  };
+  for (uint32_t residue : {0u, 4u, 8u}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " with esp mod 16 = " + std::to_string(residue) + " at its entry");
+      HANDLE closer = c.dialog ? CreateThread(nullptr, 0, CloseFirstDialog,
+                                              reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(GetCurrentThreadId())),
+                                              0, nullptr)
+                               : nullptr;
+      CallerView view = {};
+      const int32_t result =
+          CallFromOddStack(c.function, c.args.data(), static_cast<uint32_t>(c.args.size()), residue, &view);
+      if (closer != nullptr) {
+        WaitForSingleObject(closer, 15000);
+        CloseHandle(closer);
+      }
+      EXPECT_EQ(c.expected, result);
+      EXPECT_EQ(residue, (view.espBeforeCall - 4) % 16) << "the call was not made as intended";
+      EXPECT_EQ(view.espBeforeCall, view.espAfterCall) << "the export popped its arguments (stdcall), or more";
+      EXPECT_EQ(0xB0B0B0B0u, view.ebx);
+      EXPECT_EQ(0x51515151u, view.esi);
+      EXPECT_EQ(0xD1D1D1D1u, view.edi);
+      EXPECT_EQ(0xBEBEBEBEu, view.ebp);
+    }
+  }
+}
+#endif
 
 }  // namespace

@@ -17,9 +17,10 @@
 
 #include "product_version.h"
 #include "card_dialog_session.h"
-#include "gateway/journal.h"
-#include "gateway/journal_file.h"
+#include "gateway/exchange_journal.h"
 #include "host/process_attach_win32.h"
+#include "records/journal.h"
+#include "records/journal_file.h"
 #include "settings/module_state.h"
 #include "tests/unit/journal_csv.h"
 #include "tools/dialog_driver/dialog_driver_win32.h"
@@ -367,7 +368,8 @@ TEST_F(JournalWin32Test, ConfigurationTestIsRecordedAndASideFileIsNamed) {
       side.insert(side.size() - 4, "-2");
       const std::string last = "\nJournal: written to " + plugin.Folder() + side +
                                "; the month's file is held by another program (error " +
-                               std::to_string(row.error) + ")\nPlug-in version " PRODUCT_VERSION_TEXT;
+                               std::to_string(row.error) + ")\nData folder: " + plugin.Folder() +
+                               "\nPlug-in version " PRODUCT_VERSION_TEXT;
       EXPECT_EQ(last, shown.substr(shown.size() - std::min(shown.size(), last.size())))
           << "the journal's line comes last before the version: " << shown;
     } else {

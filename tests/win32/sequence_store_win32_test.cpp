@@ -3,6 +3,7 @@
 // ModuleInstance as the plug-in does. Hostile folders and disks are tried end to end by
 // tests/win32/write_ahead_attacks.sh.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "gateway/sequence_store.h"
 #include "host/process_attach_win32.h"
+#include "records/data_file_security_win32.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 
 namespace {
@@ -50,6 +52,23 @@ TEST(SequenceStoreFile, WhatItWritesTheIniFunctionsReadAndOtherKeysStay) {
   DeleteFileA(path.c_str());
   DeleteFileA((std::string(folder) + "\\CSBatchSeq.lck").c_str());
   EXPECT_TRUE(RemoveDirectoryA(folder)) << "files left behind, error " << GetLastError();
+}
+
+// The rights every file of the data folder is created with, as Windows reads them back:
+// Users may modify, and the list is not protected ("D:P..."), so that the folder's
+// inheritable rights are merged in. Wine keeps no rights on files, so only the
+// descriptor itself can be seen here.
+TEST(DataFileSecurity, UsersModifyOverTheFoldersInheritedRights) {
+  DataFileSecurity security;
+  const SECURITY_ATTRIBUTES* attributes = MakeDataFileSecurity(security);
+  ASSERT_NE(nullptr, attributes);
+  EXPECT_FALSE(attributes->bInheritHandle);
+  char* sddl = nullptr;
+  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
+      attributes->lpSecurityDescriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr))
+      << "error " << GetLastError();
+  EXPECT_STREQ("D:(A;;0x1301bf;;;BU)", sddl);
+  LocalFree(sddl);
 }
 
 TEST(SequenceStorePath, FolderOfTheModule) {

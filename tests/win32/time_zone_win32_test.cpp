@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gateway/local_clock.h"
 #include "gateway/request_message.h"
-#include "gateway/local_clock_win32.h"
+#include "records/local_clock.h"
+#include "records/local_clock_win32.h"
 
 namespace {
 

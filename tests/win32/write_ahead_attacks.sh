@@ -166,14 +166,18 @@ charges "$work/stations/RODIR" 2 "$refused"
 chmod u+w "$work/stations/RODIR"
 expects+=(--expect RODIR=)
 
-# HoldFile.exe holds path (sharing reading only) for seconds, in the background ($holder).
+# HoldFile.exe holds path (sharing reading only) in the background until release.
 hold() {
-  local path=$1 seconds=$2
-  rm -f "$work/held.ready"
-  wine "$build/HoldFile.exe" "$path" read "$work/held.ready" "$seconds" > /dev/null 2>&1 &
+  local path=$1
+  rm -f "$work/held.ready" "$work/held.release"
+  wine "$build/HoldFile.exe" "$path" read "$work/held.ready" "$work/held.release" > /dev/null 2>&1 &
   holder=$!
-  for _ in $(seq 100); do [[ -e $work/held.ready ]] && return; sleep 0.1; done
+  for _ in $(seq 600); do [[ -e $work/held.ready ]] && return; sleep 0.1; done
   fault "HoldFile did not start"
+}
+release() {
+  touch "$work/held.release"
+  wait "$holder"
 }
 
 echo "== a read-only lock file: reading it is all a station needs"
@@ -197,9 +201,9 @@ for held in INI new; do
   dir="$work/stations/HELD$held"
   station "HELD$held"
   store 30 "$dir"
-  hold "$dir/CSBatchSeq.$held" 6
+  hold "$dir/CSBatchSeq.$held"
   charges "$dir" 1 "$refused"
-  wait "$holder"
+  release
   grep -q "could not be stored in .*CSBatchSeq\.$held (error" "$dir"/CSJournal-*.csv ||
     fault "HELD$held: the journal does not name CSBatchSeq.$held: $(grep -h 'transport error' "$dir"/CSJournal-*.csv)"
   expects+=(--expect "HELD$held=")
@@ -207,9 +211,9 @@ done
 
 echo "== a held journal: a side file"
 station SIDE
-hold "$work/stations/SIDE/CSJournal-$(date +%Y-%m).csv" 6
+hold "$work/stations/SIDE/CSJournal-$(date +%Y-%m).csv"
 charges "$work/stations/SIDE" 2 "$paid"
-wait "$holder"
+release
 [[ -s "$work/stations/SIDE/CSJournal-$(date +%Y-%m)-2.csv" ]] || fault "SIDE: no side file"
 expects+=(--expect SIDE=1,2)
 

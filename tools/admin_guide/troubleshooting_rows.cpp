@@ -11,9 +11,9 @@
 #include "dialogs/not_sent_text.h"
 #include "dialogs/transaction_dialog.h"
 #include "dialogs/troubleshooting.h"
-#include "gateway/file_errors.h"
 #include "gateway/reply_parser.h"
 #include "gateway/transport_errors.h"
+#include "records/file_errors.h"
 #include "settings/setting_checks.h"
 
 namespace {
@@ -155,7 +155,7 @@ constexpr StatusAdvice kStatusAdvice[] = {
 };
 
 
-// Advice for one of the plug-in's own error numbers (gateway/file_errors.h).
+// Advice for one of the plug-in's own error numbers (records/file_errors.h).
 struct PluginErrorAdvice {
   unsigned long error;
   const char* cause;
@@ -185,6 +185,12 @@ constexpr PluginErrorAdvice kPluginErrorAdvice[] = {
      "The disk or share took fewer bytes than it was given and reported no error: it is full "
      "or failing.",
      "Free disk space; have the disk or the share checked."},
+    {kRedirected,
+     "The folder refused this account's write, and Windows put the file into the account's "
+     "%LOCALAPPDATA%\\VirtualStore instead (a 32-bit station program without a manifest): each "
+     "account would keep numbers and journal of its own.",
+     "Set DataFolder to a folder every user of the station may change (ADMIN.md, \"Installing\"), "
+     "and delete the copies under %LOCALAPPDATA%\\VirtualStore."},
 };
 
 constexpr TransportStep kStepsInGuideOrder[] = {
@@ -504,6 +510,15 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "The plug-in's own path is too long to name a settings file beside it.",
                   "The plug-in was installed in a folder nested too deep.",
                   "Install the plug-in in a folder with a shorter path.", MoneyMoved::No});
+  rows.push_back({Fill(kCertificateOtherHostFormat + 1, {"HOST", "HOST"}),
+                  "After a Test: the gateway's certificate is not made out to the Access URL's host, "
+                  "and only the lenient checks (StrictCertificates=0, or no key) let it pass.",
+                  "The URL names the gateway by an address or another name than its certificate; or "
+                  "the certificate is for another server, which is what an interception looks like.",
+                  "Write the Access URL with the name shown under \"Certificate issued to\", press "
+                  "Test, and set StrictCertificates=1; if the name is not the gateway's, ask the card "
+                  "office before sending anything.",
+                  MoneyMoved::No});
   rows.push_back({Shown(kCertificateExpiresInDaysFormat),
                   Format("After a Test: the gateway's certificate runs out within %d days (or today, "
                          "or has run out: \"expires today\", \"has expired\").",
@@ -533,6 +548,23 @@ std::vector<Trouble> OtherTroubles(const GuideLimits& limits) {
                   "CSPlugin.INI was edited by hand.",
                   "Open the configuration, type the right value in the empty field and press Save "
                   "(an empty field is refused).",
+                  MoneyMoved::No});
+  rows.push_back({Fill(kRefusedFolderFormat, {"PATH", "KEY", "VALUE", "N"}),
+                  "DataFolder in CSPlugin.INI is not the full path of a folder, or too long; every "
+                  "charge, deposit and Test stops before anything is written or sent, rather than "
+                  "count sequence numbers in another folder.",
+                  "CSPlugin.INI was edited by hand.",
+                  "Write the folder's full path (C:\\ProgramData\\CardSmith\\Station) and restart the "
+                  "station program.",
+                  MoneyMoved::No});
+  rows.push_back({Fill(kDataFolderFaultFormat, {"PATH", "error N"}),
+                  "The Test sent nothing: the plug-in cannot create files in its data folder. After "
+                  "Save, the settings were saved all the same (\"The settings were saved to PATH.\" "
+                  "comes first).",
+                  "Error 3: the folder does not exist; 5: this account may not create files there; "
+                  "plug-in error 1006: Windows redirected the file into the user's VirtualStore.",
+                  "Make the folder with prepare-station.cmd or the MSI (ADMIN.md, \"Installing\"), "
+                  "then press Test.",
                   MoneyMoved::No});
   rows.push_back({Fill(kNumberFieldFormat, {"FIELD", "N", "N"}),
                   "The configuration's Save or Test found the batch number or the merchant category "

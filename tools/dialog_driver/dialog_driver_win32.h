@@ -10,7 +10,10 @@
 
 namespace driver {
 
-inline constexpr int kDefaultTimeoutMs = 10000;
+// Upper bounds only: a step that succeeds returns as soon as it can. A busy machine, or
+// Wine emulated on one that runs no 32-bit code, takes seconds for what a station does
+// in milliseconds.
+inline constexpr int kDefaultTimeoutMs = 30000;
 
 // The first visible dialog window (#32770) of the thread other than except, waiting up
 // to timeoutMs; null when none appeared.

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "gateway/journal_format.h"
+#include "records/journal_format.h"
 
 // What one reconciliation found: the items of each section of the report, the totals,
 // and what could not be read. Filled by the ledger (ledger.h) and the settlement match

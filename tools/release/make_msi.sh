@@ -35,3 +35,20 @@ frozen=(env TZ=UTC faketime -f "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')")
 # wixl leaves the DLL's version out of the File table, which would make Windows Installer
 # treat it as an unversioned file; it is the version resource's FILEVERSION.
 "${frozen[@]}" msibuild "$out" -q "UPDATE \`File\` SET \`Version\` = '$version.0' WHERE \`File\` = 'CSPlugin.dll'"
+# What wixl cannot write, added to its tables with SQL (Windows Installer 5.0, Windows 7):
+# - the search that sets STATIONDIRFOUND when the folder STATIONDIR names exists;
+# - the data folder's rights: SYSTEM and Administrators full control, Users modify,
+#   each inherited by the files and folders made in it (the plug-in adds Users: modify
+#   to each file it creates there, and prepare-station.cmd grants the same with icacls).
+data_folder_sddl='D:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)'
+sql() { "${frozen[@]}" msibuild "$out" -q "$1"; }
+# - the older version removed right after InstallValidate, before anything is installed:
+#   wixl puts it after InstallFinalize once the package creates a folder, and Wine's
+#   removal of the older version then takes the new one's upgrade registration with it,
+#   so that no later package would see it as installed.
+sql "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 1401 WHERE \`Action\` = 'RemoveExistingProducts'"
+sql "CREATE TABLE \`DrLocator\` (\`Signature_\` CHAR(72) NOT NULL, \`Parent\` CHAR(72), \`Path\` CHAR(255), \`Depth\` SHORT PRIMARY KEY \`Signature_\`, \`Parent\`, \`Path\`)"
+sql "INSERT INTO \`DrLocator\` (\`Signature_\`, \`Path\`, \`Depth\`) VALUES ('StationDirFound', '[STATIONDIR]', 0)"
+sql "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('STATIONDIRFOUND', 'StationDirFound')"
+sql "CREATE TABLE \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\` CHAR(72) NOT NULL, \`LockObject\` CHAR(72) NOT NULL, \`Table\` CHAR(32) NOT NULL, \`SDDLText\` CHAR(0) NOT NULL, \`Condition\` CHAR(255) PRIMARY KEY \`MsiLockPermissionsEx\`)"
+sql "INSERT INTO \`MsiLockPermissionsEx\` (\`MsiLockPermissionsEx\`, \`LockObject\`, \`Table\`, \`SDDLText\`) VALUES ('DataFolderRights', 'DATAFOLDER', 'CreateFolder', '$data_folder_sddl')"

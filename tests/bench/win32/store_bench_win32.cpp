@@ -19,11 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "gateway/journal.h"
-#include "gateway/journal_file.h"
-#include "gateway/sequence_store.h"
+#include "gateway/exchange_journal.h"
 #include "gateway/write_ahead.h"
 #include "host/process_attach_win32.h"
+#include "records/journal.h"
+#include "records/journal_file.h"
+#include "records/sequence_store.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 

@@ -1,6 +1,7 @@
 #include "fakes/fake_https.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "gateway/https_client.h"
@@ -109,11 +110,12 @@ void HttpsClose(HttpsHandle handle) {
 
 int HttpsLastError() { return fake::lastError; }
 
-bool HttpsQueryCertificate(HttpsHandle request, GatewayCertificate* certificate) {
+bool HttpsQueryCertificate(HttpsHandle request, const char* host, GatewayCertificate* certificate) {
   httpsCalls.push_back("certificate");
   fake::lastError = fake::kClobberedError;
   if (request != &fake::requestTag || !fake::https.certificate) return false;
   *certificate = *fake::https.certificate;
+  std::snprintf(certificate->host, sizeof certificate->host, "%s", host);
   return true;
 }
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
-#include "gateway/file_errors.h"
-#include "gateway/journal_file.h"
-#include "gateway/sequence_file.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_file.h"
+#include "records/sequence_file.h"
 #include "settings/module_path.h"
 #include "settings/profile_store.h"
 
@@ -44,6 +46,8 @@ bool storeReplaceFailsOnNew = false;
 bool storeReplaceIsLost = false;
 int storeLocksHeld = 0;
 int storeReplaces = 0;
+std::map<std::string, std::string> openedPaths;
+std::map<std::string, unsigned long> folderErrors;
 
 void ResetPlatformFakes() {
   storeFiles.clear();
@@ -52,6 +56,8 @@ void ResetPlatformFakes() {
   storeReplaceFailsOnNew = false;
   storeLocksHeld = 0;
   storeReplaces = 0;
+  openedPaths.clear();
+  folderErrors.clear();
   journalFiles.clear();
   journalError = 0;
   journalPathErrors.clear();
@@ -127,8 +133,27 @@ LocalDateTime CurrentLocalTime() { return fake::now; }
 unsigned short ZoneKeyInitial() { return fake::zoneKeyName.empty() ? 0 : fake::zoneKeyName[0]; }
 unsigned short StandardZoneInitial() { return fake::zoneStandardName.empty() ? 0 : fake::zoneStandardName[0]; }
 
+namespace {
+
+// Where the system opened the file at path: the path itself, unless a test redirected it.
+void Opened(const char* path, char* opened) {
+  auto redirected = fake::openedPaths.find(path);
+  std::snprintf(opened, kOpenedPathSize, "\\\\?\\%s",
+                redirected != fake::openedPaths.end() ? redirected->second.c_str() : path);
+}
+
+}  // namespace
+
+unsigned long ProbeDataFolder(const char* folder) {
+  auto failing = fake::folderErrors.find(folder);
+  return failing != fake::folderErrors.end() ? failing->second : 0;
+}
+
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record) {
   if (fake::journalError != 0) return fake::journalError;
+  char opened[kOpenedPathSize];
+  Opened(path, opened);
+  if (IsRedirected(path, opened)) return kRedirected;
   auto held = fake::journalPathErrors.find(path);
   if (held != fake::journalPathErrors.end()) return held->second;
   std::string& file = fake::journalFiles[path];
@@ -137,7 +162,8 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
   return 0;
 }
 
-unsigned long LockSequenceStore(const char*) {
+unsigned long LockSequenceStore(const char* lockPath, char* opened) {
+  Opened(lockPath, opened);
   if (fake::storeLockError != 0) return fake::storeLockError;
   ++fake::storeLocksHeld;
   return 0;
@@ -145,8 +171,10 @@ unsigned long LockSequenceStore(const char*) {
 
 void UnlockSequenceStore() { --fake::storeLocksHeld; }
 
-unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length) {
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length,
+                               char* opened) {
   *length = 0;
+  Opened(path, opened);
   if (fake::storeReadError != 0) return fake::storeReadError;
   auto file = fake::storeFiles.find(path);
   if (file == fake::storeFiles.end()) return kFileNotFound;

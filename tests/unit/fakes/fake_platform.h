@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 namespace fake {
 
@@ -49,6 +49,10 @@ extern bool storeReplaceFailsOnNew;  // storeReplaceError is for CSBatchSeq.new,
 extern bool storeReplaceIsLost;  // a replace reports success and changes nothing
 extern int storeLocksHeld;       // taken and not given back
 extern int storeReplaces;        // files put in place: numbers handed out
+// path -> where the system opened it (a user's VirtualStore), for the store, its lock and
+// the journal; a path not listed is opened where it is.
+extern std::map<std::string, std::string> openedPaths;
+extern std::map<std::string, unsigned long> folderErrors;  // data folder -> ProbeDataFolder's error
 
 void ResetPlatformFakes();
 

@@ -2,7 +2,7 @@
 // millisecond; GetTickCount moves in steps of 10 to 16 ms.
 #include <windows.h>
 
-#include "gateway/file_retry.h"
+#include "records/file_retry.h"
 
 namespace {
 

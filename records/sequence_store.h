@@ -2,11 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gateway/journal.h"
-#include "gateway/sequence_text.h"
+#include "records/journal.h"
+#include "records/sequence_text.h"
 
 // Per-batch sequence numbers, kept in CSBatchSeq.INI in the plug-in's data folder
-// (gateway/data_folder.h): section "Batch%06d" of the batch number, key "SeqNumber",
+// (records/data_folder.h): section "Batch%06d" of the batch number, key "SeqNumber",
 // the last number handed out. Numbers run 1 to 999999 and then from 1 again. Used on
 // the user-interface thread only.
 //
@@ -21,7 +21,7 @@
 //
 // With the journal on, the journal has the last word on what was sent: numbering
 // continues after the later (LaterSequence) of the store's number and the journal's
-// latest for this terminal and batch (gateway/journal_scan.h), so a store restored from
+// latest for this terminal and batch (records/journal_scan.h), so a store restored from
 // a backup or edited by hand never sends a number again. The journal is read on the
 // first number of a batch after the plug-in is loaded; its latest number is then kept in
 // memory, for the last batch numbered, and advanced with each number taken. It is read
@@ -58,7 +58,7 @@ enum class SequenceFailure {
 struct SequenceTake {
   SequenceFailure Failure;
   int32_t Number;               // when Failure is None
-  unsigned long Error;          // the error number (gateway/file_errors.h), for Locked,
+  unsigned long Error;          // the error number (records/file_errors.h), for Locked,
                                 // NotStored and JournalUnreadable
   char Path[kJournalPathSize];  // the file that failed
 };

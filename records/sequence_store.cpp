@@ -1,12 +1,12 @@
-#include "gateway/sequence_store.h"
+#include "records/sequence_store.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_scan.h"
-#include "gateway/sequence_file.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_scan.h"
+#include "records/sequence_file.h"
 #include "settings/module_state.h"
 #include "settings/settings.h"
 
@@ -47,14 +47,18 @@ bool BesideStore(const char* name, char* out, size_t outSize) {
   return written > 0 && static_cast<size_t>(written) < outSize;
 }
 
-// Reads the store into StoreText; *length 0 when there is no file or it is empty.
+// Reads the store into StoreText; *length 0 when there is no file or it is empty. A store
+// that Windows opened in the user's VirtualStore counts for nothing: its numbers are
+// this account's alone.
 SequenceTake ReadStore(size_t* length) {
-  const unsigned long error = ReadSequenceFile(BatchSeqPath, StoreText, sizeof StoreText, length);
+  char opened[kOpenedPathSize];
+  const unsigned long error = ReadSequenceFile(BatchSeqPath, StoreText, sizeof StoreText, length, opened);
   if (error == kFileNotFound) {
     *length = 0;
     return SequenceTake{};
   }
   if (error != 0) return Failed(SequenceFailure::NotStored, error, BatchSeqPath);
+  if (IsRedirected(BatchSeqPath, opened)) return Failed(SequenceFailure::NotStored, kRedirected, BatchSeqPath);
   if (*length != 0 && !SequenceTextIsWhole(StoreText, *length)) {
     return Failed(SequenceFailure::Damaged, 0, BatchSeqPath);
   }
@@ -148,10 +152,14 @@ SequenceTake TakeSequenceNumber(const char* terminalId, int32_t batchNumber) {
       !BesideStore(kBatchSeqNewName, newPath, sizeof newPath)) {
     return Failed(SequenceFailure::NotStored, kPathTooLong, BatchSeqPath);
   }
-  const unsigned long lockError = LockSequenceStore(lockPath);
+  char opened[kOpenedPathSize];
+  const unsigned long lockError = LockSequenceStore(lockPath, opened);
   if (lockError == kLockNotGiven) return Failed(SequenceFailure::Locked, lockError, lockPath);
   if (lockError != 0) return Failed(SequenceFailure::NotStored, lockError, lockPath);
-  const SequenceTake take = TakeLocked(terminalId, batchNumber, newPath);
+  // A lock of this account's own VirtualStore keeps no other account out.
+  const SequenceTake take = IsRedirected(lockPath, opened)
+                                ? Failed(SequenceFailure::NotStored, kRedirected, lockPath)
+                                : TakeLocked(terminalId, batchNumber, newPath);
   UnlockSequenceStore();
   return take;
 }

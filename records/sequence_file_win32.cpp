@@ -3,8 +3,10 @@
 // rewritten in place, so that nothing can leave it half written.
 #include <windows.h>
 
-#include "gateway/file_retry.h"
-#include "gateway/sequence_file.h"
+#include "records/data_file_security_win32.h"
+#include "records/file_retry.h"
+#include "records/opened_path_win32.h"
+#include "records/sequence_file.h"
 
 namespace {
 
@@ -28,11 +30,15 @@ unsigned long WriteAndFlush(HANDLE file, const char* text, size_t length) {
   return ErrorOf(FlushFileBuffers(file));
 }
 
-// newPath created (or emptied) and holding text, on disk.
+// newPath created afresh and holding text, on disk. A file left there by a crash is
+// deleted first: an existing file keeps its own rights, and the store takes them over.
 unsigned long WriteNewFile(const char* newPath, const char* text, size_t length) {
   HANDLE file = INVALID_HANDLE_VALUE;
+  DataFileSecurity security;
+  SECURITY_ATTRIBUTES* rights = MakeDataFileSecurity(security);
+  DeleteFileA(newPath);
   const unsigned long error = RetryFileOperation(kStoreReplaceRetry, kSystemRetryClock, [&] {
-    file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileA(newPath, GENERIC_WRITE, 0, rights, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return ErrorOf(file != INVALID_HANDLE_VALUE);
   }, IsFileBusyError);
   if (error != 0) return error;
@@ -53,13 +59,17 @@ unsigned long FlushReplaced(const char* path) {
 
 }  // namespace
 
-unsigned long LockSequenceStore(const char* lockPath) {
+unsigned long LockSequenceStore(const char* lockPath, char* opened) {
+  opened[0] = '\0';
   HANDLE lock = INVALID_HANDLE_VALUE;
+  DataFileSecurity security;
+  SECURITY_ATTRIBUTES* rights = MakeDataFileSecurity(security);
   const unsigned long error = RetryFileOperation(kLockWait, kSystemRetryClock, [&] {
-    lock = CreateFileA(lockPath, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    lock = CreateFileA(lockPath, GENERIC_READ, 0, rights, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return ErrorOf(lock != INVALID_HANDLE_VALUE);
   }, IsLockHeld);
   if (error != 0) return IsLockHeld(error) ? kLockNotGiven : error;
+  OpenedPathOf(lock, opened);
   HeldLock = lock;
   return 0;
 }
@@ -70,10 +80,13 @@ void UnlockSequenceStore() {
   HeldLock = INVALID_HANDLE_VALUE;
 }
 
-unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length) {
+unsigned long ReadSequenceFile(const char* path, char* out, size_t outSize, size_t* length,
+                               char* opened) {
   *length = 0;
+  opened[0] = '\0';
   HANDLE file = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();  // kFileNotFound among them
+  OpenedPathOf(file, opened);
   unsigned long error = 0;
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file, &size) == FALSE) {

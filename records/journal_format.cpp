@@ -1,4 +1,4 @@
-#include "gateway/journal_format.h"
+#include "records/journal_format.h"
 
 #include <cctype>
 #include <cstdio>

@@ -5,9 +5,12 @@
 
 #include <cstring>
 
-#include "gateway/file_errors.h"
-#include "gateway/file_retry.h"
-#include "gateway/journal_file.h"
+#include "records/data_file_security_win32.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/file_retry.h"
+#include "records/journal_file.h"
+#include "records/opened_path_win32.h"
 
 namespace {
 
@@ -63,9 +66,12 @@ void CutBack(HANDLE file, LONGLONG size) {
   FlushFileBuffers(file);
 }
 
-// The new file is created unshared, so that no other appender gets in before its header.
+// The new file is created unshared, so that no other appender gets in before its
+// header, and with the rights that let the station's other accounts append to it.
 HANDLE CreateAlone(const char* path) {
-  return CreateFileA(path, kAppendAccess, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DataFileSecurity security;
+  return CreateFileA(path, kAppendAccess, 0, MakeDataFileSecurity(security), CREATE_NEW,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 HANDLE OpenShared(const char* path) {
@@ -106,6 +112,12 @@ unsigned long AppendJournalRecord(const char* path, const char* header, const ch
   DWORD error = 0;
   HANDLE file = OpenForAppending(path, &created, &error);
   if (file == INVALID_HANDLE_VALUE) return error;
+  char opened[kOpenedPathSize];
+  OpenedPathOf(file, opened);
+  if (IsRedirected(path, opened)) {
+    CloseHandle(file);
+    return kRedirected;
+  }
   OVERLAPPED turn{};
   error = TakeTurn(file, &turn);
   if (error != 0) {

@@ -1,8 +1,8 @@
-#include "gateway/local_clock_win32.h"
+#include "records/local_clock_win32.h"
 
 #include <ctime>
 
-#include "gateway/local_clock.h"
+#include "records/local_clock.h"
 
 // Read at attach and never changed, like the settings.
 DYNAMIC_TIME_ZONE_INFORMATION TimeZoneInfo;

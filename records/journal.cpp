@@ -1,21 +1,15 @@
-#include "gateway/journal.h"
+#include "records/journal.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "gateway/data_folder.h"
-#include "gateway/exchange_outcome.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_file.h"
-#include "gateway/reply_parser.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_file.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr const char* kNoCodeText = "The gateway's answer carried no response code.";
-constexpr const char* kAbandonedNote = " (the station program closed the dialog before the answer)";
-constexpr const char* kNotBookedText =
-    "Not booked: the station program closed the dialog before the answer.";
 constexpr const char* kBookedText = "Booked by the station program.";
 
 // A typed number shorter than this shows at most half of itself.
@@ -41,70 +35,14 @@ constexpr size_t kLongestRecord =
     11 + 2 + 1;                                        // end code, line end, NUL
 static_assert(kLongestRecord <= kJournalRecordSize);
 
-JournalKind KindOf(TransactionKind kind) {
-  switch (kind) {
-    case TransactionKind::Charge:
-      return JournalKind::Charge;
-    case TransactionKind::Deposit:
-      return JournalKind::Deposit;
-    case TransactionKind::Test:
-      break;
-  }
-  return JournalKind::Test;
-}
-
-JournalEvent EventOf(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Approved:
-      return JournalEvent::Approved;
-    case ExchangeOutcome::Declined:
-      return JournalEvent::Declined;
-    case ExchangeOutcome::NotSent:
-      return JournalEvent::TransportError;
-    case ExchangeOutcome::Unknown:
-      break;
-  }
-  return JournalEvent::OutcomeUnknown;
-}
-
-// The record of an exchange's outcome; response receives the parsed reply that the
-// record's code and message point into.
-JournalRecord OutcomeRecord(const TransportResult& result, const char* reply,
-                            GatewayResponse& response, std::optional<int32_t> endCode) {
-  JournalRecord record{EventOf(ClassifyExchange(result, reply, response)), "", "", endCode};
-  if (record.Event == JournalEvent::Approved || record.Event == JournalEvent::Declined) {
-    record.ResponseCode = response.ResponseCode;
-    record.Message = response.ResponseMessage;
-  } else {
-    record.Message = ReplyShownAsText(result, reply) ? reply : kNoCodeText;
-  }
-  return record;
-}
-
 JournalWrite Write(const JournalEntry& entry, const JournalRecord& record) {
   return WriteJournalRecord(entry, record, CurrentLocalTime());
 }
 
 }  // namespace
 
-void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind) {
-  entry.Kind = kind;
-  std::strncpy(entry.TerminalID, record.TerminalID, sizeof entry.TerminalID - 1);
-  entry.TerminalID[sizeof entry.TerminalID - 1] = '\0';
-  entry.BatchNumber = record.BatchNumber;
-  entry.SequenceNumber = record.SequenceNumber;
-  entry.AmountCents = record.AmountCents;
-  MaskCardNumber(record.CardNumber, entry.MaskedCard, sizeof entry.MaskedCard);
-}
-
 JournalWrite JournalSending(const JournalEntry& entry) {
   return Write(entry, JournalRecord{JournalEvent::Sending, "", "", std::nullopt});
-}
-
-JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& result,
-                            const char* reply, std::optional<int32_t> endCode) {
-  GatewayResponse response;
-  return Write(entry, OutcomeRecord(result, reply, response, endCode));
 }
 
 JournalWrite JournalNotSent(const JournalEntry& entry, const char* text,
@@ -116,21 +54,6 @@ JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, co
                             int32_t endCode) {
   const JournalEvent event = stationResult == 0 ? JournalEvent::Booked : JournalEvent::BookingFailed;
   return Write(entry, JournalRecord{event, "", stationResult == 0 ? kBookedText : message, endCode});
-}
-
-void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& result,
-                             const char* reply) {
-  GatewayResponse response;
-  JournalRecord record = OutcomeRecord(result, reply, response, std::nullopt);
-  // The note goes in whole, however long the text before it.
-  char message[kJournalMessageLimit + 1];
-  const int room = static_cast<int>(kJournalMessageLimit - std::strlen(kAbandonedNote));
-  std::snprintf(message, sizeof message, "%.*s%s", room, record.Message, kAbandonedNote);
-  record.Message = message;
-  Write(entry, record);
-  if (entry.Kind == TransactionKind::Deposit && record.Event == JournalEvent::Approved) {
-    Write(entry, JournalRecord{JournalEvent::BookingFailed, "", kNotBookedText, std::nullopt});
-  }
 }
 
 void MaskCardNumber(const char* cardText, char* out, size_t outSize) {
@@ -152,7 +75,7 @@ void MaskCardNumber(const char* cardText, char* out, size_t outSize) {
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out) {
   const JournalLine line{when,
-                         KindOf(entry.Kind),
+                         entry.Kind,
                          entry.TerminalID,
                          entry.BatchNumber,
                          entry.SequenceNumber,

@@ -27,6 +27,9 @@ inline constexpr unsigned long kLockNotGiven = PluginError(1003);
 inline constexpr unsigned long kNotReadBack = PluginError(1004);
 // A write reported success but put fewer bytes in than it was given.
 inline constexpr unsigned long kShortWrite = PluginError(1005);
+// Windows opened the file in the user's VirtualStore, not where it was meant to be
+// (records/data_folder.h, IsRedirected).
+inline constexpr unsigned long kRedirected = PluginError(1006);
 
 // One of the plug-in's own numbers, what it is shown with.
 struct PluginErrorText {

@@ -1,9 +1,9 @@
-#include "gateway/file_errors.h"
+#include "records/file_errors.h"
 
 #include <cstdio>
 
-#include "gateway/sequence_file.h"
-#include "gateway/sequence_store.h"
+#include "records/sequence_file.h"
+#include "records/sequence_store.h"
 
 namespace {
 
@@ -17,6 +17,7 @@ constexpr PluginErrorText kTexts[] = {
     {kLockNotGiven, "the sequence store's lock was not given within 5 s"},
     {kNotReadBack, "the sequence number written did not read back"},
     {kShortWrite, "a write put fewer bytes on disk than it was given, without an error"},
+    {kRedirected, "Windows redirected the file into this account's VirtualStore"},
 };
 
 }  // namespace

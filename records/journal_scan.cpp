@@ -1,15 +1,15 @@
-#include "gateway/journal_scan.h"
+#include "records/journal_scan.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
-#include "gateway/data_folder.h"
-#include "gateway/file_errors.h"
-#include "gateway/journal_file.h"
-#include "gateway/journal_format.h"
-#include "gateway/sequence_text.h"
+#include "records/data_folder.h"
+#include "records/file_errors.h"
+#include "records/journal_file.h"
+#include "records/journal_format.h"
+#include "records/sequence_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gateway/sequence_text.h"
+#include "records/sequence_text.h"
 
 #include <cstdio>
 #include <cstring>

@@ -4,12 +4,12 @@
 #include <optional>
 #include <string_view>
 
-#include "gateway/local_clock.h"
-#include "gateway/sequence_text.h"
+#include "records/local_clock.h"
+#include "records/sequence_text.h"
 
 // The journal's format, in one place for everything that writes or reads it: the
-// plug-in's writer (gateway/journal.h), its numbering continuation
-// (gateway/journal_scan.h) and the reconciliation tool (tools/reconcile/). File names,
+// plug-in's writer (records/journal.h), its numbering continuation
+// (records/journal_scan.h) and the reconciliation tool (tools/reconcile/). File names,
 // the columns and their order, the words of the Kind and Event columns, the forms of
 // time and amount, and the CSV quoting. A line is written by FormatJournalLine and read
 // back by ReadJournalLine, its exact inverse. Platform-free, and nothing of the

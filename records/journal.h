@@ -3,11 +3,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "gateway/journal_format.h"
-#include "gateway/local_clock.h"
-#include "gateway/transport_errors.h"
-#include "gateway/request_message.h"
-#include "gateway/transaction_record.h"
+#include "records/journal_format.h"
+#include "records/local_clock.h"
 
 // The transaction journal: CSV files beside the plug-in, one per calendar month
 // (CSJournal-2026-12.csv), in which every transaction the plug-in sends (charge,
@@ -28,7 +25,8 @@
 //
 // Callable from any thread: apart from the files it keeps nothing of its own (records
 // are built on the caller's stack), and it reads no setting: the switch comes with the
-// entry.
+// entry. Nothing here knows the transport: an exchange's entry and outcome are made
+// into records by gateway/exchange_journal.h.
 
 inline constexpr size_t kJournalPathSize = 260;
 inline constexpr size_t kMaskedCardSize = 80;
@@ -38,7 +36,7 @@ inline constexpr size_t kMaskedCardSize = 80;
 // claimed (gateway/exchange_job.h): off, none of its records is written.
 struct JournalEntry {
   bool Kept;
-  TransactionKind Kind;
+  JournalKind Kind;
   char TerminalID[32];
   int32_t BatchNumber;
   int32_t SequenceNumber;
@@ -58,25 +56,13 @@ struct JournalRecord {
 struct JournalWrite {
   bool Failed;
   bool Side;                    // written to a side file: the month's own was held
-  unsigned long Error;          // the error number (gateway/file_errors.h) when Failed,
+  unsigned long Error;          // the error number (records/file_errors.h) when Failed,
                                 // or when Side what the month's own file gave
   char Path[kJournalPathSize];  // the file written, or the month's that could not be
 };
 
-// Fills entry from a record whose request has just been built for kind; Kept is left
-// as the claim set it.
-void BeginJournalEntry(JournalEntry& entry, const TransactionRecord& record, TransactionKind kind);
-
 // The "sending" record: written and flushed before the request may leave.
 JournalWrite JournalSending(const JournalEntry& entry);
-
-// The outcome of a finished exchange as ClassifyExchange (gateway/exchange_outcome.h)
-// sees its result and reply: the response code and the gateway's message, or the text
-// of the reply buffer (a failure text, or a gateway body beginning "Error:"), or a note
-// that the answer carried no code. endCode: what the station program gets, when it is
-// settled by this outcome.
-JournalWrite JournalOutcome(const JournalEntry& entry, const TransportResult& result,
-                            const char* reply, std::optional<int32_t> endCode);
 
 // A transaction that ended before its exchange began (no number could be stored, the
 // "sending" record could not be written, the worker could not be started): a transport
@@ -89,14 +75,6 @@ JournalWrite JournalNotSent(const JournalEntry& entry, const char* text,
 JournalWrite JournalBooking(const JournalEntry& entry, int32_t stationResult, const char* message,
                             int32_t endCode);
 
-// The outcome of an exchange whose dialog the station program destroyed before it could
-// take the result: the station was told nothing, so no end code, and a note says so; an
-// approved deposit also gets "booking failed", since nobody booked it. Called by the
-// worker on its own thread, or by the dialog as it is destroyed when the result had
-// already reached it.
-void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& result,
-                             const char* reply);
-
 // --- The parts, for the writers above and for tests. ---
 
 // The card number of cardText (what a record's CardNumber holds: a typed number or
@@ -108,7 +86,7 @@ void JournalAbandonedOutcome(const JournalEntry& entry, const TransportResult& r
 void MaskCardNumber(const char* cardText, char* out, size_t outSize);
 
 // One whole record, its line end included, at out (kJournalRecordSize bytes); returns
-// the length. The line as gateway/journal_format.h writes it.
+// the length. The line as records/journal_format.h writes it.
 size_t FormatJournalRecord(const JournalEntry& entry, const JournalRecord& record,
                            const LocalDateTime& when, char* out);
 

@@ -6,7 +6,7 @@
 // in elapsed time, never in a count of Sleep calls, since a Sleep lasts what the system
 // makes of it (about 15.6 ms on Windows for anything shorter, 1 ms under Wine).
 
-#include "gateway/file_errors.h"
+#include "records/file_errors.h"
 
 struct RetryPolicy {
   int Tries;          // at most this many tries; 0: as many as the time allows

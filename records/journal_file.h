@@ -16,11 +16,12 @@
 // file is cut to its length before it. Returns 0, or the system's error number when it
 // was not written. A file that another appender is
 // creating at that moment is waited for, a few tens of milliseconds at most; anything
-// else that holds the file fails the write at once.
+// else that holds the file fails the write at once. A file that the system opened in a
+// user's VirtualStore (IsRedirected, records/data_folder.h) is not written: kRedirected.
 unsigned long AppendJournalRecord(const char* path, const char* header, const char* record);
 
 // Hands the whole file at path to sink in pieces, in order. Returns 0, kFileNotFound
-// (gateway/file_errors.h) when there is no such file, or the system's error number.
+// (records/file_errors.h) when there is no such file, or the system's error number.
 using JournalChunkSink = void (*)(void* context, const char* bytes, size_t count);
 unsigned long ReadJournalFile(const char* path, JournalChunkSink sink, void* context);
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gateway/journal.h"
+#include "records/journal.h"
 
 // The journal's word on a batch's numbers: the latest sequence number that the journal
 // files show for a terminal and batch. Every record of a transaction carries its number,
@@ -41,7 +41,7 @@ class JournalSequenceScan {
 // The journal's latest number, or where it could not be read.
 struct JournalLatest {
   int32_t Latest;               // 0: no number for this terminal and batch
-  unsigned long Error;          // the error number (gateway/file_errors.h) when a file
+  unsigned long Error;          // the error number (records/file_errors.h) when a file
                                 // or the folder could not be read
   char Path[kJournalPathSize];  // that file, or the folder's pattern
 };
