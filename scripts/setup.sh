@@ -58,8 +58,17 @@ fi
 # bookworm-backports from the machine's own Debian mirror, for qemu-user alone.
 sources=/etc/apt/sources.list.d/bookworm-backports.sources
 if [[ ! -f "$sources" ]]; then
-  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Created-By: Packages' |
-           awk '$2 == "bookworm" && $3 == "main" { print $1; exit }')
+  bookworm_mirror() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Created-By: Packages' |
+      awk '$2 == "bookworm" && $3 == "main" { print $1; exit }'
+  }
+  # apt names only the targets whose lists it has read: an image whose lists were
+  # cleaned names none until apt-get update.
+  mirror=$(bookworm_mirror)
+  if [[ -z "$mirror" ]]; then
+    $SUDO apt-get update -qq
+    mirror=$(bookworm_mirror)
+  fi
   if [[ -z "$mirror" ]]; then
     echo "setup: apt has no source for Debian 12 (bookworm) main, so bookworm-backports cannot be added" >&2
     exit 1
