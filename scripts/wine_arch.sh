@@ -8,6 +8,7 @@
 #                                   namespace of the Wine session's own (scripts/wine_lane.sh)
 #                         none      neither: the kernel runs no 32-bit code and is older
 #                                   than 6.7, which gives each user namespace its binfmt_misc
+#                         refused   neither: the machine (a container) refuses that namespace
 # Either way it says which and why on stderr, one line. The 32-bit build runs wherever
 # 32-bit Wine can run, natively or emulated; STATION_WINE_ARCH=win64 chooses the 64-bit
 # build by hand, as a quicker loop for developers (it runs no 32-bit code, so it cannot
@@ -31,7 +32,18 @@ lane() {
   major=${release%%.*}
   minor=${release#*.}
   minor=${minor%%[!0-9]*}
-  if (( major > 6 || (major == 6 && minor >= 7) )); then echo emulated; else echo none; fi
+  if (( major < 6 || (major == 6 && minor < 7) )); then
+    echo none
+    return
+  fi
+  # The namespaces the Wine session takes, and a binfmt_misc of their own: a container
+  # may refuse user namespaces.
+  if unshare --user --map-root-user --mount --net --pid --fork --mount-proc sh -c \
+       'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc' 2>/dev/null; then
+    echo emulated
+  else
+    echo refused
+  fi
 }
 lane=$(lane)
 if [[ ${1:-} == --lane ]]; then
@@ -41,6 +53,9 @@ if [[ ${1:-} == --lane ]]; then
                    "in the Wine session's own user namespace (scripts/wine_lane.sh)" >&2 ;;
     none) echo "wine_arch: this kernel ($(uname -r)) runs no 32-bit code and is older than 6.7:" \
                "32-bit Wine cannot run here, natively or emulated" >&2 ;;
+    refused) echo "wine_arch: this kernel runs no 32-bit code, and this machine refuses the user" \
+                  "namespace with a binfmt_misc of its own that emulating it needs: 32-bit Wine" \
+                  "cannot run here" >&2 ;;
   esac
   echo "$lane"
   exit 0
@@ -67,5 +82,10 @@ case "$lane" in
     echo "wine_arch: this kernel ($(uname -r)) runs no 32-bit code and is older than 6.7, so not" \
          "even emulated: the Win32 tests run a 64-bit build of the same sources, NOT the DLL that" \
          "ships" >&2
+    echo win64 ;;
+  refused)
+    echo "wine_arch: this kernel runs no 32-bit code and this machine refuses the user namespace" \
+         "that emulating it needs: the Win32 tests run a 64-bit build of the same sources, NOT" \
+         "the DLL that ships" >&2
     echo win64 ;;
 esac
