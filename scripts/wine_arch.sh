@@ -38,8 +38,9 @@ lane() {
   fi
   # The namespaces the Wine session takes, and a binfmt_misc of their own: a container
   # may refuse user namespaces.
-  if unshare --user --map-root-user --mount --net --pid --fork --mount-proc sh -c \
-       'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc' 2>/dev/null; then
+  source "$(dirname "$0")/wine_lane.sh"
+  if "${wine_lane_namespaces[@]}" sh -c 'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc' \
+       2>/dev/null; then
     echo emulated
   else
     echo refused

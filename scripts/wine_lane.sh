@@ -17,6 +17,10 @@
 # 32-bit lane").
 
 wine_lane_source="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/tools/wine_lane/trapno_fix.c"
+# The session's namespaces. A pid namespace too, with its own /proc: qemu knows a
+# program's own /proc/PID/exe only by the pid the program sees, and Wine finds its files
+# from there. scripts/wine_arch.sh tries the same before it chooses the lane.
+wine_lane_namespaces=(unshare --user --map-root-user --mount --net --pid --fork --mount-proc)
 
 wine_lane_prepare() {
   local dir=${1:?usage: wine_lane_prepare DIR} version

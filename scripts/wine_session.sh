@@ -125,9 +125,7 @@ lane_args=()
 if [[ $WINEARCH == win32 && $(bash "$here/wine_arch.sh" --lane 2>/dev/null) == emulated ]]; then
   source "$here/wine_lane.sh"
   wine_lane_prepare "$build/lane"
-  # A pid namespace too, with its own /proc: qemu knows a program's own /proc/PID/exe
-  # only by the pid the program sees, and Wine finds its files from there.
-  namespaces=(unshare --user --map-root-user --mount --net --pid --fork --mount-proc)
+  namespaces=("${wine_lane_namespaces[@]}")
   lane_args=(--lane "$build/lane")
 fi
 "${namespaces[@]}" bash "$here/wine_session_inner.sh" --bundle "$TLS_DIR/bundle.crt" --hosts "$hosts" \
